@@ -1,0 +1,151 @@
+#include "clipboard/Clipboard.h"
+
+#include <cwchar>
+
+#include "ui/Application.h"
+#include "ui/Errors.h"
+#include "ui/Handle.h"
+
+namespace clipboard {
+
+// Pairs an open with a close that runs however the operation ends.
+class OpenGuard {
+public:
+  explicit OpenGuard(TClipboard& clipboard) : clipboard_(clipboard) { clipboard_.Open(); }
+  ~OpenGuard() { clipboard_.Close(); }
+  OpenGuard(const OpenGuard&) = delete;
+  OpenGuard& operator=(const OpenGuard&) = delete;
+
+private:
+  TClipboard& clipboard_;
+};
+
+namespace {
+
+std::unique_ptr<TClipboardGraphic> NewMetafile() { return std::make_unique<TMetafile>(); }
+std::unique_ptr<TClipboardGraphic> NewBitmap() { return std::make_unique<TBitmap>(); }
+
+struct PictureFormat {
+  UINT format;
+  GraphicFactory factory;
+};
+constexpr PictureFormat kPictureFormats[] = {
+    {CF_METAFILEPICT, &NewMetafile},
+    {CF_ENHMETAFILE, &NewMetafile},
+    {CF_BITMAP, &NewBitmap},
+};
+
+}  // namespace
+
+UINT PictureClipboardFormat() {
+  static const UINT format = RegisterClipboardFormatW(L"Karvo Picture");
+  return format;
+}
+
+GraphicFactory FindPictureFormat(UINT format) {
+  for (auto entry = std::rbegin(kPictureFormats); entry != std::rend(kPictureFormats); ++entry) {
+    if (entry->format == format) return entry->factory;
+  }
+  return nullptr;
+}
+
+void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette) {
+  GraphicFactory factory = FindPictureFormat(format);
+  if (!factory) throw ui::EInvalidGraphic(L"Format der Zwischenablage wird nicht unterstützt");
+  std::unique_ptr<TClipboardGraphic> graphic = factory();
+  graphic->LoadFromClipboardData(format, data, palette);
+  picture.SetGraphic(std::move(graphic));
+}
+
+void TClipboard::Open() {
+  if (openCount_ == 0) {
+    ui::TApplication* app = ui::TApplication::Current();
+    HWND owner = app ? app->Handle() : nullptr;
+    // Clipboard managers and other viewers often hold the clipboard for a moment right
+    // after a change, so a refused open is tried again a few times before giving up.
+    bool opened = false;
+    for (int attempt = 0; attempt < kOpenAttempts && !opened; ++attempt) {
+      if (attempt > 0) Sleep(kOpenRetryDelayMs);
+      opened = OpenClipboard(owner) != FALSE;
+    }
+    if (!opened) throw ui::Exception(L"Zwischenablage kann nicht geöffnet werden");
+    ownerWindow_ = owner;
+    emptied_ = false;
+  }
+  ++openCount_;
+}
+
+void TClipboard::Close() {
+  if (openCount_ == 0) return;
+  if (--openCount_ == 0) {
+    CloseClipboard();
+    ownerWindow_ = nullptr;
+  }
+}
+
+void TClipboard::EmptyOnce() {
+  if (openCount_ == 0 || emptied_) return;
+  OpenGuard nested(*this);
+  EmptyClipboard();
+  emptied_ = true;
+}
+
+bool TClipboard::ContainsFormat(UINT format) {
+  if (IsClipboardFormatAvailable(format)) return true;
+  if (format != PictureClipboardFormat()) return false;
+  OpenGuard open(*this);
+  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
+    if (FindPictureFormat(f)) return true;
+  }
+  return false;
+}
+
+std::wstring TClipboard::ReadText() {
+  OpenGuard open(*this);
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return {};
+  ui::GlobalLockGuard lock(data);
+  const auto* text = static_cast<const wchar_t*>(lock.data());
+  if (!text) return {};
+  // The block may lack its terminating zero: never read past its end.
+  const std::size_t capacity = GlobalSize(data) / sizeof(wchar_t);
+  return std::wstring(text, wcsnlen(text, capacity));
+}
+
+void TClipboard::WriteText(const std::wstring& text) {
+  OpenGuard open(*this);
+  const std::size_t length = wcsnlen(text.c_str(), text.size());  // up to the first zero
+  ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (length + 1) * sizeof(wchar_t)));
+  if (!block) throw ui::Exception(L"Nicht genügend Speicher für die Zwischenablage");
+  {
+    ui::GlobalLockGuard lock(block.get());
+    auto* target = static_cast<wchar_t*>(lock.data());
+    if (!target) throw ui::Exception(L"Nicht genügend Speicher für die Zwischenablage");
+    wmemcpy(target, text.c_str(), length);
+    target[length] = L'\0';
+  }
+  EmptyOnce();
+  if (!SetClipboardData(CF_UNICODETEXT, block.get())) {
+    throw ui::Exception(L"Text kann nicht in die Zwischenablage geschrieben werden");  // block freed
+  }
+  (void)block.release();  // the system owns it now
+}
+
+void TClipboard::CopyToPicture(ui::TPicture& picture) {
+  OpenGuard open(*this);
+  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
+    if (!FindPictureFormat(f)) continue;
+    HANDLE data = GetClipboardData(f);
+    auto palette = static_cast<HPALETTE>(GetClipboardData(CF_PALETTE));
+    LoadFromClipboardData(picture, f, data, palette);
+    return;
+  }
+  throw ui::Exception(L"Ungültiges Format der Zwischenablage");
+}
+
+TClipboard& Clipboard() {
+  static TClipboard clipboard;
+  return clipboard;
+}
+
+}  // namespace clipboard

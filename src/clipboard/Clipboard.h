@@ -1,0 +1,61 @@
+#pragma once
+// The program's access to the Windows clipboard: presence queries, reading and writing text,
+// and taking a picture into a picture holder. Every operation opens and closes the clipboard
+// itself, on behalf of the application window.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "clipboard/Graphics.h"
+#include "ui/Picture.h"
+
+namespace clipboard {
+
+// Stands for "any picture the holder can load"; nothing is ever stored under it.
+UINT PictureClipboardFormat();
+
+// The clipboard formats a picture can be loaded from, with the content that loads them.
+// The last matching entry wins; null when the format is not one of them.
+using GraphicFactory = std::unique_ptr<TClipboardGraphic> (*)();
+GraphicFactory FindPictureFormat(UINT format);
+
+// Loads the data into a new content object and installs it; on error the holder keeps
+// what it had.
+void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette);
+
+class TClipboard {
+public:
+  TClipboard() = default;
+  TClipboard(const TClipboard&) = delete;
+  TClipboard& operator=(const TClipboard&) = delete;
+
+  [[nodiscard]] bool ContainsFormat(UINT format);
+  // The clipboard text as Unicode; empty when there is none.
+  [[nodiscard]] std::wstring ReadText();
+  // Replaces everything on the clipboard by this text alone.
+  void WriteText(const std::wstring& text);
+  // Loads the first picture in the clipboard's own order into the holder.
+  void CopyToPicture(ui::TPicture& picture);
+
+  [[nodiscard]] int OpenCount() const noexcept { return openCount_; }
+
+  // How often and how long an open is tried while another program holds the clipboard.
+  static constexpr int kOpenAttempts = 6;
+  static constexpr DWORD kOpenRetryDelayMs = 20;
+
+private:
+  friend class OpenGuard;
+  void Open();
+  void Close();
+  void EmptyOnce();
+
+  int openCount_ = 0;
+  HWND ownerWindow_ = nullptr;
+  bool emptied_ = false;
+};
+
+// The program-wide clipboard object.
+TClipboard& Clipboard();
+
+}  // namespace clipboard

@@ -1,0 +1,189 @@
+#include "clipboard/Graphics.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "ui/Errors.h"
+
+namespace clipboard {
+namespace {
+
+[[noreturn]] void RaiseUnsupportedFormat() {
+  throw ui::EInvalidGraphic(L"Format der Zwischenablage wird nicht unterstützt");
+}
+
+DIBSECTION DescribeBitmap(HBITMAP bitmap) {
+  DIBSECTION dib{};
+  GetObjectW(bitmap, sizeof(dib), &dib);
+  if (!dib.dsBm.bmBits) dib.dsBmih.biSize = 0;  // a device-dependent bitmap has no DIB header
+  return dib;
+}
+
+HPALETTE CopyPalette(HPALETTE palette) {
+  if (!palette) return nullptr;
+  const UINT count = GetPaletteEntries(palette, 0, 0, nullptr);
+  if (count == 0) return nullptr;
+  std::vector<unsigned char> storage(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+  auto* logical = reinterpret_cast<LOGPALETTE*>(storage.data());
+  logical->palVersion = 0x300;
+  logical->palNumEntries = static_cast<WORD>(count);
+  GetPaletteEntries(palette, 0, count, logical->palPalEntry);
+  return CreatePalette(logical);
+}
+
+// A new bitmap of the same kind and size as `source` (described by `dib`).
+HBITMAP CreateLike(HDC screen, HBITMAP source, const DIBSECTION& dib) {
+  const BITMAP& bm = dib.dsBm;
+  if (dib.dsBmih.biSize != 0) {
+    struct {
+      BITMAPINFOHEADER header;
+      RGBQUAD colors[256];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = bm.bmWidth;
+    info.header.biHeight = dib.dsBmih.biHeight;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = bm.bmBitsPixel;
+    info.header.biCompression = dib.dsBmih.biCompression == BI_BITFIELDS ? BI_BITFIELDS : BI_RGB;
+    if (info.header.biCompression == BI_BITFIELDS) {
+      std::memcpy(info.colors, dib.dsBitfields, sizeof(dib.dsBitfields));
+    } else if (bm.bmBitsPixel <= 8) {  // keep the section's colours
+      ui::UniqueMemoryDc dc(CreateCompatibleDC(screen));
+      ui::SelectedObject selected(dc.get(), source);
+      info.header.biClrUsed = GetDIBColorTable(dc.get(), 0, 256, info.colors);
+    }
+    void* bits = nullptr;
+    return CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  }
+  if (bm.bmPlanes == 1 && bm.bmBitsPixel == 1) return CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
+  return CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
+}
+
+}  // namespace
+
+void TBitmap::Draw(HDC dc, const RECT& target) const {
+  if (!handle_) return;
+  ui::UniqueMemoryDc source(CreateCompatibleDC(dc));
+  ui::SelectedObject selected(source.get(), handle_.get());
+  HPALETTE oldPalette = nullptr;
+  if (palette_) {
+    oldPalette = SelectPalette(dc, Palette(), TRUE);
+    RealizePalette(dc);
+  }
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.get(), 0, 0,
+             Width(), Height(), SRCCOPY);
+  if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
+}
+
+void TBitmap::Assign(HBITMAP handle, HPALETTE palette) {
+  handle_.reset(handle);
+  if (palette != Palette()) palette_.reset(palette);
+  dib_ = handle ? DescribeBitmap(handle) : DIBSECTION{};
+  Changed();
+}
+
+void TBitmap::LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) {
+  if (format != CF_BITMAP || !data) RaiseUnsupportedFormat();
+  auto source = static_cast<HBITMAP>(data);
+  const DIBSECTION dib = DescribeBitmap(source);
+  ui::UniqueGdiObject paletteCopy(CopyPalette(palette));
+  ui::UniqueGdiObject copy;
+  if (dib.dsBm.bmWidth != 0 && dib.dsBm.bmHeight != 0) {
+    ui::WindowDc screen(nullptr);
+    copy.reset(CreateLike(screen.get(), source, dib));
+    if (!copy) ui::RaiseLastOSError(GetLastError());
+    ui::UniqueMemoryDc from(CreateCompatibleDC(screen.get()));
+    ui::UniqueMemoryDc to(CreateCompatibleDC(screen.get()));
+    ui::SelectedObject selectedFrom(from.get(), source);
+    ui::SelectedObject selectedTo(to.get(), copy.get());
+    if (palette) {
+      SelectPalette(from.get(), palette, TRUE);
+      RealizePalette(from.get());
+    }
+    if (paletteCopy) {
+      SelectPalette(to.get(), static_cast<HPALETTE>(paletteCopy.get()), TRUE);
+      RealizePalette(to.get());
+    }
+    BitBlt(to.get(), 0, 0, dib.dsBm.bmWidth, std::abs(dib.dsBm.bmHeight), from.get(), 0, 0, SRCCOPY);
+  }
+  handle_ = std::move(copy);
+  palette_ = std::move(paletteCopy);
+  dib_ = handle_ ? DescribeBitmap(Handle()) : DIBSECTION{};
+  os2Format_ = false;
+  paletteModified_ = static_cast<bool>(palette_);
+  Changed();
+}
+
+int TMetafile::Width() const {
+  if (!handle_) return 0;
+  ENHMETAHEADER header{};
+  GetEnhMetaFileHeader(handle_.get(), sizeof(header), &header);
+  return MulDiv(mmWidth_, header.szlDevice.cx, header.szlMillimeters.cx * 100);
+}
+
+int TMetafile::Height() const {
+  if (!handle_) return 0;
+  ENHMETAHEADER header{};
+  GetEnhMetaFileHeader(handle_.get(), sizeof(header), &header);
+  return MulDiv(mmHeight_, header.szlDevice.cy, header.szlMillimeters.cy * 100);
+}
+
+void TMetafile::Draw(HDC dc, const RECT& target) const {
+  if (handle_) PlayEnhMetaFile(dc, handle_.get(), &target);
+}
+
+void TMetafile::LoadFromClipboardData(UINT, HANDLE, HPALETTE) {
+  // Windows converts an old-style metafile picture into an enhanced metafile on request.
+  auto source = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+  if (!source) RaiseUnsupportedFormat();
+  ui::UniqueEnhMetaFile copy(CopyEnhMetaFileW(source, nullptr));
+  if (!copy) RaiseUnsupportedFormat();
+  ENHMETAHEADER header{};
+  GetEnhMetaFileHeader(copy.get(), sizeof(header), &header);
+  handle_ = std::move(copy);
+  mmWidth_ = header.rclFrame.right - header.rclFrame.left;
+  mmHeight_ = header.rclFrame.bottom - header.rclFrame.top;
+  inch_ = 0;
+  enhanced_ = true;
+  paletteModified_ = header.nPalEntries > 0;
+  Changed();
+}
+
+TBitmap& BitmapOf(ui::TPicture& picture) {
+  if (auto* bitmap = picture.GraphicAs<TBitmap>()) return *bitmap;
+  auto bitmap = std::make_unique<TBitmap>();
+  if (const auto* metafile = picture.GraphicAs<TMetafile>(); metafile && metafile->Width() > 0 &&
+                                                              metafile->Height() > 0) {
+    // Render the metafile at its own size onto white, so saving or showing it keeps the picture.
+    const int width = metafile->Width();
+    const int height = metafile->Height();
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    ui::WindowDc screen(nullptr);
+    void* bits = nullptr;
+    ui::UniqueGdiObject section(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!section) ui::RaiseLastOSError(GetLastError());
+    ui::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+    {
+      ui::SelectedObject selected(dc.get(), section.get());
+      const RECT area{0, 0, width, height};
+      FillRect(dc.get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      metafile->Draw(dc.get(), area);
+    }
+    GdiFlush();
+    bitmap->Assign(static_cast<HBITMAP>(section.release()), nullptr);
+  }
+  TBitmap& result = *bitmap;
+  picture.SetGraphic(std::move(bitmap));
+  return result;
+}
+
+}  // namespace clipboard

@@ -1,0 +1,77 @@
+#pragma once
+// What the picture holder can hold when a picture comes from the clipboard: a bitmap or an
+// enhanced metafile. Each loads itself from the clipboard's data handle and never keeps or
+// frees the clipboard's own handles.
+#include <windows.h>
+
+#include "ui/Handle.h"
+#include "ui/Picture.h"
+
+namespace clipboard {
+
+class TClipboardGraphic : public ui::TGraphic {
+public:
+  virtual void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) = 0;
+};
+
+class TBitmap : public TClipboardGraphic {
+public:
+  [[nodiscard]] int Width() const override { return dib_.dsBm.bmWidth; }
+  [[nodiscard]] int Height() const override { return dib_.dsBm.bmHeight < 0 ? -dib_.dsBm.bmHeight : dib_.dsBm.bmHeight; }
+  [[nodiscard]] bool Empty() const override { return !handle_; }
+  void Draw(HDC dc, const RECT& target) const override;
+  void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) override;
+
+  [[nodiscard]] HBITMAP Handle() const noexcept { return static_cast<HBITMAP>(handle_.get()); }
+  [[nodiscard]] HPALETTE Palette() const noexcept { return static_cast<HPALETTE>(palette_.get()); }
+  // The bitmap's description; the header size is 0 while it is a device-dependent bitmap.
+  [[nodiscard]] const DIBSECTION& Description() const noexcept { return dib_; }
+  [[nodiscard]] bool IsDeviceIndependent() const noexcept { return dib_.dsBmih.biSize != 0; }
+  [[nodiscard]] bool Os2Format() const noexcept { return os2Format_; }
+  [[nodiscard]] bool PaletteModified() const noexcept { return paletteModified_; }
+
+  // Takes over a new bitmap (and palette); the description is read from the handle.
+  void Assign(HBITMAP handle, HPALETTE palette);
+
+private:
+  ui::UniqueGdiObject handle_;
+  ui::UniqueGdiObject palette_;
+  DIBSECTION dib_{};
+  bool os2Format_ = false;
+  bool paletteModified_ = false;
+};
+
+class TMetafile : public TClipboardGraphic {
+public:
+  // Size in pixels of the metafile's reference device.
+  [[nodiscard]] int Width() const override;
+  [[nodiscard]] int Height() const override;
+  [[nodiscard]] bool Empty() const override { return !handle_; }
+  void Draw(HDC dc, const RECT& target) const override;
+  void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) override;
+
+  [[nodiscard]] HENHMETAFILE Handle() const noexcept { return handle_.get(); }
+  // Frame size in 0.01 mm.
+  [[nodiscard]] int MMWidth() const noexcept { return mmWidth_; }
+  [[nodiscard]] int MMHeight() const noexcept { return mmHeight_; }
+  // Units per inch; 0 when the frame is in 0.01 mm.
+  [[nodiscard]] int Inch() const noexcept { return inch_; }
+  [[nodiscard]] bool Enhanced() const noexcept { return enhanced_; }
+  void SetEnhanced(bool value) noexcept { enhanced_ = value; }
+  [[nodiscard]] bool PaletteModified() const noexcept { return paletteModified_; }
+
+private:
+  ui::UniqueEnhMetaFile handle_;
+  int mmWidth_ = 0;
+  int mmHeight_ = 0;
+  int inch_ = 0;
+  bool enhanced_ = true;
+  bool paletteModified_ = false;
+};
+
+// The holder's content as a bitmap. A bitmap is returned as it is; a metafile is drawn into a
+// new 32-bit bitmap of its size in pixels, and an empty holder gets an empty bitmap. Either
+// way the holder then holds that bitmap and tells its owner.
+TBitmap& BitmapOf(ui::TPicture& picture);
+
+}  // namespace clipboard

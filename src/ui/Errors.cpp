@@ -1,0 +1,39 @@
+#include "ui/Errors.h"
+
+#include <windows.h>
+
+namespace ui {
+
+std::wstring FormatMessageText(const std::wstring& pattern, const std::wstring& argument) {
+  for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
+    if (pattern[i] == L'%' && (pattern[i + 1] == L's' || pattern[i + 1] == L'd')) {
+      return pattern.substr(0, i) + argument + pattern.substr(i + 2);
+    }
+  }
+  return pattern;
+}
+
+std::wstring DisplayText(const std::wstring& message) {
+  if (!message.empty() && message.back() > L'.') return message + L".";
+  return message;
+}
+
+void RaiseLastOSError(unsigned long errorCode) {
+  std::wstring text;
+  if (errorCode != 0) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    if (length != 0 && buffer) {
+      text.assign(buffer, length);
+      while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    }
+    if (buffer) LocalFree(buffer);
+  }
+  if (text.empty()) text = L"Systemressourcen erschöpft.";
+  throw EOutOfResources(text);
+}
+
+}  // namespace ui

@@ -1,0 +1,180 @@
+#include "ui/Form.h"
+
+#include "ui/Application.h"
+#include "ui/PopupMenu.h"
+
+namespace ui {
+
+TControl::TControl(TForm* form, std::wstring name, TAlign align)
+    : TComponent(form, std::move(name)), form_(form), align_(align) {}
+
+int TControl::Height() const {
+  RECT rect{};
+  GetWindowRect(window_.get(), &rect);
+  return rect.bottom - rect.top;
+}
+
+void TControl::Notification(TComponent* component) {
+  if (component == PopupMenu) PopupMenu = nullptr;
+}
+
+TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption,
+             int left, int top, int width, int height)
+    : TComponent(owner, std::move(name)) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(instance, className, &wc)) {
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &TForm::WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    RegisterClassW(&wc);
+  }
+  font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                          L"MS Sans Serif"));
+  TApplication* app = TApplication::Current();
+  // Owned by the application window, so the form never gets a taskbar button of its own.
+  HWND ownerWindow = app ? app->Handle() : nullptr;
+  CreateWindowExW(0, className, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width,
+                  height, ownerWindow, nullptr, instance, this);
+  if (app) app->FormCreated(this);
+}
+
+TForm::~TForm() {
+  DestroyComponents();
+  if (TApplication* app = TApplication::Current()) app->FormDestroyed(this);
+  window_.reset();
+}
+
+std::wstring TForm::Caption() const {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window_.get())) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window_.get(), text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void TForm::SetCaption(const std::wstring& caption) { SetWindowTextW(window_.get(), caption.c_str()); }
+
+bool TForm::Visible() const { return IsWindowVisible(window_.get()) != FALSE; }
+
+void TForm::Show() {
+  TApplication* app = TApplication::Current();
+  // Showing the main form brings the application's taskbar button with it.
+  if (app && app->MainForm() == this && !IsWindowVisible(app->Handle()))
+    ShowWindow(app->Handle(), SW_SHOWNA);
+  ShowWindow(window_.get(), SW_SHOW);
+}
+
+void TForm::Hide() { ShowWindow(window_.get(), SW_HIDE); }
+
+void TForm::Close() {
+  if (!CloseQuery()) return;
+  TApplication* app = TApplication::Current();
+  if (app && app->MainForm() == this) {
+    app->Terminate();
+  } else {
+    Hide();
+  }
+}
+
+void TForm::Realign() {
+  RECT area{};
+  GetClientRect(window_.get(), &area);
+  for (TComponent* component : Components()) {
+    auto* control = dynamic_cast<TControl*>(component);
+    if (!control || control->Align() != TAlign::Bottom) continue;
+    // The status bar sizes itself to its font; it only needs to be told to.
+    SendMessageW(control->Handle(), WM_SIZE, 0, 0);
+    area.bottom -= control->Height();
+  }
+  for (TComponent* component : Components()) {
+    auto* control = dynamic_cast<TControl*>(component);
+    if (!control || control->Align() != TAlign::Client) continue;
+    MoveWindow(control->Handle(), area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  }
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* form = static_cast<TForm*>(create->lpCreateParams);
+    form->window_.reset(window);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* self = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    (void)self->window_.release();  // Windows is destroying it already
+    return DefWindowProcW(window, msg, wParam, lParam);
+  }
+  try {
+    return self->WndProc(msg, wParam, lParam);
+  } catch (...) {
+    TApplication::HandleCurrentException();
+    return 0;
+  }
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultHandler(msg, wParam, lParam); }
+
+LRESULT TForm::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND self = window_.get();
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+        TApplication* app = TApplication::Current();
+        if (app && app->MainForm() == this) {
+          // The application minimises as a whole, which hides the windows it owns.
+          app->Minimize();
+          return 0;
+        }
+      }
+      break;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // a tray utility never stands in the way of a logoff or shutdown
+    case WM_ENDSESSION:
+      if (wParam) SessionEnding();
+      return 0;
+    case WM_SIZE:
+      Realign();
+      Resized();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == 0 && lParam == 0 && DispatchMenuCommand(LOWORD(wParam))) return 0;
+      break;
+    case WM_CONTEXTMENU:
+      if (ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(self, msg, wParam, lParam);
+}
+
+bool TForm::DispatchMenuCommand(UINT id) {
+  for (TComponent* component : Components()) {
+    if (auto* menu = dynamic_cast<TPopupMenu*>(component); menu && menu->DispatchCommand(id)) return true;
+  }
+  return false;
+}
+
+bool TForm::ShowContextMenu(HWND child, LPARAM lParam) {
+  for (TComponent* component : Components()) {
+    auto* control = dynamic_cast<TControl*>(component);
+    if (!control || control->Handle() != child || !control->PopupMenu) continue;
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (lParam == -1) GetCursorPos(&at);  // opened from the keyboard
+    control->PopupMenu->Popup(at.x, at.y);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace ui

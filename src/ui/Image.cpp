@@ -1,0 +1,70 @@
+#include "ui/Image.h"
+
+namespace ui {
+namespace {
+constexpr const wchar_t* kImageClass = L"TImage";
+}
+
+TImage::TImage(TForm* form, std::wstring name) : TControl(form, std::move(name), TAlign::Client) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(instance, kImageClass, &wc)) {
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = &TImage::WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kImageClass;
+    RegisterClassW(&wc);
+  }
+  SetWindow(CreateWindowExW(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, form->Handle(), nullptr,
+                            instance, nullptr));
+  SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  picture_.OnChange = [this] { InvalidateRect(Handle(), nullptr, TRUE); };
+}
+
+void TImage::SetStretch(bool value) {
+  if (stretch_ == value) return;
+  stretch_ = value;
+  InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+int TImage::ClientWidth() const {
+  RECT rect{};
+  GetClientRect(Handle(), &rect);
+  return rect.right;
+}
+
+int TImage::ClientHeight() const {
+  RECT rect{};
+  GetClientRect(Handle(), &rect);
+  return rect.bottom;
+}
+
+RECT TImage::DestinationRect(int areaWidth, int areaHeight, int pictureWidth, int pictureHeight, bool stretch) {
+  if (stretch) return RECT{0, 0, areaWidth, areaHeight};
+  const int left = (areaWidth - pictureWidth) / 2;
+  const int top = (areaHeight - pictureHeight) / 2;
+  return RECT{left, top, left + pictureWidth, top + pictureHeight};
+}
+
+LRESULT CALLBACK TImage::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<TImage*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self && msg == WM_PAINT) {
+    self->Paint();
+    return 0;
+  }
+  return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+void TImage::Paint() {
+  PAINTSTRUCT ps{};
+  HDC dc = BeginPaint(Handle(), &ps);
+  if (const TGraphic* graphic = picture_.Graphic(); graphic && !graphic->Empty()) {
+    const RECT target = DestinationRect(ClientWidth(), ClientHeight(), graphic->Width(), graphic->Height(), stretch_);
+    graphic->Draw(dc, target);
+  }
+  EndPaint(Handle(), &ps);
+}
+
+}  // namespace ui

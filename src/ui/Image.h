@@ -1,0 +1,31 @@
+#pragma once
+// The picture display: draws its picture centred, scaled to the whole area while Stretch is
+// on, at natural size otherwise.
+#include "ui/Form.h"
+#include "ui/Picture.h"
+
+namespace ui {
+
+class TImage : public TControl {
+public:
+  TImage(TForm* form, std::wstring name);
+
+  [[nodiscard]] TPicture& Picture() noexcept { return picture_; }
+  [[nodiscard]] bool Stretch() const noexcept { return stretch_; }
+  void SetStretch(bool value);
+  [[nodiscard]] int ClientWidth() const;
+  [[nodiscard]] int ClientHeight() const;
+
+  // Where the picture goes inside an area of the given size.
+  [[nodiscard]] static RECT DestinationRect(int areaWidth, int areaHeight, int pictureWidth, int pictureHeight,
+                                            bool stretch);
+
+private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  void Paint();
+
+  TPicture picture_;
+  bool stretch_ = true;
+};
+
+}  // namespace ui

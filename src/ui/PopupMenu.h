@@ -1,0 +1,97 @@
+#pragma once
+// Popup menus with real menu strings (readable by screen readers and UI automation); item
+// icons are item bitmaps from an image list. The menu handle is kept in step with the items,
+// so a caption or check mark change shows at once.
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/Component.h"
+#include "ui/Handle.h"
+
+namespace ui {
+
+class TImageList;
+class TPopupMenu;
+
+class TMenuItem {
+public:
+  static constexpr int kNoImage = -1;
+  ~TMenuItem();
+  TMenuItem(const TMenuItem&) = delete;
+  TMenuItem& operator=(const TMenuItem&) = delete;
+
+  [[nodiscard]] const std::wstring& Name() const noexcept { return name_; }
+  [[nodiscard]] const std::wstring& Caption() const noexcept { return caption_; }
+  void SetCaption(const std::wstring& caption);
+  [[nodiscard]] bool Checked() const noexcept { return checked_; }
+  void SetChecked(bool checked);
+  [[nodiscard]] int ImageIndex() const noexcept { return imageIndex_; }
+  void SetImageIndex(int index);
+
+  // Adds a child, which turns this item into a submenu.
+  TMenuItem& Add(std::wstring name, std::wstring caption, int imageIndex);
+  [[nodiscard]] const std::vector<std::unique_ptr<TMenuItem>>& Items() const noexcept { return items_; }
+  [[nodiscard]] HMENU SubmenuHandle() const noexcept { return submenu_.get(); }
+  [[nodiscard]] UINT Command() const noexcept { return command_; }
+
+  // Runs the item's command; an empty OnClick does nothing.
+  void Click() const;
+  std::function<void()> OnClick;
+
+private:
+  friend class TPopupMenu;
+  TMenuItem(TPopupMenu& menu, HMENU parent, std::wstring name, std::wstring caption, int imageIndex);
+  void Update() const;
+  TMenuItem* FindCommand(UINT command);
+
+  TPopupMenu& menu_;
+  HMENU parent_;
+  UINT position_;
+  std::wstring name_;
+  std::wstring caption_;
+  int imageIndex_;
+  bool checked_ = false;
+  UINT command_;
+  UniqueMenu submenu_;
+  std::vector<std::unique_ptr<TMenuItem>> items_;
+};
+
+class TPopupMenu : public TComponent {
+public:
+  // Replaces the modal TrackPopupMenu call, so tests can see a menu open without blocking.
+  using PopupFunction = std::function<void(TPopupMenu& menu, int x, int y)>;
+
+  TPopupMenu(TComponent* owner, std::wstring name, HWND commandWindow, TImageList* images);
+
+  TMenuItem& Add(std::wstring name, std::wstring caption, int imageIndex);
+  [[nodiscard]] const std::vector<std::unique_ptr<TMenuItem>>& Items() const noexcept { return items_; }
+  [[nodiscard]] HMENU Handle() const noexcept { return menu_.get(); }
+  [[nodiscard]] TImageList* Images() const noexcept { return images_; }
+
+  bool AutoPopup = true;
+  std::function<void()> OnPopup;
+
+  // Opens the menu with its top-left corner at (x, y). The chosen item's command arrives
+  // as WM_COMMAND at the command window once the menu has closed.
+  void Popup(int x, int y);
+  // Runs the item with this command id; false when the id is not one of this menu's.
+  bool DispatchCommand(UINT command);
+
+  static void SetPopupFunction(PopupFunction function) { popupFunction_ = std::move(function); }
+
+protected:
+  void Notification(TComponent* component) override;
+
+private:
+  UniqueMenu menu_;
+  HWND commandWindow_;
+  TImageList* images_;
+  std::vector<std::unique_ptr<TMenuItem>> items_;
+  static PopupFunction popupFunction_;
+};
+
+}  // namespace ui

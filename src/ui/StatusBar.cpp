@@ -1,0 +1,34 @@
+#include "ui/StatusBar.h"
+
+#include <commctrl.h>
+
+namespace ui {
+
+TStatusBar::TStatusBar(TForm* form, std::wstring name, const std::vector<int>& panelWidths)
+    : TControl(form, std::move(name), TAlign::Bottom) {
+  INITCOMMONCONTROLSEX init{sizeof(init), ICC_BAR_CLASSES};
+  InitCommonControlsEx(&init);
+  SetWindow(CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                            form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr));
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(form->Font()), FALSE);
+  // The parts message wants right edges, not widths.
+  std::vector<int> edges;
+  int edge = 0;
+  for (int width : panelWidths) edges.push_back(edge += width);
+  if (!edges.empty()) edges.back() = -1;  // the last panel runs to the window's edge
+  SendMessageW(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void TStatusBar::SetPanelText(int panel, const std::wstring& text) {
+  SendMessageW(Handle(), SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring TStatusBar::PanelText(int panel) const {
+  const auto length = LOWORD(SendMessageW(Handle(), SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel), 0));
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(Handle(), SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length);
+  return text;
+}
+
+}  // namespace ui
