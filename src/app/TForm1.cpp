@@ -39,9 +39,9 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
 
 void TForm1::CreateImages() {
   ImageList1 = new ui::TImageList(this, L"ImageList1");
-  for (int index : {kImageExit, kImageShow, kImageRemoveFormat, kImageShortcut, kImageOptions, kImageKeepFormat,
-                    kImageSave, kImageAbout, kImageCancel, kImageFlagGerman, kImageFlagPolish, kImageFlagEnglish,
-                    kImageHelp}) {
+  for (int index :
+       {kImageExit, kImageShow, kImageRemoveFormat, kImageShortcut, kImageOptions, kImageKeepFormat, kImageSave,
+        kImageAbout, kImageCancel, kImageFlagGerman, kImageFlagPolish, kImageFlagEnglish, kImageHelp}) {
     ImageList1->AddResourceIcon(index, IDI_MENU_BASE + index);
   }
 }
@@ -49,7 +49,8 @@ void TForm1::CreateImages() {
 void TForm1::CreateMenus() {
   HWND window = Handle();
   PopupMenuText = new ui::TPopupMenu(this, L"PopupMenuText", window, ImageList1);
-  Formatierungentfernen1 = &PopupMenuText->Add(L"Formatierungentfernen1", L"Formatierung entfernen", kImageRemoveFormat);
+  Formatierungentfernen1 =
+      &PopupMenuText->Add(L"Formatierungentfernen1", L"Formatierung entfernen", kImageRemoveFormat);
   Formatierungbehalten1 = &PopupMenuText->Add(L"Formatierungbehalten1", L"Formatierung behalten", kImageKeepFormat);
 
   PopupMenuTray = new ui::TPopupMenu(this, L"PopupMenuTray", window, ImageList1);

@@ -12,7 +12,7 @@
 namespace app {
 
 class TForm1 : public ui::TForm {
-public:
+ public:
   TForm1();
 
   // Program-wide state.
@@ -54,11 +54,11 @@ public:
   // Exit: the only way the program ends on the user's request.
   void Beenden1Click();
 
-protected:
+ protected:
   bool CloseQuery() override;
   void SessionEnding() override;
 
-private:
+ private:
   void CreateImages();
   void CreateMenus();
 };

@@ -10,13 +10,13 @@ namespace clipboard {
 
 // Pairs an open with a close that runs however the operation ends.
 class OpenGuard {
-public:
+ public:
   explicit OpenGuard(TClipboard& clipboard) : clipboard_(clipboard) { clipboard_.Open(); }
   ~OpenGuard() { clipboard_.Close(); }
   OpenGuard(const OpenGuard&) = delete;
   OpenGuard& operator=(const OpenGuard&) = delete;
 
-private:
+ private:
   TClipboard& clipboard_;
 };
 

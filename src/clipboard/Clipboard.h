@@ -25,7 +25,7 @@ GraphicFactory FindPictureFormat(UINT format);
 void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette);
 
 class TClipboard {
-public:
+ public:
   TClipboard() = default;
   TClipboard(const TClipboard&) = delete;
   TClipboard& operator=(const TClipboard&) = delete;
@@ -44,7 +44,7 @@ public:
   static constexpr int kOpenAttempts = 6;
   static constexpr DWORD kOpenRetryDelayMs = 20;
 
-private:
+ private:
   friend class OpenGuard;
   void Open();
   void Close();

@@ -155,8 +155,8 @@ void TMetafile::LoadFromClipboardData(UINT, HANDLE, HPALETTE) {
 TBitmap& BitmapOf(ui::TPicture& picture) {
   if (auto* bitmap = picture.GraphicAs<TBitmap>()) return *bitmap;
   auto bitmap = std::make_unique<TBitmap>();
-  if (const auto* metafile = picture.GraphicAs<TMetafile>(); metafile && metafile->Width() > 0 &&
-                                                              metafile->Height() > 0) {
+  if (const auto* metafile = picture.GraphicAs<TMetafile>();
+      metafile && metafile->Width() > 0 && metafile->Height() > 0) {
     // Render the metafile at its own size onto white, so saving or showing it keeps the picture.
     const int width = metafile->Width();
     const int height = metafile->Height();

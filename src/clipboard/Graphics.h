@@ -10,14 +10,16 @@
 namespace clipboard {
 
 class TClipboardGraphic : public ui::TGraphic {
-public:
+ public:
   virtual void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) = 0;
 };
 
 class TBitmap : public TClipboardGraphic {
-public:
+ public:
   [[nodiscard]] int Width() const override { return dib_.dsBm.bmWidth; }
-  [[nodiscard]] int Height() const override { return dib_.dsBm.bmHeight < 0 ? -dib_.dsBm.bmHeight : dib_.dsBm.bmHeight; }
+  [[nodiscard]] int Height() const override {
+    return dib_.dsBm.bmHeight < 0 ? -dib_.dsBm.bmHeight : dib_.dsBm.bmHeight;
+  }
   [[nodiscard]] bool Empty() const override { return !handle_; }
   void Draw(HDC dc, const RECT& target) const override;
   void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) override;
@@ -33,7 +35,7 @@ public:
   // Takes over a new bitmap (and palette); the description is read from the handle.
   void Assign(HBITMAP handle, HPALETTE palette);
 
-private:
+ private:
   ui::UniqueGdiObject handle_;
   ui::UniqueGdiObject palette_;
   DIBSECTION dib_{};
@@ -42,7 +44,7 @@ private:
 };
 
 class TMetafile : public TClipboardGraphic {
-public:
+ public:
   // Size in pixels of the metafile's reference device.
   [[nodiscard]] int Width() const override;
   [[nodiscard]] int Height() const override;
@@ -60,7 +62,7 @@ public:
   void SetEnhanced(bool value) noexcept { enhanced_ = value; }
   [[nodiscard]] bool PaletteModified() const noexcept { return paletteModified_; }
 
-private:
+ private:
   ui::UniqueEnhMetaFile handle_;
   int mmWidth_ = 0;
   int mmHeight_ = 0;

@@ -12,7 +12,7 @@
 namespace clipboard {
 
 class TJvClipboardMonitor : public ui::TComponent {
-public:
+ public:
   explicit TJvClipboardMonitor(ui::TComponent* owner, std::wstring name = L"ClipboardMonitor");
   ~TJvClipboardMonitor() override;
 
@@ -25,7 +25,7 @@ public:
 
   std::function<void(TJvClipboardMonitor& sender)> OnChange;
 
-private:
+ private:
   void WndProc(ui::TMessage& message);
   void PassOn(const ui::TMessage& message) const;
   void Change();

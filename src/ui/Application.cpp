@@ -35,8 +35,8 @@ TApplication::TApplication() {
   const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
   const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
   window_.reset(CreateWindowExW(0, kApplicationClass, L"",
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                                x, y, 0, 0, nullptr, nullptr, instance, this));
+                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                                nullptr, nullptr, instance, this));
   current_ = this;
 }
 

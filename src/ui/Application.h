@@ -14,7 +14,7 @@ namespace ui {
 class TForm;
 
 class TApplication {
-public:
+ public:
   // Sees every message sent to the application window before the application handles it.
   // Answer true to mark the message handled (the result is then `result`).
   using Hook = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
@@ -61,7 +61,7 @@ public:
   void Minimize();
   void Restore();
 
-private:
+ private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void ShowError(const std::wstring& message);

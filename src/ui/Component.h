@@ -8,7 +8,7 @@
 namespace ui {
 
 class TComponent {
-public:
+ public:
   explicit TComponent(TComponent* owner, std::wstring name = {});
   virtual ~TComponent();
   TComponent(const TComponent&) = delete;
@@ -21,7 +21,7 @@ public:
   // Runs Loaded on every owned component, in creation order, then on this one.
   void LoadedAll();
 
-protected:
+ protected:
   // Destroys the owned components, last created first. Windows call it before their own
   // handle goes, so components can still unhook themselves from it.
   void DestroyComponents();
@@ -30,7 +30,7 @@ protected:
   // Called on every other component of the owner when `component` is being destroyed.
   virtual void Notification(TComponent* component) { (void)component; }
 
-private:
+ private:
   void Remove(TComponent* component);
 
   TComponent* owner_;

@@ -7,36 +7,36 @@
 namespace ui {
 
 class Exception : public std::exception {
-public:
+ public:
   explicit Exception(std::wstring message) : message_(std::move(message)) {}
   [[nodiscard]] const std::wstring& Message() const noexcept { return message_; }
   [[nodiscard]] const char* what() const noexcept override { return "Velmo Clipboard error"; }
 
-private:
+ private:
   std::wstring message_;
 };
 
 // Picture content that cannot be loaded from the clipboard.
 class EInvalidGraphic : public Exception {
-public:
+ public:
   using Exception::Exception;
 };
 // A stream (file or memory) could not be created, written or expanded.
 class EStreamError : public Exception {
-public:
+ public:
   using Exception::Exception;
 };
 class EFCreateError : public EStreamError {
-public:
+ public:
   using EStreamError::EStreamError;
 };
 class EWriteError : public EStreamError {
-public:
+ public:
   using EStreamError::EStreamError;
 };
 // The system could not give a GDI object, device context or section.
 class EOutOfResources : public Exception {
-public:
+ public:
   using Exception::Exception;
 };
 

@@ -18,8 +18,8 @@ void TControl::Notification(TComponent* component) {
   if (component == PopupMenu) PopupMenu = nullptr;
 }
 
-TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption,
-             int left, int top, int width, int height)
+TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption, int left,
+             int top, int width, int height)
     : TComponent(owner, std::move(name)) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
@@ -34,13 +34,12 @@ TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, con
     RegisterClassW(&wc);
   }
   font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                          L"MS Sans Serif"));
+                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
   TApplication* app = TApplication::Current();
   // Owned by the application window, so the form never gets a taskbar button of its own.
   HWND ownerWindow = app ? app->Handle() : nullptr;
-  CreateWindowExW(0, className, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width,
-                  height, ownerWindow, nullptr, instance, this);
+  CreateWindowExW(0, className, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
+                  ownerWindow, nullptr, instance, this);
   if (app) app->FormCreated(this);
 }
 
@@ -63,8 +62,7 @@ bool TForm::Visible() const { return IsWindowVisible(window_.get()) != FALSE; }
 void TForm::Show() {
   TApplication* app = TApplication::Current();
   // Showing the main form brings the application's taskbar button with it.
-  if (app && app->MainForm() == this && !IsWindowVisible(app->Handle()))
-    ShowWindow(app->Handle(), SW_SHOWNA);
+  if (app && app->MainForm() == this && !IsWindowVisible(app->Handle())) ShowWindow(app->Handle(), SW_SHOWNA);
   ShowWindow(window_.get(), SW_SHOW);
 }
 

@@ -17,7 +17,7 @@ enum class TAlign { None, Bottom, Client };
 
 // A child window of a form.
 class TControl : public TComponent {
-public:
+ public:
   TControl(TForm* form, std::wstring name, TAlign align);
 
   [[nodiscard]] HWND Handle() const noexcept { return window_.get(); }
@@ -27,20 +27,20 @@ public:
   // The menu shown on a right click over the control; null for none.
   TPopupMenu* PopupMenu = nullptr;
 
-protected:
+ protected:
   void SetWindow(HWND window) noexcept { window_.reset(window); }
   void Notification(TComponent* component) override;
 
-private:
+ private:
   TForm* form_;
   TAlign align_;
   UniqueWindow window_;
 };
 
 class TForm : public TComponent {
-public:
-  TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption,
-        int left, int top, int width, int height);
+ public:
+  TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption, int left, int top,
+        int width, int height);
   ~TForm() override;
 
   [[nodiscard]] HWND Handle() const noexcept { return window_.get(); }
@@ -56,7 +56,7 @@ public:
   // Re-lays out the aligned child controls (bottom first, then the client control).
   void Realign();
 
-protected:
+ protected:
   virtual bool CloseQuery() { return true; }
   virtual void Resized() {}
   // Windows ends the session (wParam of WM_ENDSESSION true).
@@ -64,7 +64,7 @@ protected:
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
 
-private:
+ private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   bool DispatchMenuCommand(UINT id);
   bool ShowContextMenu(HWND child, LPARAM lParam);

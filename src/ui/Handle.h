@@ -9,7 +9,7 @@ namespace ui {
 
 template <typename Traits>
 class UniqueHandle {
-public:
+ public:
   using pointer = typename Traits::pointer;
 
   UniqueHandle() noexcept = default;
@@ -33,7 +33,7 @@ public:
     if (old != Traits::invalid()) Traits::close(old);
   }
 
-private:
+ private:
   pointer value_ = Traits::invalid();
 };
 
@@ -101,7 +101,7 @@ using UniqueMappedView = UniqueHandle<MappedViewTraits>;
 
 // A device context taken with GetDC, given back with ReleaseDC.
 class WindowDc {
-public:
+ public:
   explicit WindowDc(HWND window) noexcept : window_(window), dc_(GetDC(window)) {}
   ~WindowDc() {
     if (dc_) ReleaseDC(window_, dc_);
@@ -111,14 +111,14 @@ public:
   [[nodiscard]] HDC get() const noexcept { return dc_; }
   explicit operator bool() const noexcept { return dc_ != nullptr; }
 
-private:
+ private:
   HWND window_;
   HDC dc_;
 };
 
 // Selects an object into a device context and selects the previous one back at scope end.
 class SelectedObject {
-public:
+ public:
   SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(SelectObject(dc, object)) {}
   ~SelectedObject() {
     if (old_) SelectObject(dc_, old_);
@@ -126,14 +126,14 @@ public:
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
 
-private:
+ private:
   HDC dc_;
   HGDIOBJ old_;
 };
 
 // GlobalLock for the lifetime of the object.
 class GlobalLockGuard {
-public:
+ public:
   explicit GlobalLockGuard(HGLOBAL block) noexcept : block_(block), data_(GlobalLock(block)) {}
   ~GlobalLockGuard() {
     if (data_) GlobalUnlock(block_);
@@ -142,7 +142,7 @@ public:
   GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
   [[nodiscard]] void* data() const noexcept { return data_; }
 
-private:
+ private:
   HGLOBAL block_;
   void* data_;
 };

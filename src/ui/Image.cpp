@@ -17,8 +17,8 @@ TImage::TImage(TForm* form, std::wstring name) : TControl(form, std::move(name),
     wc.lpszClassName = kImageClass;
     RegisterClassW(&wc);
   }
-  SetWindow(CreateWindowExW(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, form->Handle(), nullptr,
-                            instance, nullptr));
+  SetWindow(CreateWindowExW(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, form->Handle(), nullptr, instance,
+                            nullptr));
   SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   picture_.OnChange = [this] { InvalidateRect(Handle(), nullptr, TRUE); };
 }

@@ -7,7 +7,7 @@
 namespace ui {
 
 class TImage : public TControl {
-public:
+ public:
   TImage(TForm* form, std::wstring name);
 
   [[nodiscard]] TPicture& Picture() noexcept { return picture_; }
@@ -20,7 +20,7 @@ public:
   [[nodiscard]] static RECT DestinationRect(int areaWidth, int areaHeight, int pictureWidth, int pictureHeight,
                                             bool stretch);
 
-private:
+ private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint();
 

@@ -31,11 +31,12 @@ HBITMAP IconToBitmap(HICON icon, int size) {
 
 }  // namespace
 
-TImageList::TImageList(TComponent* owner, std::wstring name, int size) : TComponent(owner, std::move(name)), size_(size) {}
+TImageList::TImageList(TComponent* owner, std::wstring name, int size)
+    : TComponent(owner, std::move(name)), size_(size) {}
 
 void TImageList::AddResourceIcon(int index, int resourceId) {
-  auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON,
-                                            size_, size_, LR_DEFAULTCOLOR));
+  auto icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size_, size_, LR_DEFAULTCOLOR));
   if (!icon) return;
   Image image{UniqueIcon(icon), UniqueGdiObject(IconToBitmap(icon, size_))};
   images_[index] = std::move(image);

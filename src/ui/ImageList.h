@@ -11,7 +11,7 @@
 namespace ui {
 
 class TImageList : public TComponent {
-public:
+ public:
   TImageList(TComponent* owner, std::wstring name, int size = 16);
 
   // Loads the icon resource `resourceId` as image `index`.
@@ -21,7 +21,7 @@ public:
   [[nodiscard]] HBITMAP MenuBitmap(int index) const;
   [[nodiscard]] int Count() const noexcept { return static_cast<int>(images_.size()); }
 
-private:
+ private:
   struct Image {
     UniqueIcon icon;
     UniqueGdiObject bitmap;

@@ -42,8 +42,8 @@ void EnsureClass(HINSTANCE instance, const wchar_t* className) {
 UniqueWindow AllocateHWnd(void* object, MessageHandler handler, const wchar_t* className) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   EnsureClass(instance, className);
-  UniqueWindow window(CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0, 0, 0,
-                                      nullptr, nullptr, instance, nullptr));
+  UniqueWindow window(
+      CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
   if (window && handler) {
     SetWindowLongPtrW(window.get(), kHandlerSlot, reinterpret_cast<LONG_PTR>(handler));
     SetWindowLongPtrW(window.get(), kObjectSlot, reinterpret_cast<LONG_PTR>(object));

@@ -23,8 +23,7 @@ inline constexpr const wchar_t* kDefaultUtilWindowClass = L"TPUtilWindowEx";
 // Creates the hidden window (class registered on demand, WS_EX_TOOLWINDOW, WS_POPUP, 0 x 0)
 // and attaches handler and object. An exception escaping the handler goes to the
 // application's default error handler; it never unwinds through Windows.
-UniqueWindow AllocateHWnd(void* object, MessageHandler handler,
-                          const wchar_t* className = kDefaultUtilWindowClass);
+UniqueWindow AllocateHWnd(void* object, MessageHandler handler, const wchar_t* className = kDefaultUtilWindowClass);
 
 // Binds a member function as a MessageHandler: AllocateHWnd(this, &MessageThunk<T, &T::WndProc>).
 template <typename T, void (T::*Method)(TMessage&)>

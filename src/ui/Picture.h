@@ -10,7 +10,7 @@
 namespace ui {
 
 class TGraphic {
-public:
+ public:
   TGraphic() = default;
   virtual ~TGraphic() = default;
   TGraphic(const TGraphic&) = delete;
@@ -24,14 +24,14 @@ public:
 
   std::function<void()> OnChange;
 
-protected:
+ protected:
   void Changed() const {
     if (OnChange) OnChange();
   }
 };
 
 class TPicture {
-public:
+ public:
   [[nodiscard]] TGraphic* Graphic() const noexcept { return graphic_.get(); }
   template <typename T>
   [[nodiscard]] T* GraphicAs() const noexcept {
@@ -45,7 +45,7 @@ public:
 
   std::function<void()> OnChange;
 
-private:
+ private:
   void Changed() const {
     if (OnChange) OnChange();
   }

@@ -94,8 +94,8 @@ TPopupMenu::TPopupMenu(TComponent* owner, std::wstring name, HWND commandWindow,
     : TComponent(owner, std::move(name)), menu_(CreatePopupMenu()), commandWindow_(commandWindow), images_(images) {}
 
 TMenuItem& TPopupMenu::Add(std::wstring name, std::wstring caption, int imageIndex) {
-  items_.push_back(std::unique_ptr<TMenuItem>(
-      new TMenuItem(*this, menu_.get(), std::move(name), std::move(caption), imageIndex)));
+  items_.push_back(
+      std::unique_ptr<TMenuItem>(new TMenuItem(*this, menu_.get(), std::move(name), std::move(caption), imageIndex)));
   return *items_.back();
 }
 

@@ -18,7 +18,7 @@ class TImageList;
 class TPopupMenu;
 
 class TMenuItem {
-public:
+ public:
   static constexpr int kNoImage = -1;
   ~TMenuItem();
   TMenuItem(const TMenuItem&) = delete;
@@ -42,7 +42,7 @@ public:
   void Click() const;
   std::function<void()> OnClick;
 
-private:
+ private:
   friend class TPopupMenu;
   TMenuItem(TPopupMenu& menu, HMENU parent, std::wstring name, std::wstring caption, int imageIndex);
   void Update() const;
@@ -61,7 +61,7 @@ private:
 };
 
 class TPopupMenu : public TComponent {
-public:
+ public:
   // Replaces the modal TrackPopupMenu call, so tests can see a menu open without blocking.
   using PopupFunction = std::function<void(TPopupMenu& menu, int x, int y)>;
 
@@ -83,10 +83,10 @@ public:
 
   static void SetPopupFunction(PopupFunction function) { popupFunction_ = std::move(function); }
 
-protected:
+ protected:
   void Notification(TComponent* component) override;
 
-private:
+ private:
   UniqueMenu menu_;
   HWND commandWindow_;
   TImageList* images_;

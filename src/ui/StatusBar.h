@@ -8,7 +8,7 @@
 namespace ui {
 
 class TStatusBar : public TControl {
-public:
+ public:
   TStatusBar(TForm* form, std::wstring name, const std::vector<int>& panelWidths);
 
   void SetPanelText(int panel, const std::wstring& text);

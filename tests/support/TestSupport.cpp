@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ui/Application.h"
@@ -60,15 +62,68 @@ std::vector<UINT> ClipboardFormats() {
   return formats;
 }
 
-HANDLE StartProcess(const std::wstring& commandLine) {
+ScopedProcess HoldClipboardInOtherProcess(DWORD ms) {
+  SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return ScopedProcess(nullptr);
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --hold-clipboard " + std::to_wstring(ms);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION info{};
+  const BOOL started =
+      CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+  CloseHandle(writeEnd);
+  if (started) {
+    CloseHandle(info.hThread);
+    char buffer[8] = {};
+    DWORD got = 0;
+    ReadFile(readEnd, buffer, sizeof(buffer) - 1, &got, nullptr);  // "held": the clipboard is open
+  }
+  CloseHandle(readEnd);
+  return ScopedProcess(started ? info.hProcess : nullptr);
+}
+
+ScopedProcess::~ScopedProcess() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
+  WaitForSingleObject(process_, 5000);
+  CloseHandle(process_);
+}
+
+DWORD ScopedProcess::Wait(DWORD timeoutMs) const {
+  if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+ScopedProcess StartProcess(const std::wstring& commandLine, const std::wstring& workingDirectory) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
   std::wstring mutableLine = commandLine;
-  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-    return nullptr;
+  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workingDirectory.empty() ? nullptr : workingDirectory.c_str(), &startup, &info))
+    return ScopedProcess(nullptr);
   CloseHandle(info.hThread);
-  return info.hProcess;
+  return ScopedProcess(info.hProcess);
+}
+
+std::wstring WinePath(const std::wstring& path) {
+  if (path.empty() || path[0] != L'/') return path;
+  std::wstring result = L"Z:" + path;
+  for (wchar_t& c : result) {
+    if (c == L'/') c = L'\\';
+  }
+  return result;
 }
 
 std::wstring ProgramFolder() {
@@ -80,7 +135,24 @@ std::wstring ProgramFolder() {
 
 }  // namespace testing_support
 
+namespace {
+
+// Helper mode of every test program: `--hold-clipboard MS` opens the clipboard, says so on
+// standard output, keeps it open for MS milliseconds and ends. Tests use it as "another program".
+int HoldClipboard(DWORD ms) {
+  if (!OpenClipboard(nullptr)) return 1;
+  std::fputs("held\n", stdout);
+  std::fflush(stdout);
+  Sleep(ms);
+  CloseClipboard();
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0)
+    return HoldClipboard(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     const int length = MultiByteToWideChar(CP_ACP, 0, argv[i], -1, nullptr, 0);

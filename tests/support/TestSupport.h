@@ -29,8 +29,31 @@ std::vector<UINT> ClipboardFormats();
 // Command-line arguments left after GoogleTest took its own.
 const std::vector<std::wstring>& ExtraArguments();
 
-// Runs a command line as a child process and hands back its process handle.
-HANDLE StartProcess(const std::wstring& commandLine);
+// A child process that is ended (if still running) and waited for when the object goes.
+class ScopedProcess {
+ public:
+  explicit ScopedProcess(HANDLE process) noexcept : process_(process) {}
+  ~ScopedProcess();
+  ScopedProcess(ScopedProcess&& other) noexcept : process_(other.process_) { other.process_ = nullptr; }
+  ScopedProcess(const ScopedProcess&) = delete;
+  ScopedProcess& operator=(const ScopedProcess&) = delete;
+  ScopedProcess& operator=(ScopedProcess&&) = delete;
+  [[nodiscard]] HANDLE get() const noexcept { return process_; }
+  [[nodiscard]] DWORD Id() const noexcept { return process_ ? GetProcessId(process_) : 0; }
+  // The exit code, or STILL_ACTIVE when the process has not ended within the time.
+  [[nodiscard]] DWORD Wait(DWORD timeoutMs) const;
+
+ private:
+  HANDLE process_;
+};
+
+// Another process that holds the clipboard open for `ms` milliseconds; returns once it holds it.
+ScopedProcess HoldClipboardInOtherProcess(DWORD ms);
+
+// Runs a command line as a child process, in `workingDirectory` when one is given.
+ScopedProcess StartProcess(const std::wstring& commandLine, const std::wstring& workingDirectory = {});
+// A Unix path as Wine sees it (Z: drive); a Windows path is returned as it is.
+std::wstring WinePath(const std::wstring& path);
 // The path of this test program's folder, with a trailing backslash.
 std::wstring ProgramFolder();
 

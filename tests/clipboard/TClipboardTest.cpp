@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "clipboard/Clipboard.h"
+#include "support/TestSupport.h"
+#include "ui/Application.h"
+#include "ui/Errors.h"
+#include "ui/Handle.h"
+
+namespace {
+
+using clipboard::Clipboard;
+using clipboard::PictureClipboardFormat;
+using testing_support::ClipboardFormats;
+using testing_support::SetClipboardBlock;
+
+HWND AppWindow() { return ui::TApplication::Current()->Handle(); }
+
+// Opens the clipboard for a test's own setup and empties it.
+class Filling {
+ public:
+  Filling() {
+    EXPECT_TRUE(OpenClipboard(AppWindow()));
+    EmptyClipboard();
+  }
+  ~Filling() { CloseClipboard(); }
+  Filling(const Filling&) = delete;
+  Filling& operator=(const Filling&) = delete;
+};
+
+template <typename Call>
+std::wstring ErrorOf(Call call) {
+  try {
+    call();
+  } catch (const ui::Exception& e) {
+    return e.Message();
+  }
+  return L"(no error)";
+}
+
+std::vector<unsigned char> Dib(int width, int height) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof(header);
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  const std::size_t stride = ((static_cast<std::size_t>(width) * 24 + 31) / 32) * 4;
+  std::vector<unsigned char> block(sizeof(header) + stride * static_cast<std::size_t>(height), 0x80);
+  std::copy_n(reinterpret_cast<const unsigned char*>(&header), sizeof(header), block.begin());
+  return block;
+}
+
+const std::wstring kManyScripts =
+    L"Zażółć gęślą jaźń — Съешь же ещё этих мягких французских булок — 你好，世界 — こんにちは — 😀🎉";
+
+TEST(ClipboardText, UnicodeOnlyTextIsTextAndReadsBackIntact) {
+  testing_support::SetClipboardUnicodeText(nullptr, kManyScripts);
+  EXPECT_TRUE(Clipboard().ContainsFormat(CF_TEXT));
+  EXPECT_EQ(Clipboard().ReadText(), kManyScripts);
+  EXPECT_EQ(Clipboard().OpenCount(), 0);
+}
+
+TEST(ClipboardText, RewritingLeavesPlainTextOnlyWithTheSameCharacters) {
+  {
+    Filling fill;
+    const std::string rtf = "{\\rtf1 {\\b bold} text}";
+    const std::string html = "Version:0.9\r\n<b>bold</b> text";
+    SetClipboardBlock(nullptr, RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1);
+    SetClipboardBlock(nullptr, RegisterClipboardFormatW(L"HTML Format"), html.c_str(), html.size() + 1);
+    SetClipboardBlock(nullptr, CF_UNICODETEXT, kManyScripts.c_str(), (kManyScripts.size() + 1) * sizeof(wchar_t));
+  }
+  Clipboard().WriteText(Clipboard().ReadText());
+
+  for (UINT format : ClipboardFormats()) {
+    EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE)
+        << "format " << format << " left on the clipboard";
+  }
+  EXPECT_EQ(Clipboard().ReadText(), kManyScripts);
+  EXPECT_EQ(GetClipboardOwner(), AppWindow());
+}
+
+TEST(ClipboardText, EmptyTextIsWrittenAsATerminatorAlone) {
+  Clipboard().WriteText(L"");
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  ASSERT_NE(data, nullptr);
+  ui::GlobalLockGuard lock(data);
+  EXPECT_EQ(*static_cast<const wchar_t*>(lock.data()), L'\0');
+  CloseClipboard();
+  EXPECT_EQ(Clipboard().ReadText(), L"");
+}
+
+TEST(ClipboardText, TextIsCutAtTheFirstZero) {
+  Clipboard().WriteText(std::wstring(L"before\0after", 12));
+  EXPECT_EQ(Clipboard().ReadText(), L"before");
+}
+
+TEST(ClipboardText, AnUnterminatedBlockIsNeverReadPastItsEnd) {
+  {
+    Filling fill;
+    const wchar_t letters[] = {L'a', L'b', L'c', L'd', L'e', L'f'};  // no terminating zero
+    SetClipboardBlock(nullptr, CF_UNICODETEXT, letters, sizeof(letters));
+  }
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  const std::size_t blockChars = GlobalSize(GetClipboardData(CF_UNICODETEXT)) / sizeof(wchar_t);
+  CloseClipboard();
+
+  // Windows hands the block over as it is; Wine puts a terminator into its last character.
+  const std::wstring text = Clipboard().ReadText();
+  EXPECT_GE(text.size(), 5u);
+  EXPECT_EQ(text, std::wstring(L"abcdef").substr(0, text.size()));
+  EXPECT_LE(text.size(), blockChars);
+}
+
+TEST(ClipboardOpen, AnotherProgramHoldingTheClipboardMakesReadingFailInGerman) {
+  testing_support::SetClipboardUnicodeText(nullptr, L"text");
+  auto holder = testing_support::HoldClipboardInOtherProcess(3000);
+  ASSERT_NE(holder.get(), nullptr);
+
+  const ULONGLONG started = GetTickCount64();
+  EXPECT_EQ(ErrorOf([] { (void)Clipboard().ReadText(); }), L"Zwischenablage kann nicht geöffnet werden");
+  const ULONGLONG waited = GetTickCount64() - started;
+  EXPECT_GE(waited, 80u) << "gave up without retrying";
+  EXPECT_LT(waited, 1000u);
+  EXPECT_EQ(ErrorOf([] { (void)Clipboard().ContainsFormat(PictureClipboardFormat()); }),
+            L"Zwischenablage kann nicht geöffnet werden");
+  EXPECT_EQ(ErrorOf([] { Clipboard().WriteText(L"x"); }), L"Zwischenablage kann nicht geöffnet werden");
+  EXPECT_TRUE(Clipboard().ContainsFormat(CF_TEXT)) << "the text query needs no open clipboard";
+  EXPECT_EQ(Clipboard().OpenCount(), 0);
+}
+
+TEST(ClipboardOpen, AHoldOfAMomentIsWaitedOut) {
+  testing_support::SetClipboardUnicodeText(nullptr, L"still here");
+  auto holder = testing_support::HoldClipboardInOtherProcess(40);
+  ASSERT_NE(holder.get(), nullptr);
+  EXPECT_EQ(Clipboard().ReadText(), L"still here");
+}
+
+class ClipboardPicture : public ::testing::Test {
+ protected:
+  ui::TPicture picture_;
+};
+
+TEST_F(ClipboardPicture, ADeviceIndependentBitmapAloneLoadsAsABitmapOfItsSize) {
+  {
+    Filling fill;
+    const auto dib = Dib(7, 5);
+    SetClipboardBlock(nullptr, CF_DIB, dib.data(), dib.size());
+  }
+  ASSERT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
+  Clipboard().CopyToPicture(picture_);
+  auto* bitmap = picture_.GraphicAs<clipboard::TBitmap>();
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->Width(), 7);
+  EXPECT_EQ(bitmap->Height(), 5);
+  EXPECT_EQ(picture_.Width(), 7);
+  EXPECT_EQ(picture_.Height(), 5);
+}
+
+TEST_F(ClipboardPicture, AMetafileBeforeABitmapLoadsAsAMetafileSizedByItsReferenceDevice) {
+  ui::WindowDc screen(nullptr);
+  const RECT frame{0, 0, 5080, 2540};  // 2 x 1 inches in 0.01 mm
+  HDC recorder = CreateEnhMetaFileW(screen.get(), nullptr, &frame, nullptr);
+  Rectangle(recorder, 10, 10, 100, 50);
+  ui::UniqueEnhMetaFile metafile(CloseEnhMetaFile(recorder));
+  ENHMETAHEADER header{};
+  GetEnhMetaFileHeader(metafile.get(), sizeof(header), &header);
+  {
+    Filling fill;
+    SetClipboardData(CF_ENHMETAFILE, CopyEnhMetaFileW(metafile.get(), nullptr));
+    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen.get(), 3, 3));
+  }
+  Clipboard().CopyToPicture(picture_);
+  auto* loaded = picture_.GraphicAs<clipboard::TMetafile>();
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->MMWidth(), header.rclFrame.right - header.rclFrame.left);
+  EXPECT_EQ(loaded->Width(), MulDiv(loaded->MMWidth(), header.szlDevice.cx, header.szlMillimeters.cx * 100));
+  EXPECT_EQ(loaded->Height(), MulDiv(loaded->MMHeight(), header.szlDevice.cy, header.szlMillimeters.cy * 100));
+  EXPECT_GT(loaded->Width(), 0);
+  EXPECT_TRUE(loaded->Enhanced());
+  EXPECT_EQ(loaded->Inch(), 0);
+}
+
+TEST_F(ClipboardPicture, TheMarkerFormatWithoutAPictureAnswersYesButLoadsNothing) {
+  {
+    Filling fill;
+    const char marker[] = "not a picture";
+    SetClipboardBlock(nullptr, PictureClipboardFormat(), marker, sizeof(marker));
+  }
+  picture_.SetGraphic(std::make_unique<clipboard::TBitmap>());
+  const ui::TGraphic* before = picture_.Graphic();
+
+  EXPECT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
+  EXPECT_EQ(ErrorOf([this] { Clipboard().CopyToPicture(picture_); }), L"Ungültiges Format der Zwischenablage");
+  EXPECT_EQ(picture_.Graphic(), before);
+  EXPECT_EQ(Clipboard().OpenCount(), 0);
+}
+
+TEST_F(ClipboardPicture, TextAloneIsNoPicture) {
+  testing_support::SetClipboardUnicodeText(nullptr, L"words");
+  EXPECT_FALSE(Clipboard().ContainsFormat(PictureClipboardFormat()));
+  EXPECT_EQ(ErrorOf([this] { Clipboard().CopyToPicture(picture_); }), L"Ungültiges Format der Zwischenablage");
+}
+
+TEST(PictureHolder, LoadingAnUnknownFormatOrNoDataIsRefusedAndKeepsTheContent) {
+  ui::TPicture picture;
+  EXPECT_EQ(ErrorOf([&] { clipboard::LoadFromClipboardData(picture, CF_DIB, nullptr, nullptr); }),
+            L"Format der Zwischenablage wird nicht unterstützt");
+  EXPECT_EQ(ErrorOf([&] { clipboard::LoadFromClipboardData(picture, CF_BITMAP, nullptr, nullptr); }),
+            L"Format der Zwischenablage wird nicht unterstützt");
+  EXPECT_EQ(picture.Graphic(), nullptr);
+}
+
+}  // namespace

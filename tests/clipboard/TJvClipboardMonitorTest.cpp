@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "clipboard/TJvClipboardMonitor.h"
+#include "support/TestSupport.h"
+#include "ui/Errors.h"
+#include "ui/MessageWindow.h"
+
+namespace {
+
+using testing_support::PumpFor;
+using testing_support::PumpUntil;
+using testing_support::SetClipboardUnicodeText;
+
+// Everything the viewers and the monitor saw, in order.
+struct Journal {
+  std::vector<std::wstring> events;
+  void Add(const std::wstring& event) { events.push_back(event); }
+  [[nodiscard]] int Count(const std::wstring& event) const {
+    int n = 0;
+    for (const auto& e : events) n += e == event ? 1 : 0;
+    return n;
+  }
+};
+
+// A well-behaved clipboard viewer of the kind other programs register.
+class TestViewer {
+ public:
+  TestViewer(Journal& journal, std::wstring name) : journal_(journal), name_(std::move(name)) {
+    window_ = ui::AllocateHWnd(this, &ui::MessageThunk<TestViewer, &TestViewer::WndProc>, L"VelmoTestViewer");
+    next_ = SetClipboardViewer(window_.get());
+  }
+  ~TestViewer() { ChangeClipboardChain(window_.get(), next_); }
+  TestViewer(const TestViewer&) = delete;
+  TestViewer& operator=(const TestViewer&) = delete;
+
+  [[nodiscard]] HWND Window() const { return window_.get(); }
+  WPARAM lastWParam = 0;
+  LPARAM lastLParam = 0;
+  std::vector<std::pair<WPARAM, LPARAM>> chainChanges;
+
+ private:
+  void WndProc(ui::TMessage& message) {
+    if (message.Msg == WM_DRAWCLIPBOARD) {
+      journal_.Add(name_ + L" draw");
+      lastWParam = message.WParam;
+      lastLParam = message.LParam;
+      if (next_) SendMessageW(next_, message.Msg, message.WParam, message.LParam);
+    } else if (message.Msg == WM_CHANGECBCHAIN) {
+      chainChanges.emplace_back(message.WParam, message.LParam);
+      if (reinterpret_cast<HWND>(message.WParam) == next_) {
+        next_ = reinterpret_cast<HWND>(message.LParam);
+      } else if (next_) {
+        SendMessageW(next_, message.Msg, message.WParam, message.LParam);
+      }
+    } else {
+      message.Result = DefWindowProcW(message.Window, message.Msg, message.WParam, message.LParam);
+    }
+  }
+
+  Journal& journal_;
+  std::wstring name_;
+  ui::UniqueWindow window_;
+  HWND next_ = nullptr;
+};
+
+class ClipboardMonitorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing_support::ClearShownErrors();
+    owner_ = std::make_unique<ui::TComponent>(nullptr);
+  }
+  void TearDown() override {
+    owner_.reset();
+    PumpFor(50);
+  }
+
+  // Created as the main window does: registered first, handler attached afterwards.
+  clipboard::TJvClipboardMonitor& CreateMonitor() {
+    auto* monitor = new clipboard::TJvClipboardMonitor(owner_.get());
+    monitor->OnChange = [this](clipboard::TJvClipboardMonitor&) { journal_.Add(L"change"); };
+    return *monitor;
+  }
+
+  void Copy(const std::wstring& text) { SetClipboardUnicodeText(nullptr, text); }
+  // Every viewer is told once when it joins; those notifications are not what a test looks at.
+  void ForgetRegistrations() {
+    PumpFor(50);
+    journal_.events.clear();
+  }
+
+  Journal journal_;
+  std::unique_ptr<ui::TComponent> owner_;
+};
+
+TEST_F(ClipboardMonitorTest, ReportsCopiesButNotItsOwnRegistration) {
+  Copy(L"already there");
+  CreateMonitor();
+  PumpFor(200);
+  EXPECT_EQ(journal_.Count(L"change"), 0) << "registration must not look like a change";
+
+  Copy(L"first copy");
+  ASSERT_TRUE(PumpUntil([&] { return journal_.Count(L"change") == 1; }));
+  Copy(L"second copy");
+  ASSERT_TRUE(PumpUntil([&] { return journal_.Count(L"change") == 2; }));
+}
+
+TEST_F(ClipboardMonitorTest, ServesTheViewerBehindItFirstWithUnchangedArguments) {
+  TestViewer earlier(journal_, L"earlier");
+  auto& monitor = CreateMonitor();
+  ASSERT_EQ(monitor.NextViewer(), earlier.Window());
+  ForgetRegistrations();
+
+  Copy(L"text");
+  ASSERT_TRUE(PumpUntil([&] { return journal_.Count(L"change") == 1; }));
+  ASSERT_EQ(journal_.events, (std::vector<std::wstring>{L"earlier draw", L"change"}));
+
+  SendMessageW(monitor.NotifierWindow(), WM_DRAWCLIPBOARD, 0x1234, 0x5678);
+  EXPECT_EQ(earlier.lastWParam, 0x1234u);
+  EXPECT_EQ(earlier.lastLParam, 0x5678);
+  EXPECT_EQ(journal_.events.back(), L"change");
+}
+
+TEST_F(ClipboardMonitorTest, AloneInTheChainItOnlyReportsTheChange) {
+  auto& monitor = CreateMonitor();
+  ASSERT_EQ(monitor.NextViewer(), nullptr);
+  SendMessageW(monitor.NotifierWindow(), WM_DRAWCLIPBOARD, 0, 0);
+  EXPECT_EQ(journal_.events, std::vector<std::wstring>{L"change"});
+}
+
+TEST_F(ClipboardMonitorTest, FollowsChainChangesAndPassesOnOthersUnchanged) {
+  TestViewer earlier(journal_, L"earlier");
+  auto& monitor = CreateMonitor();
+  HWND notifier = monitor.NotifierWindow();
+
+  // Some other window leaves: passed on untouched, next viewer kept.
+  SendMessageW(notifier, WM_CHANGECBCHAIN, 0x4444, 0x5555);
+  ASSERT_EQ(earlier.chainChanges.size(), 1u);
+  EXPECT_EQ(earlier.chainChanges[0], (std::pair<WPARAM, LPARAM>{0x4444, 0x5555}));
+  EXPECT_EQ(monitor.NextViewer(), earlier.Window());
+
+  // The next viewer leaves: replaced by its successor, nothing sent.
+  SendMessageW(notifier, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(earlier.Window()), 0);
+  EXPECT_EQ(monitor.NextViewer(), nullptr);
+  EXPECT_EQ(earlier.chainChanges.size(), 1u);
+}
+
+TEST_F(ClipboardMonitorTest, SettingTheSameEnabledValueAgainChangesNothing) {
+  auto& monitor = CreateMonitor();
+  TestViewer later(journal_, L"later");  // heads the chain now
+  monitor.SetEnabled(true);              // a second registration would put the monitor in front
+  EXPECT_EQ(monitor.NextViewer(), nullptr);
+
+  monitor.SetEnabled(false);
+  monitor.SetEnabled(false);
+  EXPECT_FALSE(monitor.Enabled());
+  ForgetRegistrations();
+  Copy(L"text");
+  ASSERT_TRUE(PumpUntil([&] { return journal_.Count(L"later draw") == 1; }));
+  PumpFor(100);
+  EXPECT_EQ(journal_.Count(L"change"), 0);
+}
+
+TEST_F(ClipboardMonitorTest, AnErrorInTheHandlerIsShownOnceAndLaterChangesStillArrive) {
+  auto& monitor = CreateMonitor();
+  int calls = 0;
+  monitor.OnChange = [&](clipboard::TJvClipboardMonitor&) {
+    if (++calls == 1) throw ui::Exception(L"Zwischenablage kann nicht geöffnet werden");
+  };
+  Copy(L"one");
+  ASSERT_TRUE(PumpUntil([&] { return calls == 1; }));
+  ASSERT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
+
+  Copy(L"two");
+  ASSERT_TRUE(PumpUntil([&] { return calls == 2; }));
+  EXPECT_EQ(testing_support::ShownErrors().size(), 1u);
+  EXPECT_TRUE(monitor.Enabled());
+}
+
+TEST_F(ClipboardMonitorTest, LeavingKeepsTheViewersBeforeAndAfterItLinked) {
+  TestViewer earlier(journal_, L"earlier");
+  CreateMonitor();
+  TestViewer later(journal_, L"later");
+  ForgetRegistrations();
+
+  owner_.reset();  // destroys the monitor
+  Copy(L"after teardown");
+  ASSERT_TRUE(PumpUntil([&] { return journal_.Count(L"earlier draw") == 1; }));
+  EXPECT_EQ(journal_.Count(L"later draw"), 1);
+  EXPECT_EQ(journal_.Count(L"change"), 0);
+}
+
+}  // namespace
