@@ -117,6 +117,39 @@ ScopedProcess StartProcess(const std::wstring& commandLine, const std::wstring& 
   return ScopedProcess(info.hProcess);
 }
 
+std::vector<HWND> ProcessWindows(DWORD processId, const std::wstring& className) {
+  struct Search {
+    DWORD processId;
+    const std::wstring* className;
+    std::vector<HWND> found;
+  } search{processId, &className, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != s->processId) return TRUE;
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        if (s->className->empty() || *s->className == name) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForProcessWindow(DWORD processId, const std::wstring& className, DWORD timeoutMs) {
+  HWND found = nullptr;
+  PumpUntil(
+      [&] {
+        const auto windows = ProcessWindows(processId, className);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
 std::wstring WinePath(const std::wstring& path) {
   if (path.empty() || path[0] != L'/') return path;
   std::wstring result = L"Z:" + path;

@@ -52,6 +52,11 @@ ScopedProcess HoldClipboardInOtherProcess(DWORD ms);
 
 // Runs a command line as a child process, in `workingDirectory` when one is given.
 ScopedProcess StartProcess(const std::wstring& commandLine, const std::wstring& workingDirectory = {});
+// The top-level windows of a process, of one class or (with an empty name) of any class.
+std::vector<HWND> ProcessWindows(DWORD processId, const std::wstring& className = {});
+// Waits for a top-level window of that class in that process; null when none came in time.
+HWND WaitForProcessWindow(DWORD processId, const std::wstring& className, DWORD timeoutMs = 10000);
+
 // A Unix path as Wine sees it (Z: drive); a Windows path is returned as it is.
 std::wstring WinePath(const std::wstring& path);
 // The path of this test program's folder, with a trailing backslash.

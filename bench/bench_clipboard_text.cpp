@@ -1,0 +1,97 @@
+// Remove-formatting path (read the clipboard text, write it back as the only format) against
+// the bare Win32 sequence doing the same work, side by side in one run. Prints medians and
+// the ratio for 1, 10 and 100 MB of clipboard text (UTF-16 bytes).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "clipboard/Clipboard.h"
+#include "ui/Application.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// What a careful program would write by hand: open, get, lock, copy, empty, set, close.
+void BareSequence(HWND owner) {
+  if (!OpenClipboard(owner)) return;
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    const auto* source = static_cast<const wchar_t*>(GlobalLock(data));
+    text.assign(source, wcsnlen(source, GlobalSize(data) / sizeof(wchar_t)));
+    GlobalUnlock(data);
+  }
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  auto* target = static_cast<wchar_t*>(GlobalLock(block));
+  std::memcpy(target, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  EmptyClipboard();
+  if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+  CloseClipboard();
+}
+
+void ProgramPath() {
+  auto& clipboard = clipboard::Clipboard();
+  clipboard.WriteText(clipboard.ReadText());
+}
+
+void PutText(HWND owner, std::size_t bytes) {
+  std::wstring text(bytes / sizeof(wchar_t) - 1, L'x');
+  for (std::size_t i = 0; i < text.size(); i += 61) text[i] = static_cast<wchar_t>(L'a' + i % 26);
+  OpenClipboard(owner);
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(GlobalLock(block), text.c_str(), bytes);
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+}
+
+}  // namespace
+
+int main() {
+  ui::TApplication application;
+  HWND owner = application.Handle();
+  std::printf("%-8s %8s %14s %14s %8s\n", "size", "runs", "program ms", "bare ms", "ratio");
+  const struct {
+    std::size_t megabytes;
+    int runs;
+  } sizes[] = {{1, 31}, {10, 15}, {100, 7}};
+  for (const auto& size : sizes) {
+    PutText(owner, size.megabytes * 1024 * 1024);
+    std::vector<double> ours;
+    std::vector<double> bare;
+    ProgramPath();  // warm up both paths once
+    BareSequence(owner);
+    for (int run = 0; run < size.runs; ++run) {
+      // Interleaved, so drift of a shared machine hits both alike.
+      double start = Now();
+      ProgramPath();
+      ours.push_back(Now() - start);
+      start = Now();
+      BareSequence(owner);
+      bare.push_back(Now() - start);
+    }
+    const double ourMedian = Median(ours);
+    const double bareMedian = Median(bare);
+    std::printf("%5zu MB %8d %14.2f %14.2f %8.3f\n", size.megabytes, size.runs, ourMedian, bareMedian,
+                ourMedian / bareMedian);
+  }
+  return 0;
+}

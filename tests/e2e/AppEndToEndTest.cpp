@@ -1,0 +1,71 @@
+// Starts the real program and works it from outside, as Windows and the user would.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+using testing_support::ProcessWindows;
+using testing_support::ScopedProcess;
+using testing_support::WaitForProcessWindow;
+
+std::wstring ProgramPath() { return testing_support::WinePath(testing_support::ExtraArguments().at(0)); }
+
+class ProgramTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    process_ = std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + ProgramPath() + L"\""));
+    ASSERT_NE(process_->get(), nullptr);
+    mainWindow_ = WaitForProcessWindow(process_->Id(), L"TForm1");
+    ASSERT_NE(mainWindow_, nullptr) << "the main window never came";
+  }
+
+  std::unique_ptr<ScopedProcess> process_;
+  HWND mainWindow_ = nullptr;
+};
+
+TEST_F(ProgramTest, StartsWithAnApplicationWindowAndNothingVisible) {
+  const auto applicationWindows = ProcessWindows(process_->Id(), L"TApplication");
+  ASSERT_EQ(applicationWindows.size(), 1u);
+  wchar_t title[64] = {};
+  GetWindowTextW(applicationWindows[0], title, 64);
+  EXPECT_STREQ(title, L"Velmo Clipboard");
+  EXPECT_EQ(GetWindow(mainWindow_, GW_OWNER), applicationWindows[0]) << "the main window must not get a taskbar button";
+
+  testing_support::PumpFor(300);
+  for (HWND window : ProcessWindows(process_->Id())) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    EXPECT_FALSE(IsWindowVisible(window)) << "visible window of class " << testing::PrintToString(std::wstring(name));
+  }
+}
+
+TEST_F(ProgramTest, ClosingTheMainWindowOnlyHidesIt) {
+  ShowWindow(mainWindow_, SW_SHOW);
+  ASSERT_TRUE(testing_support::PumpUntil([&] { return IsWindowVisible(mainWindow_) != FALSE; }));
+  PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(testing_support::PumpUntil([&] { return !IsWindowVisible(mainWindow_); }));
+  EXPECT_EQ(process_->Wait(300), static_cast<DWORD>(STILL_ACTIVE));
+  EXPECT_TRUE(IsWindow(mainWindow_));
+}
+
+TEST_F(ProgramTest, AgreesToEndTheSessionAndEndsCleanlyWhenItEnds) {
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(mainWindow_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                  &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "a logoff must not be refused";
+  EXPECT_EQ(process_->Wait(300), static_cast<DWORD>(STILL_ACTIVE)) << "asking is not ending";
+
+  SendMessageTimeoutW(mainWindow_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+  EXPECT_EQ(process_->Wait(10000), 0u);
+}
+
+TEST_F(ProgramTest, ASessionThatGoesOnAfterAllKeepsTheProgramRunning) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(mainWindow_, WM_ENDSESSION, FALSE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  EXPECT_EQ(process_->Wait(300), static_cast<DWORD>(STILL_ACTIVE));
+}
+
+}  // namespace
