@@ -35,6 +35,9 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   Image->PopupMenu = PopupMenuAnzeige;
   Realign();
   LoadedAll();
+  // Attached only now, as a form attaches its events after loading: the monitor's registration
+  // notification has already come and gone without a reaction.
+  ClipboardMonitor->OnChange = [this](clipboard::TJvClipboardMonitor&) { ClipboardMonitorChange(); };
 }
 
 void TForm1::CreateImages() {
@@ -72,6 +75,9 @@ void TForm1::CreateMenus() {
   Hilfe1 = &PopupMenuTray->Add(L"Hilfe1", L"Hilfe", kImageHelp);
   Beenden1 = &PopupMenuTray->Add(L"Beenden1", L"Beenden", kImageExit);
   Beenden1->OnClick = [this] { Beenden1Click(); };
+  Formatierungentfernen1->OnClick = [this] { Formatierungentfernen1Click(); };
+  AufTextReagieren1->OnClick = [this] { AufTextReagieren1Click(); };
+  AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };
   // Before the settings are read: text off, pictures on, autosave off.
   AufBilderReagieren1->SetChecked(true);
 

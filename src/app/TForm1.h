@@ -54,6 +54,13 @@ class TForm1 : public ui::TForm {
   // Exit: the only way the program ends on the user's request.
   void Beenden1Click();
 
+  // Reaction to a clipboard change: the text menu, the picture menu, or nothing.
+  void ClipboardMonitorChange();
+  // Rewrites the clipboard as its plain text alone.
+  void Formatierungentfernen1Click();
+  void AufTextReagieren1Click();
+  void AufBilderReagieren1Click();
+
  protected:
   bool CloseQuery() override;
   void SessionEnding() override;
@@ -61,6 +68,9 @@ class TForm1 : public ui::TForm {
  private:
   void CreateImages();
   void CreateMenus();
+  // Opens a menu at the mouse cursor, with the application in front so it closes when the
+  // user clicks elsewhere; the main window itself stays hidden.
+  void PopupAtCursor(ui::TPopupMenu& menu);
 };
 
 }  // namespace app

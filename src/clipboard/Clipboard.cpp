@@ -1,5 +1,6 @@
 #include "clipboard/Clipboard.h"
 
+#include <cstring>
 #include <cwchar>
 
 #include "ui/Application.h"
@@ -141,6 +142,21 @@ void TClipboard::CopyToPicture(ui::TPicture& picture) {
     return;
   }
   throw ui::Exception(L"Ungültiges Format der Zwischenablage");
+}
+
+bool TClipboard::ExcludedFromMonitoring() {
+  static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+  static const UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+  static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+  if (IsClipboardFormatAvailable(exclude) || IsClipboardFormatAvailable(viewerIgnore)) return true;
+  if (!IsClipboardFormatAvailable(history)) return false;
+  OpenGuard open(*this);
+  HANDLE data = GetClipboardData(history);
+  if (!data || GlobalSize(data) < sizeof(DWORD)) return false;
+  ui::GlobalLockGuard lock(data);
+  DWORD value = 1;
+  if (lock.data()) std::memcpy(&value, lock.data(), sizeof(value));
+  return value == 0;
 }
 
 TClipboard& Clipboard() {

@@ -37,6 +37,10 @@ class TClipboard {
   void WriteText(const std::wstring& text);
   // Loads the first picture in the clipboard's own order into the holder.
   void CopyToPicture(ui::TPicture& picture);
+  // The source asked clipboard watchers to leave this content alone (password managers do):
+  // "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore", or
+  // "CanIncludeInClipboardHistory" holding 0.
+  [[nodiscard]] bool ExcludedFromMonitoring();
 
   [[nodiscard]] int OpenCount() const noexcept { return openCount_; }
 

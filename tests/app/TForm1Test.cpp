@@ -1,9 +1,8 @@
-#include "app/TForm1.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/TForm1.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
 
@@ -26,7 +25,7 @@ bool HasBitmap(HMENU menu, UINT position) {
 bool IsChecked(HMENU menu, UINT position) { return (GetMenuState(menu, position, MF_BYPOSITION) & MF_CHECKED) != 0; }
 
 class MainWindowTest : public ::testing::Test {
-protected:
+ protected:
   app::TForm1 form_;
 };
 

@@ -1,0 +1,54 @@
+// The main window's reaction to clipboard changes and its text commands.
+#include "app/ClipboardReaction.h"
+#include "app/TForm1.h"
+#include "clipboard/Clipboard.h"
+#include "ui/Application.h"
+
+namespace app {
+
+void TForm1::ClipboardMonitorChange() {
+  if (!ReactionFlag) return;
+  auto& clipboard = clipboard::Clipboard();
+  const ui::TApplication* application = ui::TApplication::Current();
+  // Our own write can arrive late when another viewer heads the chain and passes the
+  // notification on after the write is over; the owner tells it apart.
+  const bool ownWrite = application && GetClipboardOwner() == application->Handle();
+  const ClipboardSituation situation{ReactionFlag,
+                                     ownWrite,
+                                     !ownWrite && clipboard.ExcludedFromMonitoring(),
+                                     AufTextReagieren1->Checked(),
+                                     AufBilderReagieren1->Checked(),
+                                     Bilderautomatischspeichern1->Checked()};
+  switch (ChooseReaction(
+      situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
+      [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); })) {
+    case Reaction::TextMenu:
+      PopupAtCursor(*PopupMenuText);
+      break;
+    case Reaction::PictureMenu:
+      PopupAtCursor(*PopupMenuBitmap);
+      break;
+    case Reaction::AutoSave:  // saving without asking comes with the autosave settings
+    case Reaction::None:
+      break;
+  }
+}
+
+void TForm1::PopupAtCursor(ui::TPopupMenu& menu) {
+  SetForegroundWindow(Handle());
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  menu.Popup(cursor.x, cursor.y);
+}
+
+void TForm1::Formatierungentfernen1Click() {
+  ReactionPause pause(ReactionFlag);
+  auto& clipboard = clipboard::Clipboard();
+  if (clipboard.ContainsFormat(CF_TEXT)) clipboard.WriteText(clipboard.ReadText());
+}
+
+void TForm1::AufTextReagieren1Click() { AufTextReagieren1->SetChecked(!AufTextReagieren1->Checked()); }
+
+void TForm1::AufBilderReagieren1Click() { AufBilderReagieren1->SetChecked(!AufBilderReagieren1->Checked()); }
+
+}  // namespace app

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ClipboardReaction.h"
+#include "app/TForm1.h"
+#include "clipboard/Clipboard.h"
+#include "support/TestSupport.h"
+#include "ui/Application.h"
+#include "ui/MessageWindow.h"
+#include "ui/PopupMenu.h"
+
+namespace {
+
+using app::ChooseReaction;
+using app::ClipboardSituation;
+using app::Reaction;
+using testing_support::PumpFor;
+using testing_support::PumpUntil;
+
+struct Row {
+  bool text, picture, textSwitch, pictureSwitch, autoSave;
+  Reaction expected;
+};
+
+TEST(ChooseReaction, TextWinsAndEachSwitchGuardsItsKind) {
+  const Row rows[] = {
+      {true, false, true, true, false, Reaction::TextMenu},
+      {true, true, true, true, false, Reaction::TextMenu},      // both: text wins
+      {true, true, true, true, true, Reaction::TextMenu},       // ... also over autosave
+      {true, true, false, true, false, Reaction::PictureMenu},  // text off: the same clipboard is a picture
+      {true, true, false, true, true, Reaction::AutoSave},
+      {true, false, false, true, false, Reaction::None},
+      {false, true, true, true, false, Reaction::PictureMenu},
+      {false, true, true, false, false, Reaction::None},  // picture switch off
+      {false, true, true, false, true, Reaction::None},   // autosave alone does nothing
+      {false, true, true, true, true, Reaction::AutoSave},
+      {false, false, true, true, true, Reaction::None},
+  };
+  for (const Row& row : rows) {
+    const ClipboardSituation s{true, false, false, row.textSwitch, row.pictureSwitch, row.autoSave};
+    EXPECT_EQ(ChooseReaction(
+                  s, [&] { return row.text; }, [&] { return row.picture; }),
+              row.expected)
+        << "text " << row.text << " picture " << row.picture << " switches " << row.textSwitch << row.pictureSwitch
+        << row.autoSave;
+  }
+}
+
+TEST(ChooseReaction, NothingHappensWhilePausedForOwnWritesOrMarkedContent) {
+  const auto never = []() -> bool { throw std::logic_error("no query expected"); };
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{false, false, false, true, true, false}, never, never), Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, true, false, true, true, false}, never, never), Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, true, true, false}, never, never), Reaction::None);
+  // With picture reactions off, the picture query (which can fail) is never asked.
+  EXPECT_EQ(ChooseReaction(
+                ClipboardSituation{true, false, false, true, false, false}, [] { return false; }, never),
+            Reaction::None);
+}
+
+TEST(ReactionPause, SetsTheFlagAgainAlsoWhenTheCommandFails) {
+  bool flag = true;
+  try {
+    app::ReactionPause pause(flag);
+    EXPECT_FALSE(flag);
+    throw std::runtime_error("write refused");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_TRUE(flag);
+}
+
+// A clipboard viewer that joins after the program, so it heads the chain, and passes every
+// notification on only a moment later, as slow clipboard managers do.
+class LateViewer {
+ public:
+  LateViewer() {
+    window_ = ui::AllocateHWnd(this, &ui::MessageThunk<LateViewer, &LateViewer::WndProc>, L"VelmoLateViewer");
+    next_ = SetClipboardViewer(window_.get());
+  }
+  ~LateViewer() { ChangeClipboardChain(window_.get(), next_); }
+  LateViewer(const LateViewer&) = delete;
+  LateViewer& operator=(const LateViewer&) = delete;
+  int passedOn = 0;
+
+ private:
+  static constexpr UINT kPassOn = WM_APP + 1;
+  void WndProc(ui::TMessage& message) {
+    if (message.Msg == WM_DRAWCLIPBOARD) {
+      PostMessageW(message.Window, kPassOn, message.WParam, message.LParam);
+    } else if (message.Msg == kPassOn) {
+      if (next_) SendMessageW(next_, WM_DRAWCLIPBOARD, message.WParam, message.LParam);
+      ++passedOn;
+    } else if (message.Msg == WM_CHANGECBCHAIN) {
+      if (reinterpret_cast<HWND>(message.WParam) == next_) {
+        next_ = reinterpret_cast<HWND>(message.LParam);
+      } else if (next_) {
+        SendMessageW(next_, message.Msg, message.WParam, message.LParam);
+      }
+    } else {
+      message.Result = DefWindowProcW(message.Window, message.Msg, message.WParam, message.LParam);
+    }
+  }
+  ui::UniqueWindow window_;
+  HWND next_ = nullptr;
+};
+
+class ReactionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing_support::ClearShownErrors();
+    ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
+    form_ = std::make_unique<app::TForm1>();
+    form_->AufTextReagieren1->SetChecked(true);
+    PumpFor(50);
+  }
+  void TearDown() override {
+    form_.reset();
+    ui::TPopupMenu::SetPopupFunction(nullptr);
+  }
+
+  void CopyRichText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const std::string rtf = "{\\rtf1 {\\b formatted}}";
+    testing_support::SetClipboardBlock(nullptr, RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(),
+                                       rtf.size() + 1);
+    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    CloseClipboard();
+  }
+  void CopyTextWithMarker(const wchar_t* markerFormat, DWORD value) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const std::wstring text = L"secret";
+    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    testing_support::SetClipboardBlock(nullptr, RegisterClipboardFormatW(markerFormat), &value, sizeof(value));
+    CloseClipboard();
+  }
+  void CopyPicture() {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    ui::WindowDc screen(nullptr);
+    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen.get(), 4, 4));
+    CloseClipboard();
+  }
+  void Choose(ui::TMenuItem& item) { SendMessageW(form_->Handle(), WM_COMMAND, item.Command(), 0); }
+
+  std::vector<std::wstring> popups_;
+  std::unique_ptr<app::TForm1> form_;
+};
+
+TEST_F(ReactionTest, CopiedTextOpensTheTextMenuAndRemovingFormattingLeavesPlainTextOnly) {
+  const std::wstring text = L"Gruß — Привет — 漢字";
+  CopyRichText(text);
+  ASSERT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuText"});
+
+  Choose(*form_->Formatierungentfernen1);
+  for (UINT format : testing_support::ClipboardFormats())
+    EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE);
+  EXPECT_EQ(clipboard::Clipboard().ReadText(), text);
+  PumpFor(100);
+  EXPECT_EQ(popups_.size(), 1u) << "the program's own write got a reaction";
+  EXPECT_TRUE(form_->ReactionFlag);
+}
+
+TEST_F(ReactionTest, OwnWriteGetsNoReactionEvenWhenAnotherViewerDeliversItLate) {
+  LateViewer viewer;
+  PumpFor(50);
+  CopyRichText(L"plain please");
+  ASSERT_TRUE(PumpUntil([&] { return popups_.size() == 1; }));
+
+  const int before = viewer.passedOn;
+  Choose(*form_->Formatierungentfernen1);
+  ASSERT_TRUE(PumpUntil([&] { return viewer.passedOn > before; }));
+  PumpFor(100);
+  EXPECT_EQ(popups_.size(), 1u);
+}
+
+TEST_F(ReactionTest, SwitchesDecideBetweenTheMenus) {
+  CopyPicture();
+  EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuBitmap"});
+
+  Choose(*form_->AufBilderReagieren1);  // pictures off
+  EXPECT_FALSE(form_->AufBilderReagieren1->Checked());
+  CopyPicture();
+  Choose(*form_->AufTextReagieren1);  // text off
+  EXPECT_FALSE(form_->AufTextReagieren1->Checked());
+  CopyRichText(L"ignored");
+  EXPECT_EQ(popups_.size(), 1u);
+}
+
+TEST_F(ReactionTest, ContentMarkedAsPrivateIsLeftAlone) {
+  CopyTextWithMarker(L"ExcludeClipboardContentFromMonitorProcessing", 0);
+  CopyTextWithMarker(L"Clipboard Viewer Ignore", 0);
+  CopyTextWithMarker(L"CanIncludeInClipboardHistory", 0);
+  EXPECT_TRUE(popups_.empty());
+  CopyTextWithMarker(L"CanIncludeInClipboardHistory", 1);
+  EXPECT_EQ(popups_.size(), 1u);
+}
+
+TEST_F(ReactionTest, AFailedRewriteIsShownAndLaterChangesStillGetAReaction) {
+  CopyRichText(L"text");
+  ASSERT_EQ(popups_.size(), 1u);
+  {
+    auto holder = testing_support::HoldClipboardInOtherProcess(2000);
+    Choose(*form_->Formatierungentfernen1);
+  }
+  EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
+  EXPECT_TRUE(form_->ReactionFlag);
+  CopyRichText(L"again");
+  EXPECT_EQ(popups_.size(), 2u);
+}
+
+TEST_F(ReactionTest, KeepingTheFormattingLeavesTheClipboardUntouched) {
+  CopyRichText(L"keep me");
+  const auto before = testing_support::ClipboardFormats();
+  Choose(*form_->Formatierungbehalten1);
+  EXPECT_EQ(testing_support::ClipboardFormats(), before);
+}
+
+}  // namespace
