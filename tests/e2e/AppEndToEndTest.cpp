@@ -14,7 +14,7 @@ using testing_support::WaitForProcessWindow;
 std::wstring ProgramPath() { return testing_support::WinePath(testing_support::ExtraArguments().at(0)); }
 
 class ProgramTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     process_ = std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + ProgramPath() + L"\""));
     ASSERT_NE(process_->get(), nullptr);
@@ -53,12 +53,13 @@ TEST_F(ProgramTest, ClosingTheMainWindowOnlyHidesIt) {
 
 TEST_F(ProgramTest, AgreesToEndTheSessionAndEndsCleanlyWhenItEnds) {
   DWORD_PTR answer = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(mainWindow_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
-                                  &answer));
+  ASSERT_TRUE(SendMessageTimeoutW(mainWindow_, WM_QUERYENDSESSION, 0, static_cast<LPARAM>(ENDSESSION_LOGOFF),
+                                  SMTO_ABORTIFHUNG, 5000, &answer));
   EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE)) << "a logoff must not be refused";
   EXPECT_EQ(process_->Wait(300), static_cast<DWORD>(STILL_ACTIVE)) << "asking is not ending";
 
-  SendMessageTimeoutW(mainWindow_, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
+  SendMessageTimeoutW(mainWindow_, WM_ENDSESSION, TRUE, static_cast<LPARAM>(ENDSESSION_LOGOFF), SMTO_ABORTIFHUNG, 5000,
+                      &answer);
   EXPECT_EQ(process_->Wait(10000), 0u);
 }
 

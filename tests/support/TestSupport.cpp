@@ -117,24 +117,30 @@ ScopedProcess StartProcess(const std::wstring& commandLine, const std::wstring& 
   return ScopedProcess(info.hProcess);
 }
 
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  const std::wstring* className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->processId) return TRUE;
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  if (search->className->empty() || *search->className == name) search->found.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> ProcessWindows(DWORD processId, const std::wstring& className) {
-  struct Search {
-    DWORD processId;
-    const std::wstring* className;
-    std::vector<HWND> found;
-  } search{processId, &className, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner != s->processId) return TRUE;
-        wchar_t name[256] = {};
-        GetClassNameW(window, name, 256);
-        if (s->className->empty() || *s->className == name) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{processId, &className, {}};
+  EnumWindows(&CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
