@@ -1,7 +1,12 @@
 #include "app/TForm1.h"
 
+#include <optional>
+#include <vector>
+
 #include "app/MainWindowVisibility.h"
 #include "resource.h"
+#include "settings/LanguageTable.h"
+#include "settings/SettingsKeys.h"
 
 namespace app {
 namespace {
@@ -33,11 +38,13 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   CreateImages();
   CreateMenus();
   Image->PopupMenu = PopupMenuAnzeige;
+  CreateLanguageTables();
   Realign();
   LoadedAll();
   // Attached only now, as a form attaches its events after loading: the monitor's registration
   // notification has already come and gone without a reaction.
   ClipboardMonitor->OnChange = [this](clipboard::TJvClipboardMonitor&) { ClipboardMonitorChange(); };
+  FormCreate();
 }
 
 void TForm1::CreateImages() {
@@ -71,6 +78,9 @@ void TForm1::CreateMenus() {
   Deutsch1 = &Sprache1->Add(L"Deutsch1", L"Deutsch", kImageFlagGerman);
   English1 = &Sprache1->Add(L"English1", L"English", kImageFlagEnglish);
   Polski1 = &Sprache1->Add(L"Polski1", L"Polski", kImageFlagPolish);
+  Deutsch1->OnClick = [this] { Deutsch1Click(); };
+  English1->OnClick = [this] { English1Click(); };
+  Polski1->OnClick = [this] { Polski1Click(); };
   Ueber1 = &PopupMenuTray->Add(L"Ueber1", L"Über...", kImageAbout);
   Hilfe1 = &PopupMenuTray->Add(L"Hilfe1", L"Hilfe", kImageHelp);
   Beenden1 = &PopupMenuTray->Add(L"Beenden1", L"Beenden", kImageExit);
@@ -90,9 +100,85 @@ void TForm1::CreateMenus() {
   BitmapSpeichernunter2 = &PopupMenuAnzeige->Add(L"BitmapSpeichernunter2", L"Bild speichern unter...", kImageSave);
 }
 
+void TForm1::CreateLanguageTables() {
+  MultiString = new settings::TJvMultiStringHolder(this, L"MultiString");
+  for (const settings::LanguageList& list : settings::LanguageLists()) {
+    MultiString->Add(std::wstring(list.name), std::vector<std::wstring>(list.texts.begin(), list.texts.end()));
+  }
+}
+
+void TForm1::FormCreate() {
+  using namespace settings;
+  IniFile = std::make_unique<TIniFile>(kSettingsFileName);
+  ApplyLanguage(IniFile->ReadString(kSectionProgram, kKeyLanguage, kDefaultLanguage));
+  AufTextReagieren1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyReaktText, kDefaultReaktText));
+  AufBilderReagieren1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyReaktBild, kDefaultReaktBild));
+  Bilderautomatischspeichern1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyAutoSave, kDefaultAutoSave));
+  AutoSaveDir = IniFile->ReadString(kSectionAutoSave, kKeyDir, kDefaultDir);
+  AutoSaveFormat = IniFile->ReadString(kSectionAutoSave, kKeyFormat, kDefaultFormat);
+  PicName = IniFile->ReadString(kSectionAutoSave, kKeyPicName, kDefaultPicName);
+}
+
 void TForm1::Beenden1Click() {
+  using namespace settings;
   ExitFlag = true;
+  // Once written, the settings object is gone; an Exit after that only closes.
+  if (IniFile) {
+    IniFile->WriteString(kSectionProgram, kKeyLanguage, LanguageCode);
+    IniFile->WriteBool(kSectionProgram, kKeyReaktText, AufTextReagieren1->Checked());
+    IniFile->WriteBool(kSectionProgram, kKeyReaktBild, AufBilderReagieren1->Checked());
+    IniFile->WriteBool(kSectionProgram, kKeyAutoSave, Bilderautomatischspeichern1->Checked());
+    IniFile->WriteString(kSectionAutoSave, kKeyDir, AutoSaveDir);
+    IniFile->WriteString(kSectionAutoSave, kKeyFormat, AutoSaveFormat);
+    IniFile->WriteString(kSectionAutoSave, kKeyPicName, PicName);
+    IniFile.reset();
+  }
   Close();
+}
+
+void TForm1::Deutsch1Click() { ChooseLanguage(L"DE"); }
+
+void TForm1::English1Click() { ChooseLanguage(L"EN"); }
+
+void TForm1::Polski1Click() { ChooseLanguage(L"PL"); }
+
+void TForm1::ChooseLanguage(const std::wstring& code) {
+  ApplyLanguage(code);
+  if (OnLanguageApplied) OnLanguageApplied();
+}
+
+void TForm1::ApplyLanguage(const std::wstring& code) {
+  using namespace settings;
+  if (const std::optional<std::size_t> index = LanguageIndexOfCode(code)) {
+    LanguageIndex = *index;
+    LanguageCode = code;
+    const ui::TMenuItem* const languageItems[kLanguageCount] = {Deutsch1, English1, Polski1};
+    Sprache1->SetImageIndex(languageItems[LanguageIndex]->ImageIndex());
+  }
+  Formatierungentfernen1->SetCaption(LanguageString(kTextRemoveFormat));
+  Formatierungbehalten1->SetCaption(LanguageString(kTextKeepFormat));
+  Bitmapspeichernunter1->SetCaption(LanguageString(kTextSavePictureAs));
+  BitmapSpeichernunter2->SetCaption(LanguageString(kTextSavePictureAs));
+  Bitmapanzeigen1->SetCaption(LanguageString(kTextShowPicture));
+  Abbrechen1->SetCaption(LanguageString(kTextCancel));
+  Beenden1->SetCaption(LanguageString(kTextExit));
+  Shortcuts1->SetCaption(LanguageString(kTextShortcuts));
+  Ueber1->SetCaption(LanguageString(kTextAbout));
+  Desktopverknpfungerstellen1->SetCaption(LanguageString(kTextDesktopShortcut));
+  Autostartverknpfungerstellen1->SetCaption(LanguageString(kTextAutostartShortcut));
+  DimensionsPrefix = LanguageString(kTextDimensionsPrefix);
+  SizePrefix = LanguageString(kTextSizePrefix);
+  Sprache1->SetCaption(LanguageString(kTextLanguage));
+  Optionen1->SetCaption(LanguageString(kTextOptions));
+  AufTextReagieren1->SetCaption(LanguageString(kTextReactToText));
+  AufBilderReagieren1->SetCaption(LanguageString(kTextReactToPictures));
+  Bilderautomatischspeichern1->SetCaption(LanguageString(kTextAutosavePictures));
+  EmptyFolderMessage = LanguageString(kTextEmptyFolderMessage);
+  Hilfe1->SetCaption(LanguageString(kTextHelp));
+}
+
+const std::wstring& TForm1::LanguageString(std::size_t index) const {
+  return MultiString->List(LanguageIndex).Strings.at(index);
 }
 
 bool TForm1::CloseQuery() {

@@ -2,7 +2,14 @@
 // The main window: picture viewer, owner of the clipboard monitor, the menus and the
 // program-wide state. It stays hidden until a picture is shown; closing it only hides it,
 // and only Exit ends the program.
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
 #include "clipboard/TJvClipboardMonitor.h"
+#include "settings/TIniFile.h"
+#include "settings/TJvMultiStringHolder.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
@@ -19,6 +26,22 @@ class TForm1 : public ui::TForm {
   bool ReactionFlag = true;  // clipboard changes are ignored while it is clear
   bool ExitFlag = false;     // set by Exit; until then a close only hides the window
 
+  // The settings file, open from the window's creation until Exit has written it.
+  std::unique_ptr<settings::TIniFile> IniFile;
+  // The autosave settings, read at start-up and written at Exit.
+  std::wstring AutoSaveDir;     // folder, as the folder picker returns it
+  std::wstring AutoSaveFormat;  // "BMP" or "JPG"
+  std::wstring PicName;         // base name of the saved pictures
+
+  // The interface language: which list of MultiString is in use, and its code for the
+  // settings file (empty until a valid code has been applied).
+  std::size_t LanguageIndex = 0;
+  std::wstring LanguageCode;
+  // Localised texts that are not captions.
+  std::wstring DimensionsPrefix;    // status bar, panel 0
+  std::wstring SizePrefix;          // status bar, panel 1
+  std::wstring EmptyFolderMessage;  // autosave without a folder
+
   // Components, in the order the window builds them; the form owns and destroys them.
   ui::TImage* Image;
   ui::TStatusBar* StatusBar;
@@ -28,6 +51,7 @@ class TForm1 : public ui::TForm {
   ui::TPopupMenu* PopupMenuTray;
   ui::TPopupMenu* PopupMenuBitmap;
   ui::TPopupMenu* PopupMenuAnzeige;
+  settings::TJvMultiStringHolder* MultiString;
 
   // Menu items, by the names the handlers use.
   ui::TMenuItem* Formatierungentfernen1;
@@ -51,8 +75,13 @@ class TForm1 : public ui::TForm {
   ui::TMenuItem* Hilfe1;
   ui::TMenuItem* Beenden1;
 
-  // Exit: the only way the program ends on the user's request.
+  // Exit: the only way the program ends on the user's request. Writes all settings first; a
+  // failed write ends the command there, with the exit flag set.
   void Beenden1Click();
+  // The language commands: apply the language to the menus, then tell the Autosave dialog.
+  void Deutsch1Click();
+  void English1Click();
+  void Polski1Click();
 
   // Reaction to a clipboard change: the text menu, the picture menu, or nothing.
   void ClipboardMonitorChange();
@@ -60,6 +89,15 @@ class TForm1 : public ui::TForm {
   void Formatierungentfernen1Click();
   void AufTextReagieren1Click();
   void AufBilderReagieren1Click();
+
+  // Applies the language with this code ("DE", "EN", "PL") to the menus and the texts above.
+  // An unknown code keeps the language in use and applies that one's texts again.
+  void ApplyLanguage(const std::wstring& code);
+  // A string of the language in use.
+  [[nodiscard]] const std::wstring& LanguageString(std::size_t index) const;
+  // Runs after a language command has changed the language; the Autosave dialog sets its
+  // own captions from it.
+  std::function<void()> OnLanguageApplied;
 
  protected:
   bool CloseQuery() override;
@@ -71,6 +109,9 @@ class TForm1 : public ui::TForm {
   // Opens a menu at the mouse cursor, with the application in front so it closes when the
   // user clicks elsewhere; the main window itself stays hidden.
   void PopupAtCursor(ui::TPopupMenu& menu);
+  void CreateLanguageTables();
+  void FormCreate();
+  void ChooseLanguage(const std::wstring& code);
 };
 
 }  // namespace app

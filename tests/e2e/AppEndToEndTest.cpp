@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -16,12 +17,15 @@ std::wstring ProgramPath() { return testing_support::WinePath(testing_support::E
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    process_ = std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + ProgramPath() + L"\""));
+    // In a folder of its own: the end of the session writes the settings file there.
+    process_ =
+        std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + ProgramPath() + L"\"", folder_.Path()));
     ASSERT_NE(process_->get(), nullptr);
     mainWindow_ = WaitForProcessWindow(process_->Id(), L"TForm1");
     ASSERT_NE(mainWindow_, nullptr) << "the main window never came";
   }
 
+  testing_support::TemporaryFolder folder_;
   std::unique_ptr<ScopedProcess> process_;
   HWND mainWindow_ = nullptr;
 };
