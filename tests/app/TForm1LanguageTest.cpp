@@ -192,15 +192,6 @@ TEST_F(TForm1Language, EachLanguageCommandSwitchesEveryMenuAtOnceThenTellsTheDia
   EXPECT_EQ(exitCaptionsSeenByDialog, (std::vector<std::wstring>{L"Exit", L"Zako\u0144cz", L"Beenden"}));
 }
 
-TEST_F(TForm1Language, LanguageCommandLeavesTheSwitchesAlone) {
-  WriteIni("[Program]\r\nReaktText=0\r\nAutoSave=1\r\n");
-  app::TForm1& form = StartForm();
-  Choose(form.Polski1);
-  EXPECT_FALSE(form.AufTextReagieren1->Checked());
-  EXPECT_TRUE(form.AufBilderReagieren1->Checked());
-  EXPECT_TRUE(form.Bilderautomatischspeichern1->Checked());
-}
-
 TEST_F(TForm1Language, ChoosingPolskiThenExitWritesPl) {
   WriteIni("[Program]\r\nLanguage=EN\r\n");
   app::TForm1& form = StartForm();

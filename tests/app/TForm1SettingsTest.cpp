@@ -48,14 +48,6 @@ TEST_F(TForm1Settings, StartReadsEverySettingIntoItsPlace) {
   EXPECT_EQ(form.PicName, L"Shot");
 }
 
-TEST_F(TForm1Settings, SwitchValueThatIsNoNumberKeepsTheDefault) {
-  WriteIni("[Program]\r\nReaktText=yes\r\nReaktBild=no\r\nAutoSave=on\r\n");
-  app::TForm1& form = StartForm();
-  EXPECT_TRUE(form.AufTextReagieren1->Checked());
-  EXPECT_TRUE(form.AufBilderReagieren1->Checked());
-  EXPECT_FALSE(form.Bilderautomatischspeichern1->Checked());
-}
-
 TEST_F(TForm1Settings, ExitWritesAllSevenSettingsInOrderThenEndsTheProgram) {
   app::TForm1& form = StartForm();
   form.AufTextReagieren1->SetChecked(false);

@@ -50,11 +50,6 @@ TEST(IniIntegerOrDefault, GivesTheDefaultForAnythingThatIsNoNumber) {
   EXPECT_EQ(settings::IniIntegerOrDefault(L"2", 0), 2);
 }
 
-TEST(IniBoolText, WritesOneAndZero) {
-  EXPECT_EQ(settings::IniBoolText(true), L"1");
-  EXPECT_EQ(settings::IniBoolText(false), L"0");
-}
-
 TEST(DetectIniFileEncoding, ByteOrderMarksSelectUnicodeEverythingElseIsAnsi) {
   using Bytes = std::vector<unsigned char>;
   EXPECT_EQ(settings::DetectIniFileEncoding(Bytes{0xFF, 0xFE, 0x5B}), IniFileEncoding::Utf16LittleEndian);

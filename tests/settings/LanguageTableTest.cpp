@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "settings/LanguageTable.h"
-#include "settings/TJvMultiStringHolder.h"
 
 namespace {
 
@@ -44,17 +41,6 @@ TEST(LanguageTable, NonLatinLettersAreUnicodeCharacters) {
   EXPECT_EQ(polish[settings::kTextSizePrefix], L"Wielko\u015b\u0107 w pami\u0119ci: ");
   EXPECT_EQ(polish[settings::kTextLanguage], L"J\u0119zyk");
   EXPECT_EQ(polish[settings::kTextAutosavePictures], L"Automatyczny zapis obraz\u00f3w");
-}
-
-TEST(TJvMultiStringHolder, KeepsNamedListsInTheOrderAdded) {
-  settings::TJvMultiStringHolder holder(nullptr, L"MultiString");
-  holder.Add(L"Erste", {L"a", L"b"});
-  holder.Add(L"Zweite", {L"c"});
-  ASSERT_EQ(holder.Lists().size(), 2u);
-  EXPECT_EQ(holder.List(0).Name, L"Erste");
-  EXPECT_EQ(holder.List(0).Strings, (std::vector<std::wstring>{L"a", L"b"}));
-  EXPECT_EQ(holder.List(1).Name, L"Zweite");
-  EXPECT_THROW((void)holder.List(2), std::out_of_range);
 }
 
 }  // namespace
