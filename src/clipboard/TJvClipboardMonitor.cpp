@@ -37,6 +37,9 @@ void TJvClipboardMonitor::WndProc(ui::TMessage& message) {
   switch (message.Msg) {
     case WM_DRAWCLIPBOARD:
       PassOn(message);
+      // The handler may sit in a menu until the user answers. A viewer before us that sent
+      // this notification must not hang that long, so it gets its answer now.
+      if (InSendMessage()) ReplyMessage(0);
       Change();
       break;
     case WM_CHANGECBCHAIN:

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "clipboard/TJvClipboardMonitor.h"
@@ -178,6 +180,25 @@ TEST_F(ClipboardMonitorTest, AnErrorInTheHandlerIsShownOnceAndLaterChangesStillA
   ASSERT_TRUE(PumpUntil([&] { return calls == 2; }));
   EXPECT_EQ(testing_support::ShownErrors().size(), 1u);
   EXPECT_TRUE(monitor.Enabled());
+}
+
+TEST_F(ClipboardMonitorTest, AViewerBeforeItIsAnsweredBeforeTheHandlerWaitsForTheUser) {
+  auto& monitor = CreateMonitor();
+  std::atomic<bool> answered{false};
+  bool answeredWhileHandling = false;
+  bool handled = false;
+  // The handler waits as a menu would, until the sending viewer has its answer.
+  monitor.OnChange = [&](clipboard::TJvClipboardMonitor&) {
+    answeredWhileHandling = PumpUntil([&] { return answered.load(); }, 2000);
+    handled = true;
+  };
+  std::thread viewer([&answered, window = monitor.NotifierWindow()] {
+    SendMessageW(window, WM_DRAWCLIPBOARD, 0, 0);
+    answered = true;
+  });
+  PumpUntil([&] { return handled; }, 5000);
+  viewer.join();
+  EXPECT_TRUE(answeredWhileHandling) << "the viewer before us hung until the handler was done";
 }
 
 TEST_F(ClipboardMonitorTest, LeavingKeepsTheViewersBeforeAndAfterItLinked) {

@@ -54,9 +54,20 @@ void SetClipboardUnicodeText(HWND owner, const std::wstring& text) {
   CloseClipboard();
 }
 
+bool OpenClipboardPatiently(HWND owner) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
 std::vector<UINT> ClipboardFormats() {
   std::vector<UINT> formats;
-  if (!OpenClipboard(nullptr)) return formats;
+  if (!OpenClipboardPatiently(nullptr)) {
+    ADD_FAILURE() << "the clipboard stayed open in another program";
+    return formats;
+  }
   for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) formats.push_back(f);
   CloseClipboard();
   return formats;

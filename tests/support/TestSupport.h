@@ -23,6 +23,8 @@ void PumpFor(DWORD ms);
 void SetClipboardBlock(HWND owner, UINT format, const void* data, std::size_t size);
 // Puts Unicode text alone on the clipboard.
 void SetClipboardUnicodeText(HWND owner, const std::wstring& text);
+// Opens the clipboard, waiting up to a second while another program holds it.
+bool OpenClipboardPatiently(HWND owner);
 // Every format now on the clipboard, in the clipboard's order.
 std::vector<UINT> ClipboardFormats();
 

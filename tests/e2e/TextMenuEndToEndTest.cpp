@@ -1,0 +1,183 @@
+// The heart of the program, driven from outside: copy formatted text, answer the menu that
+// opens at the cursor, and look at what is left on the clipboard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/TemporaryFolder.h"
+#include "support/TestSupport.h"
+#include "ui/Application.h"
+#include "ui/MessageWindow.h"
+
+namespace {
+
+using testing_support::ClipboardFormats;
+using testing_support::ProcessWindows;
+using testing_support::PumpFor;
+using testing_support::PumpUntil;
+using testing_support::ScopedProcess;
+
+const std::wstring kText = L"Zażółć gęślą jaźń — Съешь ещё — 你好 — 😀";
+
+UINT RtfFormat() { return RegisterClipboardFormatW(L"Rich Text Format"); }
+UINT HtmlFormat() { return RegisterClipboardFormatW(L"HTML Format"); }
+
+bool Has(const std::vector<UINT>& formats, UINT format) {
+  return std::find(formats.begin(), formats.end(), format) != formats.end();
+}
+
+// A clipboard viewer in the driver: it joins after the program and so heads the chain.
+class DriverViewer {
+ public:
+  DriverViewer() {
+    window_ = ui::AllocateHWnd(this, &ui::MessageThunk<DriverViewer, &DriverViewer::WndProc>, L"VelmoDriverViewer");
+    next_ = SetClipboardViewer(window_.get());
+  }
+  ~DriverViewer() { ChangeClipboardChain(window_.get(), next_); }
+  DriverViewer(const DriverViewer&) = delete;
+  DriverViewer& operator=(const DriverViewer&) = delete;
+  int notifications = 0;
+
+ private:
+  void WndProc(ui::TMessage& message) {
+    if (message.Msg == WM_DRAWCLIPBOARD) {
+      ++notifications;
+      if (next_) SendMessageW(next_, message.Msg, message.WParam, message.LParam);
+    } else if (message.Msg == WM_CHANGECBCHAIN) {
+      if (reinterpret_cast<HWND>(message.WParam) == next_) {
+        next_ = reinterpret_cast<HWND>(message.LParam);
+      } else if (next_) {
+        SendMessageW(next_, message.Msg, message.WParam, message.LParam);
+      }
+    } else {
+      message.Result = DefWindowProcW(message.Window, message.Msg, message.WParam, message.LParam);
+    }
+  }
+  ui::UniqueWindow window_;
+  HWND next_ = nullptr;
+};
+
+class TextMenuTest : public ::testing::Test {
+ protected:
+  // Starts the program in a folder of its own, with `ini` as its settings file when given.
+  void StartProgram(const std::string& ini = {}) {
+    if (!ini.empty()) testing_support::WriteFileBytes(folder_.Path() + L"VelmoClipboard.ini", {ini.begin(), ini.end()});
+    const std::wstring program = testing_support::WinePath(testing_support::ExtraArguments().at(0));
+    process_ = std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + program + L"\"", folder_.Path()));
+    ASSERT_NE(process_->get(), nullptr);
+    ASSERT_NE(testing_support::WaitForProcessWindow(process_->Id(), L"TForm1"), nullptr);
+    PumpFor(300);  // let it settle into the viewer chain
+    SetCursorPos(400, 300);
+  }
+
+  void TearDown() override { process_.reset(); }
+
+  void CopyFormattedText() {
+    ASSERT_TRUE(testing_support::OpenClipboardPatiently(ui::TApplication::Current()->Handle()));
+    EmptyClipboard();
+    const std::string rtf = "{\\rtf1 {\\b Za\\'bf\\'f3\\'b3\\'e6}}";
+    const std::string html = "Version:0.9\r\n<html><body><b>formatted</b></body></html>";
+    testing_support::SetClipboardBlock(nullptr, RtfFormat(), rtf.c_str(), rtf.size() + 1);
+    testing_support::SetClipboardBlock(nullptr, HtmlFormat(), html.c_str(), html.size() + 1);
+    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, kText.c_str(), (kText.size() + 1) * sizeof(wchar_t));
+    CloseClipboard();
+  }
+
+  // The program's popup menu window while one is open, else null.
+  HWND OpenMenu() const {
+    for (HWND window : ProcessWindows(process_->Id(), L"#32768")) {
+      if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+  }
+  HWND WaitForMenu() const {
+    HWND menu = nullptr;
+    PumpUntil([&] { return (menu = OpenMenu()) != nullptr; }, 5000);
+    return menu;
+  }
+  static void Press(HWND menu, std::initializer_list<WPARAM> keys) {
+    for (WPARAM key : keys) {
+      PostMessageW(menu, WM_KEYDOWN, key, 0);
+      PumpFor(30);
+    }
+  }
+  bool MenuClosed() const {
+    return PumpUntil([&] { return OpenMenu() == nullptr; }, 3000);
+  }
+  std::wstring ClipboardText() const {
+    std::wstring text;
+    if (!testing_support::OpenClipboardPatiently(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+      text = static_cast<const wchar_t*>(GlobalLock(data));
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+  }
+
+  testing_support::TemporaryFolder folder_;
+  std::unique_ptr<ScopedProcess> process_;
+};
+
+TEST_F(TextMenuTest, RemovingFormattingLeavesOnlyThePlainTextAndOpensNoSecondMenu) {
+  StartProgram();
+  CopyFormattedText();
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "no text menu opened";
+  RECT rect{};
+  GetWindowRect(menu, &rect);
+  EXPECT_LE(std::abs(rect.left - 400), 8);
+  EXPECT_LE(std::abs(rect.top - 300), 8);
+
+  Press(menu, {VK_DOWN, VK_RETURN});
+  ASSERT_TRUE(PumpUntil([] { return !Has(ClipboardFormats(), RtfFormat()); }, 5000)) << "formatting still there";
+  for (UINT format : ClipboardFormats())
+    EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE)
+        << "format " << format;
+  EXPECT_EQ(ClipboardText(), kText);
+  PumpFor(600);
+  EXPECT_EQ(OpenMenu(), nullptr) << "the program reacted to its own write";
+}
+
+TEST_F(TextMenuTest, KeepingOrDismissingLeavesTheClipboardUntouched) {
+  StartProgram();
+  for (const auto& keys : {std::vector<WPARAM>{VK_DOWN, VK_DOWN, VK_RETURN}, std::vector<WPARAM>{VK_ESCAPE}}) {
+    CopyFormattedText();
+    const auto before = ClipboardFormats();
+    HWND menu = WaitForMenu();
+    ASSERT_NE(menu, nullptr);
+    for (WPARAM key : keys) Press(menu, {key});
+    ASSERT_TRUE(MenuClosed());
+    PumpFor(300);
+    EXPECT_EQ(ClipboardFormats(), before);
+    EXPECT_TRUE(Has(ClipboardFormats(), HtmlFormat()));
+  }
+}
+
+TEST_F(TextMenuTest, NoSecondMenuForItsOwnWriteWhileAnotherViewerHeadsTheChain) {
+  StartProgram();
+  DriverViewer viewer;
+  PumpFor(100);
+  CopyFormattedText();
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  const int before = viewer.notifications;
+  Press(menu, {VK_DOWN, VK_RETURN});
+  ASSERT_TRUE(PumpUntil([&] { return viewer.notifications > before; }, 5000)) << "the write was never seen";
+  PumpFor(700);
+  EXPECT_EQ(OpenMenu(), nullptr);
+  EXPECT_FALSE(Has(ClipboardFormats(), RtfFormat()));
+}
+
+TEST_F(TextMenuTest, WithTextReactionsOffNothingOpens) {
+  StartProgram("[Program]\r\nReaktText=0\r\n");
+  CopyFormattedText();
+  PumpFor(1000);
+  EXPECT_EQ(OpenMenu(), nullptr);
+  EXPECT_TRUE(Has(ClipboardFormats(), RtfFormat()));
+}
+
+}  // namespace
