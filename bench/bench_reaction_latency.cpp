@@ -1,0 +1,184 @@
+// Reaction latency: from the copying process's CloseClipboard to the program's text menu
+// being visible, next to the floor measured in the same run: the time a bare clipboard viewer
+// in another process needs to receive WM_DRAWCLIPBOARD.
+//   bench_reaction_latency.exe <path of VelmoClipboard.exe>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kCopies = 60;
+constexpr const wchar_t* kViewerEvent = L"VelmoBenchViewerNotified";
+
+double Now() {
+  LARGE_INTEGER frequency;
+  LARGE_INTEGER counter;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&counter);
+  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// The bare viewer: signals an event for every change notification after its registration.
+HWND nextViewer = nullptr;
+HANDLE notified = nullptr;
+bool registered = false;
+
+LRESULT CALLBACK ViewerProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_DRAWCLIPBOARD) {
+    if (registered) SetEvent(notified);
+    if (nextViewer) SendMessageW(nextViewer, msg, wParam, lParam);
+    return 0;
+  }
+  if (msg == WM_CHANGECBCHAIN) {
+    if (reinterpret_cast<HWND>(wParam) == nextViewer) {
+      nextViewer = reinterpret_cast<HWND>(lParam);
+    } else if (nextViewer) {
+      SendMessageW(nextViewer, msg, wParam, lParam);
+    }
+    return 0;
+  }
+  return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+int RunBareViewer() {
+  notified = OpenEventW(EVENT_MODIFY_STATE, FALSE, kViewerEvent);
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &ViewerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"VelmoBenchViewer";
+  RegisterClassW(&wc);
+  HWND window =
+      CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+  nextViewer = SetClipboardViewer(window);
+  registered = true;
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
+
+// Copies text; returns the moment just before CloseClipboard.
+double Copy(int n) {
+  while (!OpenClipboard(nullptr)) Sleep(1);
+  EmptyClipboard();
+  const std::wstring text = L"latency sample " + std::to_wstring(n);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  const double start = Now();
+  CloseClipboard();
+  return start;
+}
+
+// Popup menus are top-level windows of class "#32768"; walking only those keeps the polling
+// light on the wineserver that the program under test needs too.
+HWND VisibleMenu(DWORD processId) {
+  for (HWND window = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); window;
+       window = FindWindowExW(nullptr, window, L"#32768", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == processId && IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
+PROCESS_INFORMATION Start(std::wstring commandLine, const wchar_t* folder) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info);
+  return info;
+}
+
+void Stop(const PROCESS_INFORMATION& info) {
+  TerminateProcess(info.hProcess, 0);
+  WaitForSingleObject(info.hProcess, 5000);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+}
+
+std::vector<double> MeasureFloor() {
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, kViewerEvent);
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const PROCESS_INFORMATION viewer = Start(L"\"" + std::wstring(self) + L"\" --bare-viewer", nullptr);
+  Sleep(1500);
+  std::vector<double> samples;
+  for (int n = 0; n < kCopies; ++n) {
+    ResetEvent(event);
+    const double start = Copy(n);
+    if (WaitForSingleObject(event, 5000) == WAIT_OBJECT_0) samples.push_back(Now() - start);
+    Sleep(20);
+  }
+  Stop(viewer);
+  CloseHandle(event);
+  return samples;
+}
+
+std::vector<double> MeasureProgram(const std::wstring& program) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);  // a folder without settings: text reactions on
+  std::wstring workFolder = std::wstring(folder) + L"velmo-bench";
+  CreateDirectoryW(workFolder.c_str(), nullptr);
+  DeleteFileW((workFolder + L"\\VelmoClipboard.ini").c_str());
+  const PROCESS_INFORMATION process = Start(L"\"" + program + L"\"", workFolder.c_str());
+  Sleep(2000);
+  std::vector<double> samples;
+  for (int n = 0; n < kCopies; ++n) {
+    const double start = Copy(n);
+    HWND menu = nullptr;
+    const double deadline = start + 5000;
+    while (!(menu = VisibleMenu(process.dwProcessId)) && Now() < deadline) Sleep(1);
+    if (!menu) continue;
+    samples.push_back(Now() - start);
+    PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    while (VisibleMenu(process.dwProcessId) && Now() < deadline + 5000) Sleep(1);
+    Sleep(50);
+  }
+  Stop(process);
+  return samples;
+}
+
+std::wstring WinePath(const char* path) {
+  std::wstring result;
+  for (const char* c = path; *c; ++c) result.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*c)));
+  if (!result.empty() && result[0] == L'/') {
+    result = L"Z:" + result;
+    std::replace(result.begin(), result.end(), L'/', L'\\');
+  }
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--bare-viewer") == 0) return RunBareViewer();
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: bench_reaction_latency <VelmoClipboard.exe>\n");
+    return 2;
+  }
+  const std::vector<double> floor = MeasureFloor();
+  const std::vector<double> ours = MeasureProgram(WinePath(argv[1]));
+  if (floor.empty() || ours.empty()) {
+    std::printf("no samples (floor %zu, program %zu)\n", floor.size(), ours.size());
+    return 1;
+  }
+  const double floorMedian = Median(floor);
+  const double ourMedian = Median(ours);
+  std::printf("%-34s %8s %12s\n", "", "samples", "median ms");
+  std::printf("%-34s %8zu %12.2f\n", "floor: bare viewer notified", floor.size(), floorMedian);
+  std::printf("%-34s %8zu %12.2f\n", "program: text menu visible", ours.size(), ourMedian);
+  std::printf("difference %.2f ms (goal: at most 10 ms), ratio %.2f\n", ourMedian - floorMedian,
+              ourMedian / floorMedian);
+  return 0;
+}
