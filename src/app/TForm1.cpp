@@ -1,7 +1,7 @@
 #include "app/TForm1.h"
 
-#include "app/MainWindowVisibility.h"
 #include "resource.h"
+#include "ui/Icon.h"
 
 namespace app {
 namespace {
@@ -32,9 +32,11 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   ClipboardMonitor = new clipboard::TJvClipboardMonitor(this, L"ClipboardMonitor");
   CreateImages();
   CreateMenus();
+  ApplyTrayIconSettings();
   Image->PopupMenu = PopupMenuAnzeige;
   Realign();
   LoadedAll();
+  SetTrayHintAtStart();
 }
 
 void TForm1::CreateImages() {
@@ -51,6 +53,8 @@ void TForm1::CreateMenus() {
   PopupMenuText = new ui::TPopupMenu(this, L"PopupMenuText", window, ImageList1);
   Formatierungentfernen1 = &PopupMenuText->Add(L"Formatierungentfernen1", L"Formatierung entfernen", kImageRemoveFormat);
   Formatierungbehalten1 = &PopupMenuText->Add(L"Formatierungbehalten1", L"Formatierung behalten", kImageKeepFormat);
+
+  TrayIcon = new shell::TCoolTrayIcon(this, L"TrayIcon");
 
   PopupMenuTray = new ui::TPopupMenu(this, L"PopupMenuTray", window, ImageList1);
   Shortcuts1 = &PopupMenuTray->Add(L"Shortcuts1", L"Verknüpfungen", kImageShortcut);
@@ -83,6 +87,19 @@ void TForm1::CreateMenus() {
   BitmapSpeichernunter2 = &PopupMenuAnzeige->Add(L"BitmapSpeichernunter2", L"Bild speichern unter...", kImageSave);
 }
 
+// The tray icon's settings as the window keeps them, in their stored order.
+void TForm1::ApplyTrayIconSettings() {
+  ui::TIcon programIcon;
+  programIcon.LoadFromResource(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON));
+  TrayIcon->SetIcon(programIcon);
+  TrayIcon->SetIconVisible(true);
+  TrayIcon->SetIconIndex(0);
+  TrayIcon->SetPopupMenu(PopupMenuTray);
+  TrayIcon->SetMinimizeToTray(true);
+}
+
+void TForm1::SetTrayHintAtStart() { TrayIcon->SetHint(Caption()); }
+
 void TForm1::Beenden1Click() {
   ExitFlag = true;
   Close();
@@ -90,7 +107,7 @@ void TForm1::Beenden1Click() {
 
 bool TForm1::CloseQuery() {
   if (ExitFlag) return true;
-  HideMainWindow(*this);
+  TrayIcon->HideMainWindow();
   return false;
 }
 

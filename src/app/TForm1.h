@@ -3,6 +3,7 @@
 // program-wide state. It stays hidden until a picture is shown; closing it only hides it,
 // and only Exit ends the program.
 #include "clipboard/TJvClipboardMonitor.h"
+#include "shell/TCoolTrayIcon.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
@@ -25,6 +26,7 @@ public:
   clipboard::TJvClipboardMonitor* ClipboardMonitor;
   ui::TImageList* ImageList1;
   ui::TPopupMenu* PopupMenuText;
+  shell::TCoolTrayIcon* TrayIcon;
   ui::TPopupMenu* PopupMenuTray;
   ui::TPopupMenu* PopupMenuBitmap;
   ui::TPopupMenu* PopupMenuAnzeige;
@@ -61,6 +63,9 @@ protected:
 private:
   void CreateImages();
   void CreateMenus();
+  void ApplyTrayIconSettings();
+  // Stands in for the creation handler until it exists: the tray tooltip is the caption.
+  void SetTrayHintAtStart();
 };
 
 }  // namespace app
