@@ -26,6 +26,10 @@ wine_env_start() {  # wine_env_start [virtual]
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine-env: creating the Wine prefix $WINEPREFIX (once, about 30 s)"
     WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+    # There is no window manager on a virtual display: unmanaged windows spare every hide a
+    # two-second wait for one.
+    WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' \
+      /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
   fi
   /usr/lib/wine/wineserver64 -p
   # Start Wine's own background processes (services, explorer with the tray) now, detached

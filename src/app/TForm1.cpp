@@ -3,10 +3,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/MainWindowVisibility.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsKeys.h"
+#include "ui/Icon.h"
 
 namespace app {
 namespace {
@@ -37,6 +37,7 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   ClipboardMonitor = new clipboard::TJvClipboardMonitor(this, L"ClipboardMonitor");
   CreateImages();
   CreateMenus();
+  ApplyTrayIconSettings();
   Image->PopupMenu = PopupMenuAnzeige;
   CreateLanguageTables();
   Realign();
@@ -62,6 +63,8 @@ void TForm1::CreateMenus() {
   Formatierungentfernen1 =
       &PopupMenuText->Add(L"Formatierungentfernen1", L"Formatierung entfernen", kImageRemoveFormat);
   Formatierungbehalten1 = &PopupMenuText->Add(L"Formatierungbehalten1", L"Formatierung behalten", kImageKeepFormat);
+
+  TrayIcon = new shell::TCoolTrayIcon(this, L"TrayIcon");
 
   PopupMenuTray = new ui::TPopupMenu(this, L"PopupMenuTray", window, ImageList1);
   Shortcuts1 = &PopupMenuTray->Add(L"Shortcuts1", L"Verknüpfungen", kImageShortcut);
@@ -117,6 +120,18 @@ void TForm1::FormCreate() {
   AutoSaveDir = IniFile->ReadString(kSectionAutoSave, kKeyDir, kDefaultDir);
   AutoSaveFormat = IniFile->ReadString(kSectionAutoSave, kKeyFormat, kDefaultFormat);
   PicName = IniFile->ReadString(kSectionAutoSave, kKeyPicName, kDefaultPicName);
+  TrayIcon->SetHint(Caption());
+}
+
+// The tray icon's settings as the window keeps them, in their stored order.
+void TForm1::ApplyTrayIconSettings() {
+  ui::TIcon programIcon;
+  programIcon.LoadFromResource(IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON));
+  TrayIcon->SetIcon(programIcon);
+  TrayIcon->SetIconVisible(true);
+  TrayIcon->SetIconIndex(0);
+  TrayIcon->SetPopupMenu(PopupMenuTray);
+  TrayIcon->SetMinimizeToTray(true);
 }
 
 void TForm1::Beenden1Click() {
@@ -183,7 +198,7 @@ const std::wstring& TForm1::LanguageString(std::size_t index) const {
 
 bool TForm1::CloseQuery() {
   if (ExitFlag) return true;
-  HideMainWindow(*this);
+  TrayIcon->HideMainWindow();
   return false;
 }
 

@@ -10,6 +10,7 @@
 #include "clipboard/TJvClipboardMonitor.h"
 #include "settings/TIniFile.h"
 #include "settings/TJvMultiStringHolder.h"
+#include "shell/TCoolTrayIcon.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
@@ -48,6 +49,7 @@ class TForm1 : public ui::TForm {
   clipboard::TJvClipboardMonitor* ClipboardMonitor;
   ui::TImageList* ImageList1;
   ui::TPopupMenu* PopupMenuText;
+  shell::TCoolTrayIcon* TrayIcon;
   ui::TPopupMenu* PopupMenuTray;
   ui::TPopupMenu* PopupMenuBitmap;
   ui::TPopupMenu* PopupMenuAnzeige;
@@ -112,6 +114,7 @@ class TForm1 : public ui::TForm {
   void CreateLanguageTables();
   void FormCreate();
   void ChooseLanguage(const std::wstring& code);
+  void ApplyTrayIconSettings();
 };
 
 }  // namespace app
