@@ -125,6 +125,7 @@ void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
     append(masks.data(), kBmpMaskBytes);
   }
   append(table.data(), plan.tableEntries * sizeof(RGBQUAD));
+  stream.Expect(plan.fileSize);
   stream.WriteBuffer(head.data(), head.size());
 
   GdiFlush();  // drawing into the section may still be queued

@@ -20,6 +20,8 @@ class TStream {
   virtual std::size_t Write(const void* data, std::size_t count) = 0;
   // Writes all `count` bytes; fewer taken raise EWriteError "Stream-Write-Fehler".
   void WriteBuffer(const void* data, std::size_t count);
+  // Tells the stream that about `count` more bytes are coming, so it can make room at once.
+  virtual void Expect(std::size_t count) noexcept { static_cast<void>(count); }
 };
 
 class TMemoryStream : public TStream {
@@ -28,6 +30,11 @@ class TMemoryStream : public TStream {
 
   // Appends at the end. A block that cannot grow raises EStreamError.
   std::size_t Write(const void* data, std::size_t count) override;
+  void Expect(std::size_t count) noexcept override;
+
+  // Makes room for `capacity` bytes in all (rounded up to kMemoryDelta), so that writing up to
+  // there never moves the block. Answers false, changing nothing, when there is no such room.
+  [[nodiscard]] bool Reserve(std::size_t capacity) noexcept;
 
   [[nodiscard]] const std::uint8_t* Memory() const noexcept { return memory_.get(); }
   [[nodiscard]] std::size_t Size() const noexcept { return size_; }
@@ -40,6 +47,8 @@ class TMemoryStream : public TStream {
   [[nodiscard]] static std::size_t GrownCapacity(std::size_t current, std::size_t needed) noexcept;
 
  private:
+  bool Resize(std::size_t capacity) noexcept;
+
   struct FreeMemory {
     void operator()(std::uint8_t* p) const noexcept { std::free(p); }
   };

@@ -1,8 +1,10 @@
 #include "imaging/TJPEGImage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
@@ -76,10 +78,10 @@ void TermDestination(j_compress_ptr cinfo) {
   Flush(cinfo, kOutputBufferSize - SessionOf(reinterpret_cast<j_common_ptr>(cinfo)).destination.free_in_buffer);
 }
 
-// Where the rows of the picture are, top row first, in a form libjpeg reads directly.
+// The rows of the picture, top row first, in a form libjpeg reads directly.
 class PixelRows {
  public:
-  explicit PixelRows(const clipboard::TBitmap& bitmap) {
+  explicit PixelRows(const clipboard::TBitmap& bitmap) : bitmap_(bitmap) {
     const DIBSECTION& dib = bitmap.Description();
     if (bitmap.IsDeviceIndependent() && dib.dsBm.bmBits) {
       const DWORD compression = dib.dsBmih.biCompression;
@@ -90,66 +92,95 @@ class PixelRows {
       if (bgrx || bgr) {
         // The bitmap's own pixels already are blue, green, red (and a spare byte): no copy.
         GdiFlush();
-        Use(dib.dsBm.bmBits, dib.dsBmih.biHeight, bitmap.Width(), bgrx ? 32 : 24);
-        components = bgrx ? 4 : 3;
-        space = bgrx ? JCS_EXT_BGRX : JCS_EXT_BGR;
+        UseOwnPixels(dib.dsBm.bmBits, dib.dsBmih.biHeight, bgrx ? 32 : 24);
         return;
       }
     }
-    MakeWorkingCopy(bitmap);
+    PrepareWorkingCopy();
   }
 
-  const std::uint8_t* top = nullptr;
-  std::ptrdiff_t step = 0;
+  // Row y counted from the top; null when the system could not convert it (Failed(), and
+  // ErrorCode() says why). Called while the library runs, so it raises nothing.
+  [[nodiscard]] const std::uint8_t* Row(JDIMENSION y) noexcept {
+    if (top_) return top_ + step_ * static_cast<std::ptrdiff_t>(y);
+    if ((y < bandFirst_ || y >= bandEnd_) && !FillBand(y)) return nullptr;
+    return band_.data() + stride_ * (bandEnd_ - 1 - y);
+  }
+  [[nodiscard]] bool Failed() const noexcept { return failed_; }
+  [[nodiscard]] DWORD ErrorCode() const noexcept { return errorCode_; }
+
   int components = 3;
   J_COLOR_SPACE space = JCS_EXT_BGR;
 
  private:
-  // Any other form (device-dependent, palette-based, 16 bits) is converted by the system into
-  // a 24-bit copy; the holder's bitmap stays as it is.
-  void MakeWorkingCopy(const clipboard::TBitmap& bitmap) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = bitmap.Width();
-    info.bmiHeader.biHeight = bitmap.Height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    ui::WindowDc screen(nullptr);
-    if (!screen) ui::RaiseLastOSError(GetLastError());
-    void* bits = nullptr;
-    copy_.reset(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!copy_) ui::RaiseLastOSError(GetLastError());
-    ui::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
-    if (!dc) ui::RaiseLastOSError(GetLastError());
-    if (bitmap.Palette()) {
-      SelectPalette(dc.get(), bitmap.Palette(), FALSE);
-      RealizePalette(dc.get());
-    }
-    if (GetDIBits(dc.get(), bitmap.Handle(), 0, static_cast<UINT>(bitmap.Height()), bits, &info, DIB_RGB_COLORS) == 0)
-      ui::RaiseLastOSError(GetLastError());
-    Use(bits, bitmap.Height(), bitmap.Width(), 24);
-  }
+  // Rows converted per call of the system; a band of them is the working copy, so only a
+  // small buffer is ever touched, instead of fresh memory for a whole copy of the picture.
+  static constexpr JDIMENSION kBandRows = 64;
 
-  void Use(void* bits, LONG height, int width, unsigned bitsPerPixel) {
-    const auto stride = static_cast<std::ptrdiff_t>(RowStride(width, bitsPerPixel));
-    const auto rows = static_cast<std::ptrdiff_t>(height < 0 ? -height : height);
+  void UseOwnPixels(void* bits, LONG height, unsigned bitsPerPixel) {
+    const auto stride = static_cast<std::ptrdiff_t>(RowStride(bitmap_.Width(), bitsPerPixel));
     const auto* first = static_cast<const std::uint8_t*>(bits);
     if (height > 0) {  // bottom-up: the top row is the last in memory
-      top = first + (rows - 1) * stride;
-      step = -stride;
+      top_ = first + (height - 1) * stride;
+      step_ = -stride;
     } else {
-      top = first;
-      step = stride;
+      top_ = first;
+      step_ = stride;
     }
+    components = static_cast<int>(bitsPerPixel / 8);
+    space = bitsPerPixel == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   }
 
-  ui::UniqueGdiObject copy_;
+  // Any other form (device-dependent, palette-based, 16 bits) is converted by the system into
+  // 24 bits per pixel, band by band; the holder's bitmap stays as it is.
+  void PrepareWorkingCopy() {
+    dc_.reset(CreateCompatibleDC(nullptr));
+    if (!dc_) ui::RaiseLastOSError(GetLastError());
+    if (bitmap_.Palette()) {
+      SelectPalette(dc_.get(), bitmap_.Palette(), FALSE);
+      RealizePalette(dc_.get());
+    }
+    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info_.bmiHeader.biWidth = bitmap_.Width();
+    info_.bmiHeader.biHeight = bitmap_.Height();
+    info_.bmiHeader.biPlanes = 1;
+    info_.bmiHeader.biBitCount = 24;
+    info_.bmiHeader.biCompression = BI_RGB;
+    stride_ = RowStride(bitmap_.Width(), 24);
+    band_.resize(stride_ * std::min<std::size_t>(kBandRows, static_cast<std::size_t>(bitmap_.Height())));
+  }
+
+  bool FillBand(JDIMENSION y) noexcept {
+    const auto height = static_cast<JDIMENSION>(bitmap_.Height());
+    const JDIMENSION count = std::min(kBandRows, height - y);
+    // The system counts scan lines from the bottom and puts the lowest first.
+    if (GetDIBits(dc_.get(), bitmap_.Handle(), height - y - count, count, band_.data(), &info_, DIB_RGB_COLORS) !=
+        static_cast<int>(count)) {
+      failed_ = true;
+      errorCode_ = GetLastError();
+      return false;
+    }
+    bandFirst_ = y;
+    bandEnd_ = y + count;
+    return true;
+  }
+
+  const clipboard::TBitmap& bitmap_;
+  const std::uint8_t* top_ = nullptr;
+  std::ptrdiff_t step_ = 0;
+  ui::UniqueMemoryDc dc_;
+  BITMAPINFO info_{};
+  std::vector<std::uint8_t> band_;
+  std::size_t stride_ = 0;
+  JDIMENSION bandFirst_ = 0;
+  JDIMENSION bandEnd_ = 0;
+  bool failed_ = false;
+  DWORD errorCode_ = 0;
 };
 
 // Everything the library is told, in one plain record.
 struct Job {
-  const PixelRows* rows;
+  PixelRows* rows;
   JDIMENSION width;
   JDIMENSION height;
   int quality;
@@ -157,8 +188,8 @@ struct Job {
   bool progressive;
 };
 
-// Answers false when the library gave up; the session says why. Nothing in this frame needs
-// destroying, since a library error jumps straight back into it.
+// Answers false when the library gave up (the session says why) or a row could not be had.
+// Nothing in this frame needs destroying, since a library error jumps straight back into it.
 [[gnu::noinline]] bool RunCompression(jpeg_compress_struct* cinfo, Session* session, const Job* job) {
   if (__builtin_setjmp(session->jump) != 0) return false;
   jpeg_CreateCompress(cinfo, JPEG_LIB_VERSION, sizeof(jpeg_compress_struct));
@@ -173,12 +204,21 @@ struct Job {
   if (job->progressive) jpeg_simple_progression(cinfo);
   jpeg_start_compress(cinfo, TRUE);
   while (cinfo->next_scanline < cinfo->image_height) {
-    auto row =
-        const_cast<JSAMPROW>(job->rows->top + job->rows->step * static_cast<std::ptrdiff_t>(cinfo->next_scanline));
+    auto row = const_cast<JSAMPROW>(job->rows->Row(cinfo->next_scanline));
+    if (!row) return false;
     jpeg_write_scanlines(cinfo, &row, 1);
   }
   jpeg_finish_compress(cinfo);
   return true;
+}
+
+// libjpeg-turbo's bound for a baseline datastream: 3 bytes per pixel (1 for grey) of the
+// picture padded to whole coding units, plus room for headers and tables.
+std::size_t LargestJpeg(int width, int height, bool grayscale) {
+  const std::uint64_t unit = grayscale ? 8 : 16;
+  const auto pad = [unit](int n) { return (static_cast<std::uint64_t>(n) + unit - 1) / unit * unit; };
+  const std::uint64_t bytes = pad(width) * pad(height) * (grayscale ? 1 : 3) + 2048;
+  return bytes > SIZE_MAX / 2 ? SIZE_MAX / 2 : static_cast<std::size_t>(bytes);
 }
 
 }  // namespace
@@ -195,7 +235,7 @@ TJPEGSettings& JPEGDefaults() {
 }
 
 void CompressBitmap(const clipboard::TBitmap& bitmap, const TJPEGSettings& settings, TStream& sink) {
-  const PixelRows rows(bitmap);
+  PixelRows rows(bitmap);
   Session session;
   session.sink = &sink;
   session.destination.init_destination = InitDestination;
@@ -218,6 +258,7 @@ void CompressBitmap(const clipboard::TBitmap& bitmap, const TJPEGSettings& setti
   const bool done = RunCompression(&cinfo, &session, &job);
   jpeg_destroy_compress(&cinfo);
   if (session.pending) std::rethrow_exception(session.pending);
+  if (rows.Failed()) ui::RaiseLastOSError(rows.ErrorCode());
   if (!done) throw EJPEG(ui::FormatMessageText(L"JPEG-Fehler #%d", std::to_wstring(session.errorCode)));
 }
 
@@ -232,6 +273,9 @@ void TJPEGImage::Compress() {
     data->width_ = bitmap_->Width();
     data->height_ = bitmap_->Height();
     data->grayscale_ = settings_.grayscale;
+    // Room for the largest datastream the coder can make, so the block never moves while it
+    // fills; pages not written to cost nothing. Without that room it grows as it goes.
+    data->data_.Expect(LargestJpeg(data->width_, data->height_, settings_.grayscale));
     CompressBitmap(*bitmap_, settings_, data->data_);
   }
   data_ = std::move(data);

@@ -135,6 +135,24 @@ TEST(MemoryStream, GrowsInWholeStepsAndKeepsEverythingWritten) {
   EXPECT_LT(stream.Capacity(), 2 * stream.Size() + imaging::TMemoryStream::kMemoryDelta);
 }
 
+TEST(MemoryStream, ReservedRoomIsFilledWithoutMovingTheBlock) {
+  imaging::TMemoryStream stream;
+  stream.WriteBuffer("ab", 2);
+  stream.Expect(100000);
+  const std::uint8_t* block = stream.Memory();
+  EXPECT_EQ(stream.Capacity() % imaging::TMemoryStream::kMemoryDelta, 0U);
+  EXPECT_GE(stream.Capacity(), 100002U);
+  const std::vector<std::uint8_t> piece(4096, 0x42);
+  while (stream.Size() + piece.size() <= 100002) stream.WriteBuffer(piece.data(), piece.size());
+  EXPECT_EQ(stream.Memory(), block);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), 3), "abB");
+
+  EXPECT_FALSE(stream.Reserve(SIZE_MAX / 4 * 3));  // no such room: nothing changes
+  EXPECT_EQ(stream.Memory(), block);
+  stream.Expect(SIZE_MAX);
+  EXPECT_EQ(stream.Memory(), block);
+}
+
 TEST(MemoryStream, BlockThatCannotGrowRaisesStreamError) {
   imaging::TMemoryStream stream;
   stream.WriteBuffer("abc", 3);
