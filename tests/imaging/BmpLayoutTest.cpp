@@ -11,65 +11,23 @@
 
 namespace {
 
-using imaging::BmpFormat;
 using imaging::kBiBitfields;
 using imaging::kBiRgb;
 using imaging::PlanBmp;
 
-TEST(BmpLayout, RowsArePaddedToFourBytes) {
-  EXPECT_EQ(imaging::RowStride(3, 24), 12U);
-  EXPECT_EQ(imaging::RowStride(1, 32), 4U);
-  EXPECT_EQ(imaging::RowStride(1, 1), 4U);
-  EXPECT_EQ(imaging::RowStride(33, 1), 8U);
-  EXPECT_EQ(imaging::RowStride(9, 4), 8U);
-  EXPECT_EQ(imaging::RowStride(3, 16), 8U);
-  EXPECT_EQ(imaging::RowStride(5, 8), 8U);
-  EXPECT_EQ(imaging::ImageSize(3, 2, 24), 24U);
-  EXPECT_EQ(imaging::ImageSize(3, -2, 24), 24U);  // top-down rows take the same room
-}
-
-TEST(BmpLayout, DirectColourPicturesHaveNoTableUnlessMasksOrPaletteAskForOne) {
-  const auto onePixel = PlanBmp({32, kBiRgb, 0}, 0, 0, 4);
-  EXPECT_FALSE(onePixel.masks);
-  EXPECT_EQ(onePixel.tableEntries, 0U);
-  EXPECT_EQ(onePixel.pixelOffset, 54U);
-  EXPECT_EQ(onePixel.fileSize, 58U);
-
-  EXPECT_EQ(PlanBmp({24, kBiRgb, 0}, 0, 0, 24).fileSize, 78U);
-
-  const auto masked = PlanBmp({16, kBiBitfields, 0}, 0, 0, 8);
-  EXPECT_TRUE(masked.masks);
-  EXPECT_EQ(masked.headerSize, 52U);
-  EXPECT_EQ(masked.pixelOffset, 66U);
-
-  // A palette that came with a direct-colour picture goes along as an optional table.
-  const auto withPalette = PlanBmp({32, kBiRgb, 0}, 0, 20, 4);
-  EXPECT_EQ(withPalette.tableEntries, 20U);
-  EXPECT_EQ(withPalette.headerSize, 40U + 80U);
-  EXPECT_EQ(PlanBmp({32, kBiBitfields, 0}, 0, 3, 4).headerSize, 40U + 12U + 12U);
-  EXPECT_EQ(PlanBmp({32, kBiRgb, 0}, 0, 1000, 4).tableEntries, 256U);
-  // The picture's own table, cut to the colours it uses, wins over the palette.
-  EXPECT_EQ(PlanBmp({24, kBiRgb, 5}, 8, 20, 4).tableEntries, 5U);
-}
-
-TEST(BmpLayout, IndexedPicturesCarryTheTableTheirHeaderAnnounces) {
-  const auto full = PlanBmp({8, kBiRgb, 0}, 256, 0, 8);
-  EXPECT_EQ(full.tableEntries, 256U);
-  EXPECT_EQ(full.pixelOffset, 1078U);
-
-  EXPECT_EQ(PlanBmp({8, kBiRgb, 16}, 16, 0, 8).headerSize, 40U + 64U);
-  EXPECT_EQ(PlanBmp({4, kBiRgb, 0}, 16, 0, 4).tableEntries, 16U);
-  EXPECT_EQ(PlanBmp({1, kBiRgb, 0}, 2, 0, 4).pixelOffset, 62U);
-  // Whatever the system hands back, the table written matches the header size, so the pixels
-  // are where the file header says.
+// Whole files of every depth are checked in BmpWriterTest; these are the rules no bitmap the
+// system makes runs into.
+TEST(BmpLayout, ColourTableAlwaysFillsTheRoomTheHeaderAnnounces) {
+  // Indexed: what the header implies, whatever the system handed back, so the pixels are
+  // where the file header says.
   EXPECT_EQ(PlanBmp({8, kBiRgb, 0}, 17, 0, 8).tableEntries, 256U);
   EXPECT_EQ(PlanBmp({8, kBiRgb, 300}, 256, 0, 8).tableEntries, 256U);
-}
-
-TEST(BmpLayout, FileHeaderGivesSizeAndPixelOffset) {
-  const auto header = imaging::BmpFileHeader(PlanBmp({8, kBiRgb, 0}, 256, 0, 0x10203));
-  const std::vector<std::uint8_t> expected{'B', 'M', 0x39, 0x06, 0x01, 0x00, 0, 0, 0, 0, 0x36, 0x04, 0x00, 0x00};
-  EXPECT_EQ(std::vector<std::uint8_t>(header.begin(), header.end()), expected);
+  EXPECT_EQ(PlanBmp({8, kBiRgb, 16}, 256, 0, 8).headerSize, 40U + 64U);
+  // Direct colour: the picture's own table cut to the colours used, else the palette (at
+  // most 256), behind the masks.
+  EXPECT_EQ(PlanBmp({24, kBiRgb, 5}, 8, 20, 4).tableEntries, 5U);
+  EXPECT_EQ(PlanBmp({32, kBiRgb, 0}, 0, 1000, 4).tableEntries, 256U);
+  EXPECT_EQ(PlanBmp({32, kBiBitfields, 0}, 0, 3, 4).pixelOffset, 14U + 40U + 12U + 12U);
 }
 
 TEST(BmpLayout, MissingMasksAreFilledWithTheUsualOnes) {
@@ -97,59 +55,38 @@ TEST(PlaceableMetafileHeader, RoundsToNearestAndKeepsSizesInRange) {
     const auto h = imaging::PlaceableMetafileHeader(mm, mm, inch);
     return static_cast<std::int16_t>(h[10] | h[11] << 8);
   };
-  EXPECT_EQ(size(13, 96), 0);   // 0.49
-  EXPECT_EQ(size(14, 96), 1);   // 0.53
-  EXPECT_EQ(size(1270, 1), 1);  // exactly one half goes up
-  EXPECT_EQ(size(2540, 1440), 1440);
+  EXPECT_EQ(size(13, 96), 0);             // 0.49
+  EXPECT_EQ(size(1270, 1), 1);            // exactly one half goes up
+  EXPECT_EQ(size(2540, 1440), 1440);      // the metafile's own inch when set
   EXPECT_EQ(size(100000000, 96), 32767);  // would wrap round into a negative size
-  const auto header = imaging::PlaceableMetafileHeader(2540, 2540, 1440);
-  EXPECT_EQ(header[14] | header[15] << 8, 1440);
 }
 
 TEST(PlaceableMetafileHeader, OnlyWmfExtensionInAnyCaseAsksForIt) {
   EXPECT_TRUE(imaging::IsWindowsMetafileName(L"C:\\Bilder\\Bild.WMF"));
-  EXPECT_TRUE(imaging::IsWindowsMetafileName(L"bild.wmf"));
   EXPECT_TRUE(imaging::IsWindowsMetafileName(L"bild.Wmf"));
   EXPECT_FALSE(imaging::IsWindowsMetafileName(L"bild.wmf.bmp"));
   EXPECT_FALSE(imaging::IsWindowsMetafileName(L"bild.wmfx"));
-  EXPECT_FALSE(imaging::IsWindowsMetafileName(L"bild.emf"));
   EXPECT_FALSE(imaging::IsWindowsMetafileName(L"C:\\alt.wmf\\bild"));
-  EXPECT_FALSE(imaging::IsWindowsMetafileName(L"bild"));
 }
 
-TEST(MemoryStream, GrowsInWholeStepsAndKeepsEverythingWritten) {
+TEST(MemoryStream, GrowsInWholeStepsKeepsEverythingAndMovesNotWithinReservedRoom) {
   imaging::TMemoryStream stream;
-  std::vector<std::uint8_t> piece(4096);
   std::vector<std::uint8_t> all;
   for (int i = 0; i < 200; ++i) {
-    for (std::size_t j = 0; j < piece.size(); ++j) piece[j] = static_cast<std::uint8_t>(i * 7 + static_cast<int>(j));
+    const std::vector<std::uint8_t> piece(4096 + static_cast<std::size_t>(i), static_cast<std::uint8_t>(i));
     stream.WriteBuffer(piece.data(), piece.size());
     all.insert(all.end(), piece.begin(), piece.end());
     ASSERT_EQ(stream.Capacity() % imaging::TMemoryStream::kMemoryDelta, 0U);
-    ASSERT_GE(stream.Capacity(), stream.Size());
   }
-  stream.WriteBuffer("x", 1);
-  all.push_back('x');
   ASSERT_EQ(stream.Size(), all.size());
   EXPECT_TRUE(std::equal(all.begin(), all.end(), stream.Memory()));
   EXPECT_LT(stream.Capacity(), 2 * stream.Size() + imaging::TMemoryStream::kMemoryDelta);
-}
 
-TEST(MemoryStream, ReservedRoomIsFilledWithoutMovingTheBlock) {
-  imaging::TMemoryStream stream;
-  stream.WriteBuffer("ab", 2);
   stream.Expect(100000);
   const std::uint8_t* block = stream.Memory();
-  EXPECT_EQ(stream.Capacity() % imaging::TMemoryStream::kMemoryDelta, 0U);
-  EXPECT_GE(stream.Capacity(), 100002U);
-  const std::vector<std::uint8_t> piece(4096, 0x42);
-  while (stream.Size() + piece.size() <= 100002) stream.WriteBuffer(piece.data(), piece.size());
+  for (int i = 0; i < 24; ++i) stream.WriteBuffer(all.data(), 4096);
   EXPECT_EQ(stream.Memory(), block);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), 3), "abB");
-
   EXPECT_FALSE(stream.Reserve(SIZE_MAX / 4 * 3));  // no such room: nothing changes
-  EXPECT_EQ(stream.Memory(), block);
-  stream.Expect(SIZE_MAX);
   EXPECT_EQ(stream.Memory(), block);
 }
 
@@ -163,8 +100,7 @@ TEST(MemoryStream, BlockThatCannotGrowRaisesStreamError) {
   } catch (const ui::EStreamError& e) {
     EXPECT_EQ(e.Message(), L"Expandieren des Speicher-Stream wegen Speichermangel nicht möglich");
   }
-  EXPECT_EQ(stream.Size(), 3U);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), 3), "abc");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(stream.Memory()), stream.Size()), "abc");
 }
 
 }  // namespace

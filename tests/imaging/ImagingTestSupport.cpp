@@ -148,8 +148,8 @@ std::uint32_t Get32(const Bytes& bytes, std::size_t offset) {
   return Get16(bytes, offset) | Get16(bytes, offset + 2) << 16;
 }
 
-HBITMAP MakeSection(int width, int height, int bitsPerPixel, DWORD compression, const std::vector<DWORD>& colors,
-                    void** bits) {
+clipboard::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int bitsPerPixel, DWORD compression,
+                               const std::vector<DWORD>& colors, const Bytes& rows, HPALETTE palette) {
   struct {
     BITMAPINFOHEADER header;
     DWORD colors[256];
@@ -162,12 +162,13 @@ HBITMAP MakeSection(int width, int height, int bitsPerPixel, DWORD compression, 
   info.header.biCompression = compression;
   std::memcpy(info.colors, colors.data(), colors.size() * sizeof(DWORD));
   ui::WindowDc screen(nullptr);
-  return CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, bits, nullptr, 0);
-}
-
-clipboard::TBitmap& PutBitmap(ui::TPicture& picture, HBITMAP bitmap, HPALETTE palette) {
+  void* bits = nullptr;
+  HBITMAP section =
+      CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  EXPECT_NE(section, nullptr);
+  if (section && !rows.empty()) std::memcpy(bits, rows.data(), rows.size());
   auto content = std::make_unique<clipboard::TBitmap>();
-  content->Assign(bitmap, palette);
+  content->Assign(section, palette);
   clipboard::TBitmap& result = *content;
   picture.SetGraphic(std::move(content));
   return result;

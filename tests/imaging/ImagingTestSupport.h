@@ -39,12 +39,12 @@ void Put32(Bytes& bytes, std::uint32_t value);
 [[nodiscard]] std::uint32_t Get16(const Bytes& bytes, std::size_t offset);
 [[nodiscard]] std::uint32_t Get32(const Bytes& bytes, std::size_t offset);
 
-// A DIB section; `colors` fills the colour table (up to 8 bits per pixel) or the three masks
-// (BI_BITFIELDS). The bits pointer comes back in `bits`.
-HBITMAP MakeSection(int width, int height, int bitsPerPixel, DWORD compression, const std::vector<DWORD>& colors,
-                    void** bits);
-// Installs a bitmap handle (and palette) as the holder's content.
-clipboard::TBitmap& PutBitmap(ui::TPicture& picture, HBITMAP bitmap, HPALETTE palette = nullptr);
+// A bottom-up DIB section installed as the holder's content, with `rows` copied into its
+// pixels (bottom row first); `colors` fills the colour table (up to 8 bits per pixel) or the
+// three masks (BI_BITFIELDS).
+clipboard::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int bitsPerPixel, DWORD compression,
+                               const std::vector<DWORD>& colors = {}, const Bytes& rows = {},
+                               HPALETTE palette = nullptr);
 // A device-dependent bitmap of the screen's kind loaded into the holder as the clipboard hands
 // one over, painted by `paint(x, y)` -> colour.
 clipboard::TBitmap& PutDeviceBitmap(ui::TPicture& picture, int width, int height,

@@ -25,92 +25,60 @@ using imaging_test::DecodeJpeg;
 using imaging_test::ReadFileBytes;
 
 // 256 colours, so the same picture can be held in every form, palette-based ones included.
-COLORREF TableColour(int index) { return imaging_test::Rgb(index, 255 - index, (index * 3) % 256); }
-int PatternIndex(int x, int y) { return (x * 7 + y * 13 + (x * y) % 5) % 256; }
-COLORREF Pattern(int x, int y) { return TableColour(PatternIndex(x, y)); }
+COLORREF Pattern(int x, int y) {
+  const int index = (x * 7 + y * 13 + (x * y) % 5) % 256;
+  return imaging_test::Rgb(index, 255 - index, (index * 3) % 256);
+}
 
 Bytes PatternRgb(int width, int height) {
   Bytes rgb;
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const COLORREF c = Pattern(x, y);
-      rgb.insert(rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-    }
+    for (int x = 0; x < width; ++x)
+      rgb.insert(rgb.end(), {GetRValue(Pattern(x, y)), GetGValue(Pattern(x, y)), GetBValue(Pattern(x, y))});
   }
   return rgb;
 }
 
-// A bottom-up DIB section of the given depth painted with `paint`.
-HBITMAP PaintedSection(int width, int height, int bitsPerPixel, DWORD compression, const std::vector<DWORD>& colors,
-                       const std::function<void(std::uint8_t* pixel, int x, int y)>& paint) {
-  void* bits = nullptr;
-  HBITMAP section = imaging_test::MakeSection(width, height, bitsPerPixel, compression, colors, &bits);
-  const auto stride = static_cast<std::size_t>((width * bitsPerPixel + 31) / 32 * 4);
-  for (int y = 0; y < height; ++y) {
-    const int memoryRow = height - 1 - y;
-    for (int x = 0; x < width; ++x) {
-      paint(static_cast<std::uint8_t*>(bits) + stride * static_cast<std::size_t>(memoryRow) +
-                static_cast<std::size_t>(x * bitsPerPixel / 8),
-            x, y);
-    }
-  }
-  return section;
-}
+// The forms a bitmap can have: as the clipboard hands it over, and sections of each depth.
+enum class Form { Device, Bits32, Bits32Masks, Bits24, Palette8, Bits16 };
+constexpr Form kExactForms[] = {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8};
 
-void PaintBgr(std::uint8_t* pixel, COLORREF c) {
-  pixel[0] = GetBValue(c);
-  pixel[1] = GetGValue(c);
-  pixel[2] = GetRValue(c);
-}
-
-std::vector<DWORD> PatternTable() {
-  std::vector<DWORD> colors;
-  for (int i = 0; i < 256; ++i) {
-    const COLORREF c = TableColour(i);
-    colors.push_back(static_cast<DWORD>(GetBValue(c)) | static_cast<DWORD>(GetGValue(c)) << 8 |
-                     static_cast<DWORD>(GetRValue(c)) << 16);
-  }
-  return colors;
-}
-
-// The holder's picture in one of the forms a bitmap can have, each showing `colour(x, y)`.
-// Wine describes a top-down section with a positive height, so its rows cannot be told from a
-// bottom-up one; every section the program makes itself is bottom-up.
-enum class Form { Device, Bits32, Bits32Masks, Bits24, Palette8 };
-
+// The holder's picture in the given form, showing `colour(x, y)` (5-6-5 rounded at 16 bits).
 clipboard::TBitmap& PutPicture(ui::TPicture& picture, Form form, int width, int height,
                                const std::function<COLORREF(int, int)>& colour) {
-  const auto bgrx = [&colour](std::uint8_t* p, int x, int y) {
-    PaintBgr(p, colour(x, y));
-    p[3] = 0x5A;  // the spare byte is not part of the colour
-  };
-  switch (form) {
-    case Form::Device:
-      return imaging_test::PutDeviceBitmap(picture, width, height, colour);
-    case Form::Bits32:
-      return imaging_test::PutBitmap(picture, PaintedSection(width, height, 32, BI_RGB, {}, bgrx));
-    case Form::Bits32Masks:
-      return imaging_test::PutBitmap(
-          picture, PaintedSection(width, height, 32, BI_BITFIELDS, {0xFF0000, 0x00FF00, 0x0000FF}, bgrx));
-    case Form::Bits24:
-      return imaging_test::PutBitmap(
-          picture, PaintedSection(width, height, 24, BI_RGB, {},
-                                  [&colour](std::uint8_t* p, int x, int y) { PaintBgr(p, colour(x, y)); }));
-    case Form::Palette8: {
-      const std::vector<DWORD> table = PatternTable();
-      return imaging_test::PutBitmap(
-          picture, PaintedSection(width, height, 8, BI_RGB, table, [&](std::uint8_t* p, int x, int y) {
-            const COLORREF c = colour(x, y);
-            for (int i = 0; i < 256; ++i) {
-              if (TableColour(i) == c) *p = static_cast<std::uint8_t>(i);
-            }
-          }));
+  if (form == Form::Device) return imaging_test::PutDeviceBitmap(picture, width, height, colour);
+  const int bits = form == Form::Bits24 ? 24 : form == Form::Palette8 ? 8 : form == Form::Bits16 ? 16 : 32;
+  std::vector<DWORD> colors;
+  if (form == Form::Bits32Masks) colors = {0xFF0000, 0x00FF00, 0x0000FF};
+  if (form == Form::Bits16) colors = {0xF800, 0x07E0, 0x001F};
+  const auto stride = static_cast<std::size_t>((width * bits + 31) / 32 * 4);
+  Bytes rows(stride * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = colour(x, y);
+      const std::uint32_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      std::uint8_t* p =
+          rows.data() + stride * static_cast<std::size_t>(height - 1 - y) + static_cast<std::size_t>(x * bits / 8);
+      if (bits >= 24) {
+        p[0] = static_cast<std::uint8_t>(b);
+        p[1] = static_cast<std::uint8_t>(g);
+        p[2] = static_cast<std::uint8_t>(r);
+        if (bits == 32) p[3] = 0x5A;  // the spare byte is not part of the colour
+      } else if (bits == 16) {
+        const std::uint32_t value = (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+        p[0] = static_cast<std::uint8_t>(value);
+        p[1] = static_cast<std::uint8_t>(value >> 8);
+      } else {
+        const DWORD entry = b | g << 8 | r << 16;
+        auto found = std::find(colors.begin(), colors.end(), entry);
+        if (found == colors.end()) found = colors.insert(colors.end(), entry);
+        *p = static_cast<std::uint8_t>(found - colors.begin());
+      }
     }
   }
-  return clipboard::BitmapOf(picture);
+  return imaging_test::PutSection(picture, width, height, bits,
+                                  bits == 16 || form == Form::Bits32Masks ? BI_BITFIELDS : BI_RGB, colors, rows);
 }
-
-constexpr Form kEveryForm[] = {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8};
 
 class JpegWriter : public ::testing::Test {
  protected:
@@ -126,7 +94,7 @@ TEST_F(JpegWriter, EveryFormOfAPictureGivesTheLibrarysOwnEncodingAtQuality90) {
   constexpr int kHeight = 151;
   const Bytes reference = imaging_test::ReferenceJpeg(PatternRgb(kWidth, kHeight), kWidth, kHeight, 90);
   ASSERT_FALSE(reference.empty());
-  for (const Form form : kEveryForm) {
+  for (const Form form : kExactForms) {
     SCOPED_TRACE(static_cast<int>(form));
     clipboard::TBitmap& bitmap = PutPicture(picture, form, kWidth, kHeight, Pattern);
     const HBITMAP before = bitmap.Handle();
@@ -166,75 +134,46 @@ TEST_F(JpegWriter, OnePixelIsAValidJfifFile) {
 
 bool LooksLike(std::uint32_t rgb, std::uint32_t expected) {
   for (const unsigned shift : {0U, 8U, 16U}) {
-    const int a = static_cast<int>(rgb >> shift & 0xFF);
-    const int b = static_cast<int>(expected >> shift & 0xFF);
-    if (std::abs(a - b) > 6) return false;
+    if (std::abs(static_cast<int>(rgb >> shift & 0xFF) - static_cast<int>(expected >> shift & 0xFF)) > 6) return false;
   }
   return true;
 }
 
 TEST_F(JpegWriter, RedStaysRedAndBlueStaysBlueInEveryForm) {
-  const auto redThenBlue = [](int x, int) { return x < 8 ? RGB(255, 0, 0) : RGB(0, 0, 255); };
-  const auto check = [this](const std::wstring& name) {
-    const std::wstring path = folder.Path(name);
+  for (const Form form : {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8, Form::Bits16}) {
+    SCOPED_TRACE(static_cast<int>(form));
+    PutPicture(picture, form, 16, 16, [](int x, int) { return x < 8 ? RGB(255, 0, 0) : RGB(0, 0, 255); });
+    const std::wstring path = folder.Path(L"rot.jpg");
     imaging::WriteJpeg(picture, path);
     const auto decoded = DecodeJpeg(ReadFileBytes(path));
     ASSERT_TRUE(decoded.ok);
     ASSERT_EQ(decoded.components, 3);
-    const std::uint32_t left = decoded.Rgb(2, 8);
-    const std::uint32_t right = decoded.Rgb(13, 8);
-    EXPECT_TRUE(LooksLike(left, 0xFF0000)) << std::hex << left;
-    EXPECT_TRUE(LooksLike(right, 0x0000FF)) << std::hex << right;
-  };
-  for (const Form form : {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24}) {
-    SCOPED_TRACE(static_cast<int>(form));
-    PutPicture(picture, form, 16, 16, redThenBlue);
-    check(L"rot.jpg");
+    EXPECT_TRUE(LooksLike(decoded.Rgb(2, 8), 0xFF0000)) << std::hex << decoded.Rgb(2, 8);
+    EXPECT_TRUE(LooksLike(decoded.Rgb(13, 8), 0x0000FF)) << std::hex << decoded.Rgb(13, 8);
   }
-  // Palette-based pictures reach the encoder through their colour table: entry 0 red, 1 blue.
-  imaging_test::PutBitmap(picture, PaintedSection(16, 16, 8, BI_RGB, {0xFF0000, 0x0000FF},
-                                                  [](std::uint8_t* p, int x, int) { *p = x < 8 ? 0 : 1; }));
-  check(L"palette.jpg");
-  // 16 bits per pixel, 5-6-5.
-  imaging_test::PutBitmap(
-      picture, PaintedSection(16, 16, 16, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}, [](std::uint8_t* p, int x, int) {
-        const std::uint16_t value = x < 8 ? 0xF800 : 0x001F;
-        std::memcpy(p, &value, 2);
-      }));
-  check(L"sechzehn.jpg");
 }
 
 TEST_F(JpegWriter, EveryJpegDecodesToThePictureSize) {
-  const std::pair<int, int> sizes[] = {{1, 1}, {2, 3}, {17, 9}, {640, 1}, {1, 480}, {33, 65}, {16, 16}};
-  for (const auto& [width, height] : sizes) {
-    for (const Form form : {Form::Device, Form::Bits32, Form::Bits24, Form::Palette8}) {
+  const auto check = [this](int width, int height) {
+    const std::wstring path = folder.Path(L"groesse.jpg");
+    imaging::WriteJpeg(picture, path);
+    const auto decoded = DecodeJpeg(ReadFileBytes(path));
+    ASSERT_TRUE(decoded.ok) << decoded.errorCode;
+    EXPECT_EQ(decoded.width, width);
+    EXPECT_EQ(decoded.height, height);
+  };
+  for (const auto& [width, height] : {std::pair{1, 1}, {2, 3}, {17, 9}, {640, 1}, {1, 480}, {33, 65}}) {
+    for (const Form form : {Form::Device, Form::Bits32, Form::Bits24, Form::Palette8, Form::Bits16}) {
       SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + " form " +
                    std::to_string(static_cast<int>(form)));
       PutPicture(picture, form, width, height, Pattern);
-      const std::wstring path = folder.Path(L"groesse.jpg");
-      imaging::WriteJpeg(picture, path);
-      const auto decoded = DecodeJpeg(ReadFileBytes(path));
-      ASSERT_TRUE(decoded.ok) << decoded.errorCode;
-      EXPECT_EQ(decoded.width, width);
-      EXPECT_EQ(decoded.height, height);
+      check(width, height);
     }
   }
-  // 16 bits per pixel and monochrome are converted by the system into the working copy.
-  void* bits = nullptr;
-  imaging_test::PutBitmap(picture, imaging_test::MakeSection(5, 7, 16, BI_BITFIELDS, {0xF800, 0x07E0, 0x001F}, &bits));
-  std::memset(bits, 0, 5 * 7 * 2);
-  static_cast<std::uint16_t*>(bits)[0] = 0xF800;
-  imaging::WriteJpeg(picture, folder.Path(L"sechzehn.jpg"));
-  auto decoded = DecodeJpeg(ReadFileBytes(folder.Path(L"sechzehn.jpg")));
-  EXPECT_EQ(decoded.width, 5);
-  EXPECT_EQ(decoded.height, 7);
   const unsigned char rowBits[4] = {0xFF, 0xFF, 0xFF, 0xFF};
   ui::UniqueGdiObject mono(CreateBitmap(11, 2, 1, 1, rowBits));
   clipboard::LoadFromClipboardData(picture, CF_BITMAP, mono.get(), nullptr);
-  imaging::WriteJpeg(picture, folder.Path(L"mono.jpg"));
-  decoded = DecodeJpeg(ReadFileBytes(folder.Path(L"mono.jpg")));
-  EXPECT_EQ(decoded.width, 11);
-  EXPECT_EQ(decoded.height, 2);
+  check(11, 2);
 }
 
 TEST_F(JpegWriter, EmptyHolderCreatesNoFileAndNowHoldsAnEmptyBitmap) {
@@ -252,9 +191,7 @@ TEST_F(JpegWriter, LibraryFailureAfterCreationLeavesAnEmptyFile) {
   const std::wstring path = folder.Path(L"zu-breit.jpg");
   imaging_test::WriteFileBytes(path, Bytes{'a', 'l', 't'});
   // One pixel wider than the JPEG format allows; the section itself is small.
-  void* bits = nullptr;
-  clipboard::TBitmap& bitmap =
-      imaging_test::PutBitmap(picture, imaging_test::MakeSection(65501, 1, 32, BI_RGB, {}, &bits));
+  clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, 65501, 1, 32, BI_RGB);
   ASSERT_TRUE(bitmap.Handle());
   const std::wstring expected = L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG));
   try {
