@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "clipboard/Clipboard.h"
@@ -138,10 +139,10 @@ void LibraryAlone(const void* bits, int width, int height) {
   std::free(buffer);
 }
 
-std::uint64_t FileSize(const std::wstring& path) {
+std::size_t FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return static_cast<std::size_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
 struct Figures {
@@ -150,8 +151,8 @@ struct Figures {
   double jpeg;
   double library;
   double jpegFile;  // a bare file of the JPEG's byte count: what the library's floor leaves out
-  std::uint64_t bmpBytes;
-  std::uint64_t jpegBytes;
+  std::size_t bmpBytes;
+  std::size_t jpegBytes;
 };
 
 Figures Measure(const std::wstring& folder, int width, int height, int rounds) {
@@ -175,9 +176,9 @@ Figures Measure(const std::wstring& folder, int width, int height, int rounds) {
       rounds, [&] { imaging::WriteJpeg(picture, jpegPath); }, [&] { LibraryAlone(bits, width, height); });
   figures.jpegBytes = FileSize(jpegPath);
   const std::vector<std::uint8_t> jpegSized(figures.jpegBytes, 0x5A);
-  figures.jpegFile = MedianPair(
-                         rounds, [&] { BareWrite(barePath, jpegSized); }, [] {})
-                         .first;
+  std::vector<double> jpegFileTimes;
+  for (int i = 0; i < rounds; ++i) jpegFileTimes.push_back(Time([&] { BareWrite(barePath, jpegSized); }));
+  figures.jpegFile = Median(jpegFileTimes);
   DeleteFileW(bmpPath.c_str());
   DeleteFileW(barePath.c_str());
   DeleteFileW(jpegPath.c_str());

@@ -274,7 +274,7 @@ void TJPEGImage::Compress() {
     data->height_ = bitmap_->Height();
     data->grayscale_ = settings_.grayscale;
     // Room for the largest datastream the coder can make, so the block never moves while it
-    // fills; pages not written to cost nothing. Without that room it grows as it goes.
+    // fills; pages never written are never touched. Without that room it grows as it goes.
     data->data_.Expect(LargestJpeg(data->width_, data->height_, settings_.grayscale));
     CompressBitmap(*bitmap_, settings_, data->data_);
   }
