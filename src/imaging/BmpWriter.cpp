@@ -1,0 +1,147 @@
+#include "imaging/BmpWriter.h"
+
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "imaging/BmpLayout.h"
+#include "imaging/MetafileWriter.h"
+#include "imaging/TFileStream.h"
+#include "ui/Errors.h"
+#include "ui/Handle.h"
+
+namespace imaging {
+namespace {
+
+struct BitmapInfo256 {
+  BITMAPINFOHEADER header;
+  RGBQUAD colors[kBmpMaxColors];
+};
+
+[[noreturn]] void RaiseOutOfResources() { ui::RaiseLastOSError(GetLastError()); }
+
+UINT PaletteColors(HPALETTE palette, RGBQUAD* colors) {
+  std::array<PALETTEENTRY, kBmpMaxColors> entries{};
+  const UINT count = GetPaletteEntries(palette, 0, kBmpMaxColors, entries.data());
+  for (UINT i = 0; i < count; ++i) colors[i] = RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+  return count;
+}
+
+}  // namespace
+
+bool HasPixels(const clipboard::TBitmap& bitmap) {
+  return !bitmap.Empty() && bitmap.Width() > 0 && bitmap.Height() > 0;
+}
+
+void MakeDeviceIndependent(clipboard::TBitmap& bitmap) {
+  const HBITMAP source = bitmap.Handle();
+  BITMAP bm{};
+  if (!GetObjectW(source, sizeof(bm), &bm)) RaiseOutOfResources();
+  BitmapInfo256 info{};
+  info.header.biSize = sizeof(BITMAPINFOHEADER);
+  info.header.biWidth = bm.bmWidth;
+  info.header.biHeight = bm.bmHeight;
+  info.header.biPlanes = 1;
+  info.header.biBitCount = static_cast<WORD>(bm.bmPlanes * bm.bmBitsPixel);
+  info.header.biCompression = BI_RGB;
+
+  ui::WindowDc screen(nullptr);
+  if (!screen) RaiseOutOfResources();
+  const WORD bits = info.header.biBitCount;
+  if (bits == 1) {
+    info.colors[1] = RGBQUAD{0xFF, 0xFF, 0xFF, 0};
+  } else if (bits <= 8) {
+    if (bitmap.Palette()) {
+      PaletteColors(bitmap.Palette(), info.colors);
+    } else {
+      // Ask the system for the colours the device bitmap stands for; the query may fill in
+      // header fields, so it works on a copy.
+      BitmapInfo256 query = info;
+      GetDIBits(screen.get(), source, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&query), DIB_RGB_COLORS);
+      std::memcpy(info.colors, query.colors, sizeof(info.colors));
+    }
+  }
+
+  void* pixels = nullptr;
+  ui::UniqueGdiObject section(
+      CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0));
+  if (!section) RaiseOutOfResources();
+  if (bits > 8) {
+    if (GetDIBits(screen.get(), source, 0, static_cast<UINT>(bm.bmHeight), pixels, reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) == 0)
+      RaiseOutOfResources();
+  } else {
+    ui::UniqueMemoryDc from(CreateCompatibleDC(screen.get()));
+    ui::UniqueMemoryDc to(CreateCompatibleDC(screen.get()));
+    if (!from || !to) RaiseOutOfResources();
+    ui::SelectedObject selectedFrom(from.get(), source);
+    ui::SelectedObject selectedTo(to.get(), section.get());
+    if (bitmap.Palette()) {
+      SelectPalette(to.get(), bitmap.Palette(), FALSE);
+      RealizePalette(to.get());
+    }
+    PatBlt(to.get(), 0, 0, bm.bmWidth, bm.bmHeight, WHITENESS);
+    BitBlt(to.get(), 0, 0, bm.bmWidth, bm.bmHeight, from.get(), 0, 0, SRCCOPY);
+  }
+  bitmap.Assign(static_cast<HBITMAP>(section.release()), bitmap.Palette());
+}
+
+void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
+  if (!HasPixels(bitmap)) return;
+  if (!bitmap.IsDeviceIndependent()) MakeDeviceIndependent(bitmap);
+  const DIBSECTION& dib = bitmap.Description();
+  BITMAPINFOHEADER header = dib.dsBmih;
+
+  std::array<RGBQUAD, kBmpMaxColors> table{};
+  UINT sectionEntries = 0;
+  if (header.biBitCount <= 8) {
+    ui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!dc) RaiseOutOfResources();
+    ui::SelectedObject selected(dc.get(), bitmap.Handle());
+    sectionEntries = GetDIBColorTable(dc.get(), 0, kBmpMaxColors, table.data());
+  }
+  // Our bitmaps never carry a halftone palette of their own making, so any palette they have
+  // came with the picture and is worth keeping as an optional table.
+  const UINT paletteEntries =
+      sectionEntries == 0 && bitmap.Palette() ? PaletteColors(bitmap.Palette(), table.data()) : 0;
+
+  const std::uint32_t imageSize =
+      header.biSizeImage != 0 ? header.biSizeImage : ImageSize(header.biWidth, header.biHeight, header.biBitCount);
+  const BmpPlan plan =
+      PlanBmp({header.biBitCount, header.biCompression, header.biClrUsed}, sectionEntries, paletteEntries, imageSize);
+  if (plan.tableEntries != 0) header.biClrUsed = plan.tableEntries;
+
+  std::vector<std::uint8_t> head;
+  head.reserve(plan.pixelOffset);
+  const auto append = [&head](const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    head.insert(head.end(), bytes, bytes + size);
+  };
+  const auto fileHeader = BmpFileHeader(plan);
+  append(fileHeader.data(), fileHeader.size());
+  append(&header, sizeof(header));
+  if (plan.masks) {
+    const auto masks = MasksToWrite(header.biBitCount, {dib.dsBitfields[0], dib.dsBitfields[1], dib.dsBitfields[2]});
+    append(masks.data(), kBmpMaskBytes);
+  }
+  append(table.data(), plan.tableEntries * sizeof(RGBQUAD));
+  stream.Expect(plan.fileSize);
+  stream.WriteBuffer(head.data(), head.size());
+
+  GdiFlush();  // drawing into the section may still be queued
+  stream.WriteBuffer(dib.dsBm.bmBits, imageSize);
+}
+
+void WriteBmp(ui::TPicture& picture, const std::wstring& fileName) {
+  if (auto* bitmap = picture.GraphicAs<clipboard::TBitmap>()) {
+    if (!HasPixels(*bitmap)) return;
+    TFileStream file(fileName);
+    EncodeBmp(*bitmap, file);
+  } else if (auto* metafile = picture.GraphicAs<clipboard::TMetafile>()) {
+    if (metafile->Empty()) return;
+    TFileStream file(fileName);
+    WriteMetafile(*metafile, fileName, file);
+  }
+}
+
+}  // namespace imaging

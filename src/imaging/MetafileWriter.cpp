@@ -1,0 +1,56 @@
+#include "imaging/MetafileWriter.h"
+
+#include <vector>
+
+#include "imaging/BmpLayout.h"
+#include "ui/Errors.h"
+#include "ui/Handle.h"
+
+namespace imaging {
+namespace {
+
+void WriteEnhanced(const clipboard::TMetafile& metafile, TStream& stream) {
+  const UINT size = GetEnhMetaFileBits(metafile.Handle(), 0, nullptr);
+  if (size == 0) return;
+  std::vector<BYTE> bits(size);
+  if (GetEnhMetaFileBits(metafile.Handle(), size, bits.data()) < size) ui::RaiseLastOSError(GetLastError());
+  stream.WriteBuffer(bits.data(), bits.size());
+}
+
+void WritePlaceable(const clipboard::TMetafile& metafile, TStream& stream) {
+  ui::WindowDc screen(nullptr);
+  if (!screen) ui::RaiseLastOSError(GetLastError());
+  const UINT size = GetWinMetaFileBits(metafile.Handle(), 0, nullptr, MM_ANISOTROPIC, screen.get());
+  if (size == 0) ui::RaiseLastOSError(GetLastError());
+  std::vector<BYTE> bits(size);
+  if (GetWinMetaFileBits(metafile.Handle(), size, bits.data(), MM_ANISOTROPIC, screen.get()) < size)
+    ui::RaiseLastOSError(GetLastError());
+  const auto header = PlaceableMetafileHeader(metafile.MMWidth(), metafile.MMHeight(), metafile.Inch());
+  stream.WriteBuffer(header.data(), header.size());
+  stream.WriteBuffer(bits.data(), bits.size());
+}
+
+class EnhancedAgain {
+ public:
+  explicit EnhancedAgain(clipboard::TMetafile& metafile) noexcept : metafile_(metafile) {}
+  ~EnhancedAgain() { metafile_.SetEnhanced(true); }
+  EnhancedAgain(const EnhancedAgain&) = delete;
+  EnhancedAgain& operator=(const EnhancedAgain&) = delete;
+
+ private:
+  clipboard::TMetafile& metafile_;
+};
+
+}  // namespace
+
+void WriteMetafile(clipboard::TMetafile& metafile, const std::wstring& fileName, TStream& stream) {
+  EnhancedAgain restore(metafile);
+  metafile.SetEnhanced(!IsWindowsMetafileName(fileName));
+  if (metafile.Enhanced()) {
+    WriteEnhanced(metafile, stream);
+  } else {
+    WritePlaceable(metafile, stream);
+  }
+}
+
+}  // namespace imaging

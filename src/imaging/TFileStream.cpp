@@ -1,0 +1,30 @@
+#include "imaging/TFileStream.h"
+
+#include <algorithm>
+
+#include "ui/Errors.h"
+
+namespace imaging {
+
+TFileStream::TFileStream(const std::wstring& fileName)
+    : file_(CreateFileW(fileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+  if (!file_) throw ui::EFCreateError(ui::FormatMessageText(L"Datei %s kann nicht erstellt werden", fileName));
+}
+
+std::size_t TFileStream::Write(const void* data, std::size_t count) {
+  // WriteFile takes at most a DWORD's worth at a time.
+  constexpr std::size_t kChunk = 1U << 30;
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  std::size_t done = 0;
+  while (done < count) {
+    const auto chunk = static_cast<DWORD>(std::min(count - done, kChunk));
+    DWORD written = 0;
+    if (!WriteFile(file_.get(), bytes + done, chunk, &written, nullptr)) break;
+    done += written;
+    if (written < chunk) break;
+  }
+  return done;
+}
+
+}  // namespace imaging

@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "ImagingTestSupport.h"
+#include "clipboard/Clipboard.h"
+#include "imaging/BmpWriter.h"
+#include "imaging/TJPEGImage.h"
+#include "support/TestSupport.h"
+#include "ui/Application.h"
+#include "ui/Handle.h"
+
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+namespace {
+
+using imaging_test::Bytes;
+using imaging_test::DecodeJpeg;
+using imaging_test::ReadFileBytes;
+
+// 256 colours, so the same picture can be held in every form, palette-based ones included.
+COLORREF Pattern(int x, int y) {
+  const int index = (x * 7 + y * 13 + (x * y) % 5) % 256;
+  return imaging_test::Rgb(index, 255 - index, (index * 3) % 256);
+}
+
+Bytes PatternRgb(int width, int height) {
+  Bytes rgb;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      rgb.insert(rgb.end(), {GetRValue(Pattern(x, y)), GetGValue(Pattern(x, y)), GetBValue(Pattern(x, y))});
+  }
+  return rgb;
+}
+
+// The forms a bitmap can have: as the clipboard hands it over, and sections of each depth.
+enum class Form { Device, Bits32, Bits32Masks, Bits24, Palette8, Bits16 };
+constexpr Form kExactForms[] = {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8};
+
+// The holder's picture in the given form, showing `colour(x, y)` (5-6-5 rounded at 16 bits).
+clipboard::TBitmap& PutPicture(ui::TPicture& picture, Form form, int width, int height,
+                               const std::function<COLORREF(int, int)>& colour) {
+  if (form == Form::Device) return imaging_test::PutDeviceBitmap(picture, width, height, colour);
+  const int bits = form == Form::Bits24 ? 24 : form == Form::Palette8 ? 8 : form == Form::Bits16 ? 16 : 32;
+  std::vector<DWORD> colors;
+  if (form == Form::Bits32Masks) colors = {0xFF0000, 0x00FF00, 0x0000FF};
+  if (form == Form::Bits16) colors = {0xF800, 0x07E0, 0x001F};
+  const auto stride = static_cast<std::size_t>((width * bits + 31) / 32 * 4);
+  Bytes rows(stride * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = colour(x, y);
+      const std::uint32_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      std::uint8_t* p =
+          rows.data() + stride * static_cast<std::size_t>(height - 1 - y) + static_cast<std::size_t>(x * bits / 8);
+      if (bits >= 24) {
+        p[0] = static_cast<std::uint8_t>(b);
+        p[1] = static_cast<std::uint8_t>(g);
+        p[2] = static_cast<std::uint8_t>(r);
+        if (bits == 32) p[3] = 0x5A;  // the spare byte is not part of the colour
+      } else if (bits == 16) {
+        const std::uint32_t value = (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+        p[0] = static_cast<std::uint8_t>(value);
+        p[1] = static_cast<std::uint8_t>(value >> 8);
+      } else {
+        const DWORD entry = b | g << 8 | r << 16;
+        auto found = std::find(colors.begin(), colors.end(), entry);
+        if (found == colors.end()) found = colors.insert(colors.end(), entry);
+        *p = static_cast<std::uint8_t>(found - colors.begin());
+      }
+    }
+  }
+  return imaging_test::PutSection(picture, width, height, bits,
+                                  bits == 16 || form == Form::Bits32Masks ? BI_BITFIELDS : BI_RGB, colors, rows);
+}
+
+class JpegWriter : public ::testing::Test {
+ protected:
+  void SetUp() override { testing_support::ClearShownErrors(); }
+
+  imaging_test::ScratchFolder folder;
+  ui::TPicture picture;
+};
+
+TEST_F(JpegWriter, EveryFormOfAPictureGivesTheLibrarysOwnEncodingAtQuality90) {
+  // Taller than the bands in which converted forms reach the coder, and not a multiple of them.
+  constexpr int kWidth = 37;
+  constexpr int kHeight = 151;
+  const Bytes reference = imaging_test::ReferenceJpeg(PatternRgb(kWidth, kHeight), kWidth, kHeight, 90);
+  ASSERT_FALSE(reference.empty());
+  for (const Form form : kExactForms) {
+    SCOPED_TRACE(static_cast<int>(form));
+    clipboard::TBitmap& bitmap = PutPicture(picture, form, kWidth, kHeight, Pattern);
+    const HBITMAP before = bitmap.Handle();
+    const bool deviceIndependent = bitmap.IsDeviceIndependent();
+    const std::wstring path = folder.Path(L"muster.jpg");
+
+    imaging::WriteJpeg(picture, path);
+
+    EXPECT_EQ(ReadFileBytes(path), reference);
+    // The holder's bitmap is read, never changed.
+    ASSERT_EQ(picture.GraphicAs<clipboard::TBitmap>(), &bitmap);
+    EXPECT_EQ(bitmap.Handle(), before);
+    EXPECT_EQ(bitmap.IsDeviceIndependent(), deviceIndependent);
+  }
+}
+
+TEST_F(JpegWriter, OnePixelIsAValidJfifFile) {
+  imaging_test::PutDeviceBitmap(picture, 1, 1, [](int, int) { return RGB(10, 200, 30); });
+  const std::wstring path = folder.Path(L"eins.jpg");
+  imaging::WriteJpeg(picture, path);
+
+  const Bytes file = ReadFileBytes(path);
+  ASSERT_GE(file.size(), 20U);
+  EXPECT_EQ(Bytes(file.begin(), file.begin() + 11), (Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0}));
+  EXPECT_EQ(Bytes(file.end() - 2, file.end()), (Bytes{0xFF, 0xD9}));
+  const auto decoded = DecodeJpeg(file);
+  ASSERT_TRUE(decoded.ok) << decoded.errorCode;
+  EXPECT_EQ(decoded.width, 1);
+  EXPECT_EQ(decoded.height, 1);
+  EXPECT_EQ(decoded.components, 3);
+  EXPECT_TRUE(decoded.jfif);
+  EXPECT_EQ(decoded.densityUnit, 0);
+  EXPECT_EQ(decoded.xDensity, 1);
+  EXPECT_EQ(decoded.yDensity, 1);
+  EXPECT_FALSE(decoded.progressive);
+}
+
+bool LooksLike(std::uint32_t rgb, std::uint32_t expected) {
+  for (const unsigned shift : {0U, 8U, 16U}) {
+    if (std::abs(static_cast<int>(rgb >> shift & 0xFF) - static_cast<int>(expected >> shift & 0xFF)) > 6) return false;
+  }
+  return true;
+}
+
+TEST_F(JpegWriter, RedStaysRedAndBlueStaysBlueInEveryForm) {
+  for (const Form form : {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8, Form::Bits16}) {
+    SCOPED_TRACE(static_cast<int>(form));
+    PutPicture(picture, form, 16, 16, [](int x, int) { return x < 8 ? RGB(255, 0, 0) : RGB(0, 0, 255); });
+    const std::wstring path = folder.Path(L"rot.jpg");
+    imaging::WriteJpeg(picture, path);
+    const auto decoded = DecodeJpeg(ReadFileBytes(path));
+    ASSERT_TRUE(decoded.ok);
+    ASSERT_EQ(decoded.components, 3);
+    EXPECT_TRUE(LooksLike(decoded.Rgb(2, 8), 0xFF0000)) << std::hex << decoded.Rgb(2, 8);
+    EXPECT_TRUE(LooksLike(decoded.Rgb(13, 8), 0x0000FF)) << std::hex << decoded.Rgb(13, 8);
+  }
+}
+
+TEST_F(JpegWriter, EveryJpegDecodesToThePictureSize) {
+  const auto check = [this](int width, int height) {
+    const std::wstring path = folder.Path(L"groesse.jpg");
+    imaging::WriteJpeg(picture, path);
+    const auto decoded = DecodeJpeg(ReadFileBytes(path));
+    ASSERT_TRUE(decoded.ok) << decoded.errorCode;
+    EXPECT_EQ(decoded.width, width);
+    EXPECT_EQ(decoded.height, height);
+  };
+  for (const auto& [width, height] : {std::pair{1, 1}, {2, 3}, {17, 9}, {640, 1}, {1, 480}, {33, 65}}) {
+    for (const Form form : {Form::Device, Form::Bits32, Form::Bits24, Form::Palette8, Form::Bits16}) {
+      SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + " form " +
+                   std::to_string(static_cast<int>(form)));
+      PutPicture(picture, form, width, height, Pattern);
+      check(width, height);
+    }
+  }
+  const unsigned char rowBits[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+  ui::UniqueGdiObject mono(CreateBitmap(11, 2, 1, 1, rowBits));
+  clipboard::LoadFromClipboardData(picture, CF_BITMAP, mono.get(), nullptr);
+  check(11, 2);
+}
+
+TEST_F(JpegWriter, EmptyHolderCreatesNoFileAndNowHoldsAnEmptyBitmap) {
+  const std::wstring path = folder.Path(L"leer.jpg");
+  imaging::WriteJpeg(picture, path);
+  EXPECT_FALSE(imaging_test::FileExists(path));
+  const auto* bitmap = picture.GraphicAs<clipboard::TBitmap>();
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(bitmap->Width(), 0);
+  EXPECT_EQ(bitmap->Height(), 0);
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
+}
+
+TEST_F(JpegWriter, LibraryFailureAfterCreationLeavesAnEmptyFile) {
+  const std::wstring path = folder.Path(L"zu-breit.jpg");
+  imaging_test::WriteFileBytes(path, Bytes{'a', 'l', 't'});
+  // One pixel wider than the JPEG format allows; the section itself is small.
+  clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, 65501, 1, 32, BI_RGB);
+  ASSERT_TRUE(bitmap.Handle());
+  const std::wstring expected = L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_IMAGE_TOO_BIG));
+  try {
+    imaging::WriteJpeg(picture, path);
+    FAIL() << "no error raised";
+  } catch (const imaging::EJPEG& e) {
+    EXPECT_EQ(e.Message(), expected);
+    ui::TApplication::HandleCurrentException();
+  }
+  EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{expected + L"."});
+  EXPECT_TRUE(imaging_test::FileExists(path));
+  EXPECT_TRUE(ReadFileBytes(path).empty());
+  EXPECT_EQ(picture.GraphicAs<clipboard::TBitmap>(), &bitmap);
+}
+
+// A sink that fails after taking `limit` bytes, either by taking fewer or by raising.
+class FailingSink : public imaging::TMemoryStream {
+ public:
+  FailingSink(std::size_t limit, bool raise) : limit_(limit), raise_(raise) {}
+  std::size_t Write(const void* data, std::size_t count) override {
+    if (Size() + count <= limit_) return TMemoryStream::Write(data, count);
+    if (raise_) throw ui::EStreamError(L"voll");
+    return TMemoryStream::Write(data, limit_ - Size());
+  }
+
+ private:
+  std::size_t limit_;
+  bool raise_;
+};
+
+TEST_F(JpegWriter, SinkFailuresEndCompressionCleanlyWithTheRightError) {
+  constexpr int kSize = 200;
+  const clipboard::TBitmap& bitmap = PutPicture(picture, Form::Bits24, kSize, kSize, Pattern);
+  const imaging::TJPEGSettings settings;
+
+  FailingSink raising(5000, true);
+  try {
+    imaging::CompressBitmap(bitmap, settings, raising);
+    FAIL() << "no error raised";
+  } catch (const ui::EStreamError& e) {
+    EXPECT_EQ(e.Message(), L"voll");
+  }
+  EXPECT_EQ(raising.Size(), 4096U);
+
+  FailingSink shortOne(5000, false);
+  try {
+    imaging::CompressBitmap(bitmap, settings, shortOne);
+    FAIL() << "no error raised";
+  } catch (const imaging::EJPEG& e) {
+    EXPECT_EQ(e.Message(), L"JPEG-Fehler #" + std::to_wstring(static_cast<int>(JERR_FILE_WRITE)));
+  }
+
+  // Nothing of the failed runs lingers: the next compression is whole.
+  imaging::TMemoryStream whole;
+  imaging::CompressBitmap(bitmap, settings, whole);
+  EXPECT_EQ(Bytes(whole.Memory(), whole.Memory() + whole.Size()),
+            imaging_test::ReferenceJpeg(PatternRgb(kSize, kSize), kSize, kSize, 90));
+}
+
+// Counts the writes it gets.
+class CountingSink : public imaging::TMemoryStream {
+ public:
+  std::size_t Write(const void* data, std::size_t count) override {
+    ++writes;
+    return TMemoryStream::Write(data, count);
+  }
+  int writes = 0;
+};
+
+TEST_F(JpegWriter, WriterObjectCompressesOnceWithItsSettingsAndWritesInOnePiece) {
+  const imaging::TJPEGImage fresh;
+  EXPECT_EQ(fresh.Settings().compressionQuality, 90);
+  EXPECT_FALSE(fresh.Settings().grayscale);
+  EXPECT_FALSE(fresh.Settings().progressiveEncoding);
+  EXPECT_EQ(fresh.Data(), nullptr);
+
+  const clipboard::TBitmap& bitmap = PutPicture(picture, Form::Bits32, 40, 30, Pattern);
+  imaging::TJPEGImage jpeg;
+  jpeg.Assign(bitmap);
+  CountingSink sink;
+  jpeg.SaveToStream(sink);
+  EXPECT_EQ(sink.writes, 1);
+  ASSERT_NE(jpeg.Data(), nullptr);
+  EXPECT_EQ(jpeg.Data()->Width(), 40);
+  EXPECT_EQ(jpeg.Data()->Height(), 30);
+  EXPECT_EQ(jpeg.Data()->Data().Size(), sink.Size());
+  EXPECT_EQ(jpeg.Data()->Data().Capacity() % imaging::TMemoryStream::kMemoryDelta, 0U);
+
+  imaging::TJPEGSettings settings = jpeg.Settings();
+  settings.grayscale = true;
+  settings.progressiveEncoding = true;
+  jpeg.SetSettings(settings);
+  jpeg.Assign(bitmap);
+  EXPECT_EQ(jpeg.Data(), nullptr);
+  CountingSink greySink;
+  jpeg.SaveToStream(greySink);
+  EXPECT_TRUE(jpeg.Data()->Grayscale());
+  const auto grey = DecodeJpeg(Bytes(greySink.Memory(), greySink.Memory() + greySink.Size()));
+  ASSERT_TRUE(grey.ok);
+  EXPECT_EQ(grey.components, 1);
+  EXPECT_TRUE(grey.progressive);
+  EXPECT_EQ(grey.width, 40);
+}
+
+}  // namespace
