@@ -13,6 +13,7 @@ wine_env_can_run_i686() {
 }
 
 wine_env_start() {  # wine_env_start [virtual]
+  trap wine_env_stop EXIT
   if [ "${1:-}" = virtual ] || [ -z "${DISPLAY:-}" ]; then
     local n=90
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
@@ -23,19 +24,19 @@ wine_env_start() {  # wine_env_start [virtual]
     echo "wine-env: virtual display $DISPLAY (Xvfb)"
   fi
   mkdir -p "$WINEPREFIX"
+  # One server for the whole run, started before anything else can start one of its own.
+  /usr/lib/wine/wineserver64 -p
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine-env: creating the Wine prefix $WINEPREFIX (once, about 30 s)"
-    WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 || true
+    WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1 </dev/null || true
     # There is no window manager on a virtual display: unmanaged windows spare every hide a
     # two-second wait for one.
     WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' \
-      /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || true
+      /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null || true
   fi
-  /usr/lib/wine/wineserver64 -p
   # Start Wine's own background processes (services, explorer with the tray) now, detached
   # from our output, so they do not hold the pipes of the first test program open.
   WINELOADER=/usr/lib/wine/wine64 /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null || true
-  trap wine_env_stop EXIT
 }
 
 wine_env_stop() {
