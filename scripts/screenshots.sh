@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the real program on a virtual X display:
+#   docs/text-menu.png   the text menu over Notepad, after formatted text was copied
 #   docs/tray-menu.png   the tray menu, opened by a right-button press on the tray icon
 # Needs the x86_64 build (cmake --preset x86_64 && cmake --build --preset x86_64) and
 # ImageMagick's `import`.
@@ -7,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=$here/build/x86_64
 program=$build/VelmoClipboard.exe
-driver=$build/tools/TrayMenuDriver.exe
+driver=$build/tools/ScreenshotDriver.exe
 for file in "$program" "$driver"; do
   [ -f "$file" ] || { echo "screenshots: $file is missing: build the x86_64 preset first" >&2; exit 1; }
 done
@@ -22,9 +23,19 @@ trap 'wine_env_stop; rm -rf "$work"' EXIT
 cd "$work"
 
 mkdir -p "$here/docs"
-# Into a file, not a pipe: the program inherits the driver's output and outlives it.
-"$here/scripts/wine-run.sh" x86_64 "$driver" open "$(wine_path "$program")" >"$work/area.txt"
-read -r x y width height < <(tr -d '\r' <"$work/area.txt")
-import -display "$DISPLAY" -window root -crop "${width}x${height}+${x}+${y}" +repage "$here/docs/tray-menu.png"
-"$here/scripts/wine-run.sh" x86_64 "$driver" exit
-echo "screenshots: docs/tray-menu.png (${width}x${height})"
+run() { "$here/scripts/wine-run.sh" x86_64 "$driver" "$@"; }
+# Take a shot of the area the driver printed (into a file, not a pipe: the programs it starts
+# inherit its output and outlive it).
+shoot() {
+  local name=$1 x y width height
+  read -r x y width height < <(tr -d '\r' <"$work/area.txt")
+  import -display "$DISPLAY" -window root -crop "${width}x${height}+${x}+${y}" +repage "$here/docs/$name"
+  echo "screenshots: docs/$name (${width}x${height})"
+}
+
+run start "$(wine_path "$program")" >/dev/null
+run textmenu >"$work/area.txt"
+shoot text-menu.png
+run traymenu >"$work/area.txt"
+shoot tray-menu.png
+run exit

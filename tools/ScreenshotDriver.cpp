@@ -1,0 +1,210 @@
+// Works a running Velmo Clipboard from outside, for the README's screenshots. Each command
+// that opens a menu prints the screen area "x y width height" worth taking.
+//   ScreenshotDriver start PROGRAM.exe  starts the program and waits until it is idle
+//   ScreenshotDriver textmenu           opens Notepad with some text, copies formatted text
+//                                       with the mouse over it, waits for the text menu
+//   ScreenshotDriver traymenu           closes any open menu, opens the tray menu at the icon
+//   ScreenshotDriver exit               chooses Exit in the open tray menu and waits for the end
+// Wine shows tray icons without an X tray as "__winex11_tray_icon" windows inside the
+// "__winex11_standalone_tray" window; an open popup menu is a visible "#32768" window.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ui/Handle.h"
+
+namespace {
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> all;
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+HWND StandaloneTray() { return FindWindowW(L"__winex11_standalone_tray", nullptr); }
+
+HWND FirstTrayIcon() {
+  HWND tray = StandaloneTray();
+  return tray ? FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+}
+
+HWND VisibleMenu(DWORD process) {
+  for (HWND window : TopLevelWindows()) {
+    if (ClassOf(window) == L"#32768" && IsWindowVisible(window) && ProcessOf(window) == process) return window;
+  }
+  return nullptr;
+}
+
+// Polls `found` every 20 ms for up to `ms`.
+template <typename F>
+auto WaitFor(F found, DWORD ms) {
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  auto result = found();
+  while (!result && GetTickCount64() < deadline) {
+    Sleep(20);
+    result = found();
+  }
+  return result;
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "ScreenshotDriver: %s\n", what);
+  return 1;
+}
+
+// Keeps the area inside the screen and prints it.
+int PrintArea(RECT area) {
+  InflateRect(&area, 16, 16);
+  area.left = std::max(area.left, 0L);
+  area.top = std::max(area.top, 0L);
+  area.right = std::min(area.right, static_cast<LONG>(GetSystemMetrics(SM_CXSCREEN)));
+  area.bottom = std::min(area.bottom, static_cast<LONG>(GetSystemMetrics(SM_CYSCREEN)));
+  std::printf("%ld %ld %ld %ld\n", area.left, area.top, area.right - area.left, area.bottom - area.top);
+  return 0;
+}
+
+DWORD ProgramProcess() {
+  HWND mainWindow = FindWindowW(L"TForm1", nullptr);
+  return mainWindow ? ProcessOf(mainWindow) : 0;
+}
+
+int Start(const std::wstring& program) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return Fail("cannot start the program");
+  ui::UniqueKernelHandle process(info.hProcess);
+  ui::UniqueKernelHandle thread(info.hThread);
+  // The icon shows while the main window is still being built; menus only open once the
+  // program waits for input.
+  if (!WaitFor(FirstTrayIcon, 20000)) return Fail("no tray icon appeared");
+  if (WaitForInputIdle(process.get(), 20000) != 0) return Fail("the program never became idle");
+  return 0;
+}
+
+void PutOnClipboard(UINT format, const void* data, std::size_t size) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  std::memcpy(GlobalLock(block), data, size);
+  GlobalUnlock(block);
+  if (!SetClipboardData(format, block)) GlobalFree(block);
+}
+
+int TextMenu() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  std::wstring notepad = L"notepad.exe";
+  if (!CreateProcessW(nullptr, notepad.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    return Fail("cannot start Notepad");
+  ui::UniqueKernelHandle process(info.hProcess);
+  ui::UniqueKernelHandle thread(info.hThread);
+  HWND editor = WaitFor([] { return FindWindowW(L"Notepad", nullptr); }, 20000);
+  if (!editor) return Fail("Notepad did not open");
+  MoveWindow(editor, 60, 60, 560, 300, TRUE);
+  const std::wstring text =
+      L"Meeting notes\r\n\r\nThe quarterly figures (see the attached table) are final.\r\n"
+      L"Zażółć gęślą jaźń. Grüße aus Köln.";
+  SendMessageW(FindWindowExW(editor, nullptr, L"Edit", nullptr), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  Sleep(500);
+  SetCursorPos(260, 190);
+
+  const std::wstring copied = L"The quarterly figures (see the attached table) are final.";
+  const std::string rtf = "{\\rtf1 The quarterly figures {\\b (see the attached table)} are final.}";
+  const std::string html =
+      "Version:0.9\r\n<html><body>The quarterly figures <b>(see the attached table)</b></body></html>";
+  if (!OpenClipboard(nullptr)) return Fail("cannot open the clipboard");
+  EmptyClipboard();
+  PutOnClipboard(RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1);
+  PutOnClipboard(RegisterClipboardFormatW(L"HTML Format"), html.c_str(), html.size() + 1);
+  PutOnClipboard(CF_UNICODETEXT, copied.c_str(), (copied.size() + 1) * sizeof(wchar_t));
+  CloseClipboard();
+
+  HWND menu = WaitFor([&] { return VisibleMenu(processId); }, 10000);
+  if (!menu) return Fail("the text menu did not open");
+  Sleep(500);  // let the menu paint
+  RECT area{};
+  GetWindowRect(menu, &area);
+  RECT editorRect{};
+  GetWindowRect(editor, &editorRect);
+  UnionRect(&area, &area, &editorRect);
+  return PrintArea(area);
+}
+
+int TrayMenu() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  if (HWND open = VisibleMenu(processId)) {
+    PostMessageW(open, WM_KEYDOWN, VK_ESCAPE, 0);
+    WaitFor([&] { return !VisibleMenu(processId); }, 5000);
+  }
+  HWND icon = FirstTrayIcon();
+  if (!icon) return Fail("no tray icon");
+  RECT iconRect{};
+  GetWindowRect(icon, &iconRect);
+  SetCursorPos((iconRect.left + iconRect.right) / 2, (iconRect.top + iconRect.bottom) / 2);
+  PostMessageW(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
+  PostMessageW(icon, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+  HWND menu = WaitFor([&] { return VisibleMenu(processId); }, 10000);
+  if (!menu) return Fail("the tray menu did not open");
+  Sleep(500);  // let the menu paint
+
+  RECT area{};
+  GetWindowRect(menu, &area);
+  RECT trayRect{};
+  GetWindowRect(StandaloneTray(), &trayRect);
+  UnionRect(&area, &area, &trayRect);
+  return PrintArea(area);
+}
+
+int Exit() {
+  HWND mainWindow = FindWindowW(L"TForm1", nullptr);
+  if (!mainWindow) return Fail("the program is not running");
+  const DWORD processId = ProcessOf(mainWindow);
+  ui::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  HWND menu = VisibleMenu(processId);
+  if (!menu) return Fail("the tray menu is not open");
+  // Up from no selection wraps round to the last item, Exit.
+  PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  if (!process || WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0) return Fail("the program did not end");
+  DWORD code = 1;
+  GetExitCodeProcess(process.get(), &code);
+  return static_cast<int>(code);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"start" && argc == 3) return Start(argv[2]);
+  if (command == L"textmenu" && argc == 2) return TextMenu();
+  if (command == L"traymenu" && argc == 2) return TrayMenu();
+  if (command == L"exit" && argc == 2) return Exit();
+  std::fprintf(stderr, "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | exit\n");
+  return 2;
+}
