@@ -17,4 +17,12 @@ case $arch in
   *) echo "wine-run.sh: unknown architecture $arch" >&2; exit 2 ;;
 esac
 export WINELOADER=$loader
-exec "$loader" "$@"
+# Wine may start its own background processes (the desktop, services) from this program, and
+# they inherit its output. Through a file, they cannot keep a caller's pipe open (ctest waits
+# for the pipe to close, and would wait for ever).
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+status=0
+"$loader" "$@" >"$out" 2>&1 </dev/null || status=$?
+cat "$out"
+exit $status

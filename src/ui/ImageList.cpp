@@ -56,6 +56,13 @@ HBITMAP IconToBitmap(HICON icon, int size) {
     p.rgbRed = over(p.rgbRed, alpha, GetRValue(background));
     p.rgbReserved = blend ? alpha : BYTE{255};
   }
+  if (!blend) {
+    // Without blending, a bitmap of the screen's own kind draws far faster than a section:
+    // the menu opens that much sooner after a copy.
+    HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), size, size);
+    if (bitmap) SetDIBits(screen.get(), bitmap, 0, rows, pixels.data(), &info, DIB_RGB_COLORS);
+    return bitmap;
+  }
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (bitmap) std::memcpy(bits, pixels.data(), count * sizeof(RGBQUAD));
