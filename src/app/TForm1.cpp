@@ -1,6 +1,7 @@
 #include "app/TForm1.h"
 
 #include "app/MainWindowVisibility.h"
+#include "ui/Application.h"
 #include "resource.h"
 
 namespace app {
@@ -32,6 +33,8 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   ClipboardMonitor = new clipboard::TJvClipboardMonitor(this, L"ClipboardMonitor");
   CreateImages();
   CreateMenus();
+  JvAppInstanz = new shell::TJvAppInstances(this, L"JvAppInstanz");
+  JvAppInstanz->OnRejected = [this](shell::TJvAppInstances& sender) { JvAppInstanzRejected(sender); };
   Image->PopupMenu = PopupMenuAnzeige;
   Realign();
   LoadedAll();
@@ -86,6 +89,12 @@ void TForm1::CreateMenus() {
 void TForm1::Beenden1Click() {
   ExitFlag = true;
   Close();
+}
+
+void TForm1::JvAppInstanzRejected(shell::TJvAppInstances&) {
+  // The same text in every interface language.
+  MessageBoxW(ui::TApplication::Current()->Handle(), L"Action aborted...\r\nThis Program is allready started.",
+              ui::TApplication::Current()->Title().c_str(), MB_OK);
 }
 
 bool TForm1::CloseQuery() {

@@ -3,6 +3,7 @@
 // program-wide state. It stays hidden until a picture is shown; closing it only hides it,
 // and only Exit ends the program.
 #include "clipboard/TJvClipboardMonitor.h"
+#include "shell/TJvAppInstances.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
@@ -28,6 +29,7 @@ public:
   ui::TPopupMenu* PopupMenuTray;
   ui::TPopupMenu* PopupMenuBitmap;
   ui::TPopupMenu* PopupMenuAnzeige;
+  shell::TJvAppInstances* JvAppInstanz;
 
   // Menu items, by the names the handlers use.
   ui::TMenuItem* Formatierungentfernen1;
@@ -53,6 +55,8 @@ public:
 
   // Exit: the only way the program ends on the user's request.
   void Beenden1Click();
+  // A second copy is being refused: tell the user before it ends.
+  void JvAppInstanzRejected(shell::TJvAppInstances& sender);
 
 protected:
   bool CloseQuery() override;
