@@ -104,22 +104,6 @@ TEST(TJclAppInstances, FirstCopyStartsAFreshTableAndAnnouncesItselfToItself) {
   EXPECT_EQ(registry.CountInstances(), 0u);
 }
 
-TEST(TJclAppInstances, PathsDifferingInLetterCaseShareATableOtherPathsDoNot) {
-  const std::wstring path = UniqueProgramPath();
-  std::wstring otherCase = path;
-  CharLowerBuffW(otherCase.data(), static_cast<DWORD>(otherCase.size()));
-  shell::TJclAppInstances registry(path);
-  registry.JoinRegistry(65535);
-  {
-    shell::TJclAppInstances sameFile(otherCase);
-    EXPECT_EQ(sameFile.MessageId(), registry.MessageId());
-    EXPECT_EQ(sameFile.CountInstances(), 1u);
-    shell::TJclAppInstances otherFile(path + L"x");
-    EXPECT_EQ(otherFile.CountInstances(), 0u);
-    EXPECT_NE(otherFile.MessageId(), registry.MessageId());
-  }
-}
-
 TEST(TJclAppInstances, FullTableTakesNoFurtherCopyAndAnnouncesNothing) {
   Recorder recorder(L"VelmoTestRecorder");
   const std::wstring path = UniqueProgramPath();
