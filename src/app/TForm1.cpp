@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "ui/Application.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsKeys.h"
@@ -38,6 +39,8 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   CreateImages();
   CreateMenus();
   ApplyTrayIconSettings();
+  JvAppInstanz = new shell::TJvAppInstances(this, L"JvAppInstanz");
+  JvAppInstanz->OnRejected = [this](shell::TJvAppInstances& sender) { JvAppInstanzRejected(sender); };
   Image->PopupMenu = PopupMenuAnzeige;
   CreateLanguageTables();
   Realign();
@@ -194,6 +197,12 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
 
 const std::wstring& TForm1::LanguageString(std::size_t index) const {
   return MultiString->List(LanguageIndex).Strings.at(index);
+}
+
+void TForm1::JvAppInstanzRejected(shell::TJvAppInstances&) {
+  // The same text in every interface language.
+  MessageBoxW(ui::TApplication::Current()->Handle(), L"Action aborted...\r\nThis Program is allready started.",
+              ui::TApplication::Current()->Title().c_str(), MB_OK);
 }
 
 bool TForm1::CloseQuery() {

@@ -11,6 +11,7 @@
 #include "settings/TIniFile.h"
 #include "settings/TJvMultiStringHolder.h"
 #include "shell/TCoolTrayIcon.h"
+#include "shell/TJvAppInstances.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
@@ -54,6 +55,7 @@ class TForm1 : public ui::TForm {
   ui::TPopupMenu* PopupMenuBitmap;
   ui::TPopupMenu* PopupMenuAnzeige;
   settings::TJvMultiStringHolder* MultiString;
+  shell::TJvAppInstances* JvAppInstanz;
 
   // Menu items, by the names the handlers use.
   ui::TMenuItem* Formatierungentfernen1;
@@ -84,6 +86,8 @@ class TForm1 : public ui::TForm {
   void Deutsch1Click();
   void English1Click();
   void Polski1Click();
+  // A second copy is being refused: tell the user before it ends.
+  void JvAppInstanzRejected(shell::TJvAppInstances& sender);
 
   // Reaction to a clipboard change: the text menu, the picture menu, or nothing.
   void ClipboardMonitorChange();

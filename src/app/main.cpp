@@ -4,13 +4,19 @@
 
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "shell/TJclAppInstances.h"
 #include "ui/Application.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   clipboard::PictureClipboardFormat();  // registered before any window exists
   ui::TApplication application;
   application.SetTitle(L"Velmo Clipboard");
-  app::TForm1 form1;
-  application.SetShowMainForm(false);
-  return application.Run();
+  try {
+    app::TForm1 form1;
+    application.SetShowMainForm(false);
+    return application.Run();
+  } catch (const shell::EndOfRun& end) {
+    // A copy refused at start-up ends here; its half-built main window is gone already.
+    return end.ExitCode;
+  }
 }

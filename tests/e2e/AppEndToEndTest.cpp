@@ -23,6 +23,7 @@ class ProgramTest : public ::testing::Test {
     ASSERT_NE(process_->get(), nullptr);
     mainWindow_ = WaitForProcessWindow(process_->Id(), L"TForm1");
     ASSERT_NE(mainWindow_, nullptr) << "the main window never came";
+    ASSERT_EQ(WaitForInputIdle(process_->get(), 20000), 0u) << "the program never got to its message loop";
   }
 
   testing_support::TemporaryFolder folder_;

@@ -69,7 +69,7 @@ class TextMenuTest : public ::testing::Test {
     process_ = std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + program + L"\"", folder_.Path()));
     ASSERT_NE(process_->get(), nullptr);
     ASSERT_NE(testing_support::WaitForProcessWindow(process_->Id(), L"TForm1"), nullptr);
-    PumpFor(300);  // let it settle into the viewer chain
+    ASSERT_EQ(WaitForInputIdle(process_->get(), 20000), 0u) << "the program never got to its message loop";
     SetCursorPos(400, 300);
   }
 

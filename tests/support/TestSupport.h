@@ -41,6 +41,12 @@ class ScopedProcess {
   ScopedProcess& operator=(const ScopedProcess&) = delete;
   ScopedProcess& operator=(ScopedProcess&&) = delete;
   [[nodiscard]] HANDLE get() const noexcept { return process_; }
+  // Hands the handle over; the process is then no longer ended by this object.
+  [[nodiscard]] HANDLE release() noexcept {
+    HANDLE process = process_;
+    process_ = nullptr;
+    return process;
+  }
   [[nodiscard]] DWORD Id() const noexcept { return process_ ? GetProcessId(process_) : 0; }
   // The exit code, or STILL_ACTIVE when the process has not ended within the time.
   [[nodiscard]] DWORD Wait(DWORD timeoutMs) const;

@@ -1,0 +1,77 @@
+#include "shell/TJclOptex.h"
+
+namespace shell {
+namespace {
+
+DWORD ProcessorCount() noexcept {
+  static const DWORD count = [] {
+    SYSTEM_INFO info{};
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors;
+  }();
+  return count;
+}
+
+LONG CurrentThread() noexcept { return static_cast<LONG>(GetCurrentThreadId()); }
+
+}  // namespace
+
+TJclOptex::TJclOptex(const std::wstring& name, int spinCount)
+    : name_(name),
+      event_(false, false, L"Optex_Event_" + name),
+      mapping_(L"Optex_MMF_" + name, PAGE_READWRITE, sizeof(LockBlock)),
+      view_(mapping_, FILE_MAP_WRITE, sizeof(LockBlock)),
+      block_(static_cast<LockBlock*>(view_.Memory())) {
+  if (spinCount < 0) spinCount = kDefaultSpinCount;
+  // Spinning only pays when the holder can run on another processor meanwhile.
+  if (ProcessorCount() > 1) InterlockedExchange(&block_->SpinCount, spinCount);
+}
+
+bool TJclOptex::TryAcquire() noexcept {
+  const LONG thread = CurrentThread();
+  LONG attempts = block_->SpinCount;
+  do {
+    if (InterlockedCompareExchange(&block_->LockCount, 1, 0) == 0) {
+      block_->OwnerThread = thread;
+      block_->RecursionCount = 1;
+      return true;
+    }
+    if (block_->OwnerThread == thread) {
+      InterlockedIncrement(&block_->LockCount);
+      block_->RecursionCount = block_->RecursionCount + 1;
+      return true;
+    }
+    YieldProcessor();
+  } while (--attempts > 0);
+  return false;
+}
+
+void TJclOptex::Acquire() noexcept {
+  if (TryAcquire()) return;
+  const LONG thread = CurrentThread();
+  if (InterlockedIncrement(&block_->LockCount) == 1) {
+    block_->OwnerThread = thread;
+    block_->RecursionCount = 1;
+    return;
+  }
+  if (block_->OwnerThread == thread) {
+    block_->RecursionCount = block_->RecursionCount + 1;
+    return;
+  }
+  event_.WaitFor(INFINITE);
+  block_->OwnerThread = thread;
+  block_->RecursionCount = 1;
+}
+
+void TJclOptex::Release() noexcept {
+  block_->RecursionCount = block_->RecursionCount - 1;
+  if (block_->RecursionCount > 0) {
+    InterlockedDecrement(&block_->LockCount);
+    return;
+  }
+  block_->OwnerThread = 0;
+  // Someone counted in while we held it: exactly one waiter goes through.
+  if (InterlockedDecrement(&block_->LockCount) > 0) event_.SetEvent();
+}
+
+}  // namespace shell
