@@ -6,9 +6,9 @@
 #include "app/ClipboardReaction.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "support/ClipboardViewer.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
-#include "ui/MessageWindow.h"
 #include "ui/PopupMenu.h"
 
 namespace {
@@ -70,41 +70,6 @@ TEST(ReactionPause, SetsTheFlagAgainAlsoWhenTheCommandFails) {
   EXPECT_TRUE(flag);
 }
 
-// A clipboard viewer that joins after the program, so it heads the chain, and passes every
-// notification on only a moment later, as slow clipboard managers do.
-class LateViewer {
- public:
-  LateViewer() {
-    window_ = ui::AllocateHWnd(this, &ui::MessageThunk<LateViewer, &LateViewer::WndProc>, L"VelmoLateViewer");
-    next_ = SetClipboardViewer(window_.get());
-  }
-  ~LateViewer() { ChangeClipboardChain(window_.get(), next_); }
-  LateViewer(const LateViewer&) = delete;
-  LateViewer& operator=(const LateViewer&) = delete;
-  int passedOn = 0;
-
- private:
-  static constexpr UINT kPassOn = WM_APP + 1;
-  void WndProc(ui::TMessage& message) {
-    if (message.Msg == WM_DRAWCLIPBOARD) {
-      PostMessageW(message.Window, kPassOn, message.WParam, message.LParam);
-    } else if (message.Msg == kPassOn) {
-      if (next_) SendMessageW(next_, WM_DRAWCLIPBOARD, message.WParam, message.LParam);
-      ++passedOn;
-    } else if (message.Msg == WM_CHANGECBCHAIN) {
-      if (reinterpret_cast<HWND>(message.WParam) == next_) {
-        next_ = reinterpret_cast<HWND>(message.LParam);
-      } else if (next_) {
-        SendMessageW(next_, message.Msg, message.WParam, message.LParam);
-      }
-    } else {
-      message.Result = DefWindowProcW(message.Window, message.Msg, message.WParam, message.LParam);
-    }
-  }
-  ui::UniqueWindow window_;
-  HWND next_ = nullptr;
-};
-
 class ReactionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -164,7 +129,8 @@ TEST_F(ReactionTest, CopiedTextOpensTheTextMenuAndRemovingFormattingLeavesPlainT
 }
 
 TEST_F(ReactionTest, OwnWriteGetsNoReactionEvenWhenAnotherViewerDeliversItLate) {
-  LateViewer viewer;
+  // Joins after the program, so it heads the chain, and passes notifications on late.
+  testing_support::TestClipboardViewer viewer({}, testing_support::TestClipboardViewer::PassOn::Later);
   PumpFor(50);
   CopyRichText(L"plain please");
   ASSERT_TRUE(PumpUntil([&] { return popups_.size() == 1; }));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clipboard/TJvClipboardMonitor.h"
+#include "support/ClipboardViewer.h"
 #include "support/TestSupport.h"
 #include "ui/Errors.h"
 #include "ui/MessageWindow.h"
@@ -28,45 +29,11 @@ struct Journal {
   }
 };
 
-// A well-behaved clipboard viewer of the kind other programs register.
-class TestViewer {
+// Another program's viewer that writes into the journal when told of a change.
+class TestViewer : public testing_support::TestClipboardViewer {
  public:
-  TestViewer(Journal& journal, std::wstring name) : journal_(journal), name_(std::move(name)) {
-    window_ = ui::AllocateHWnd(this, &ui::MessageThunk<TestViewer, &TestViewer::WndProc>, L"VelmoTestViewer");
-    next_ = SetClipboardViewer(window_.get());
-  }
-  ~TestViewer() { ChangeClipboardChain(window_.get(), next_); }
-  TestViewer(const TestViewer&) = delete;
-  TestViewer& operator=(const TestViewer&) = delete;
-
-  [[nodiscard]] HWND Window() const { return window_.get(); }
-  WPARAM lastWParam = 0;
-  LPARAM lastLParam = 0;
-  std::vector<std::pair<WPARAM, LPARAM>> chainChanges;
-
- private:
-  void WndProc(ui::TMessage& message) {
-    if (message.Msg == WM_DRAWCLIPBOARD) {
-      journal_.Add(name_ + L" draw");
-      lastWParam = message.WParam;
-      lastLParam = message.LParam;
-      if (next_) SendMessageW(next_, message.Msg, message.WParam, message.LParam);
-    } else if (message.Msg == WM_CHANGECBCHAIN) {
-      chainChanges.emplace_back(message.WParam, message.LParam);
-      if (reinterpret_cast<HWND>(message.WParam) == next_) {
-        next_ = reinterpret_cast<HWND>(message.LParam);
-      } else if (next_) {
-        SendMessageW(next_, message.Msg, message.WParam, message.LParam);
-      }
-    } else {
-      message.Result = DefWindowProcW(message.Window, message.Msg, message.WParam, message.LParam);
-    }
-  }
-
-  Journal& journal_;
-  std::wstring name_;
-  ui::UniqueWindow window_;
-  HWND next_ = nullptr;
+  TestViewer(Journal& journal, const std::wstring& name)
+      : TestClipboardViewer([&journal, name] { journal.Add(name + L" draw"); }) {}
 };
 
 class ClipboardMonitorTest : public ::testing::Test {

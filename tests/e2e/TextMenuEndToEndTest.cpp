@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "support/ClipboardViewer.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
-#include "ui/MessageWindow.h"
 
 namespace {
 
@@ -28,37 +28,6 @@ UINT HtmlFormat() { return RegisterClipboardFormatW(L"HTML Format"); }
 bool Has(const std::vector<UINT>& formats, UINT format) {
   return std::find(formats.begin(), formats.end(), format) != formats.end();
 }
-
-// A clipboard viewer in the driver: it joins after the program and so heads the chain.
-class DriverViewer {
- public:
-  DriverViewer() {
-    window_ = ui::AllocateHWnd(this, &ui::MessageThunk<DriverViewer, &DriverViewer::WndProc>, L"VelmoDriverViewer");
-    next_ = SetClipboardViewer(window_.get());
-  }
-  ~DriverViewer() { ChangeClipboardChain(window_.get(), next_); }
-  DriverViewer(const DriverViewer&) = delete;
-  DriverViewer& operator=(const DriverViewer&) = delete;
-  int notifications = 0;
-
- private:
-  void WndProc(ui::TMessage& message) {
-    if (message.Msg == WM_DRAWCLIPBOARD) {
-      ++notifications;
-      if (next_) SendMessageW(next_, message.Msg, message.WParam, message.LParam);
-    } else if (message.Msg == WM_CHANGECBCHAIN) {
-      if (reinterpret_cast<HWND>(message.WParam) == next_) {
-        next_ = reinterpret_cast<HWND>(message.LParam);
-      } else if (next_) {
-        SendMessageW(next_, message.Msg, message.WParam, message.LParam);
-      }
-    } else {
-      message.Result = DefWindowProcW(message.Window, message.Msg, message.WParam, message.LParam);
-    }
-  }
-  ui::UniqueWindow window_;
-  HWND next_ = nullptr;
-};
 
 class TextMenuTest : public ::testing::Test {
  protected:
@@ -159,7 +128,7 @@ TEST_F(TextMenuTest, KeepingOrDismissingLeavesTheClipboardUntouched) {
 
 TEST_F(TextMenuTest, NoSecondMenuForItsOwnWriteWhileAnotherViewerHeadsTheChain) {
   StartProgram();
-  DriverViewer viewer;
+  testing_support::TestClipboardViewer viewer;  // joins after the program: heads the chain
   PumpFor(100);
   CopyFormattedText();
   HWND menu = WaitForMenu();
