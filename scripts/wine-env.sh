@@ -14,6 +14,7 @@ wine_env_can_run_i686() {
 
 wine_env_start() {  # wine_env_start [virtual]
   trap wine_env_stop EXIT
+  trap 'wine_env_stop; exit 130' INT TERM
   if [ "${1:-}" = virtual ] || [ -z "${DISPLAY:-}" ]; then
     local n=90
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
