@@ -7,6 +7,7 @@
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "support/ClipboardViewer.h"
+#include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
 #include "ui/PopupMenu.h"
@@ -72,11 +73,14 @@ TEST(ReactionPause, SetsTheFlagAgainAlsoWhenTheCommandFails) {
 
 class ReactionTest : public ::testing::Test {
  protected:
+  // A folder without settings: the program starts with its defaults.
+  testing_support::TemporaryFolder folder_;
+  testing_support::WorkingDirectory workingDirectory_{folder_.Path()};
+
   void SetUp() override {
     testing_support::ClearShownErrors();
     ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
     form_ = std::make_unique<app::TForm1>();
-    form_->AufTextReagieren1->SetChecked(true);
     PumpFor(50);
   }
   void TearDown() override {
