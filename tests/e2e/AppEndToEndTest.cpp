@@ -3,31 +3,25 @@
 
 #include <string>
 
+#include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 
 namespace {
 
 using testing_support::ProcessWindows;
-using testing_support::ScopedProcess;
-using testing_support::WaitForProcessWindow;
-
-std::wstring ProgramPath() { return testing_support::WinePath(testing_support::ExtraArguments().at(0)); }
 
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // In a folder of its own: the end of the session writes the settings file there.
-    process_ =
-        std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + ProgramPath() + L"\"", folder_.Path()));
-    ASSERT_NE(process_->get(), nullptr);
-    mainWindow_ = WaitForProcessWindow(process_->Id(), L"TForm1");
-    ASSERT_NE(mainWindow_, nullptr) << "the main window never came";
-    ASSERT_EQ(WaitForInputIdle(process_->get(), 20000), 0u) << "the program never got to its message loop";
+    process_ = std::make_unique<testing_support::StartedProgram>(folder_.Path());
+    mainWindow_ = process_->WaitUntilReady();
+    ASSERT_NE(mainWindow_, nullptr) << "the program never got to its message loop";
   }
 
+  // In a folder of its own: the end of the session writes the settings file there.
   testing_support::TemporaryFolder folder_;
-  std::unique_ptr<ScopedProcess> process_;
+  std::unique_ptr<testing_support::StartedProgram> process_;
   HWND mainWindow_ = nullptr;
 };
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/IniValues.h"
+#include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 
@@ -23,35 +24,7 @@ constexpr DWORD kExitTimeoutMs = 10000;
 const std::wstring kCyrillicChineseFolder = L"C:\\\u041f\u0430\u043f\u043a\u0430\\\u6587\u4ef6\u5939";
 const std::wstring kPolishName = L"Zdj\u0119cie \u017c\u00f3\u0142w\u0107";
 
-std::wstring ProgramPath() { return testing_support::WinePath(testing_support::ExtraArguments().at(0)); }
-
-// The program, started in `folder`; whatever a test does, the process is gone when this is.
-class RunningProgram {
- public:
-  explicit RunningProgram(const std::wstring& folder)
-      : process_(testing_support::StartProcess(L"\"" + ProgramPath() + L"\"", folder)) {}
-
-  // The main window, once the program has finished starting and waits for input.
-  HWND WaitUntilReady() {
-    if (!process_.get()) return nullptr;
-    window_ = testing_support::WaitForProcessWindow(process_.Id(), L"TForm1", kStartTimeoutMs);
-    if (window_) WaitForInputIdle(process_.get(), kStartTimeoutMs);
-    return window_;
-  }
-  [[nodiscard]] HWND Window() const noexcept { return window_; }
-  [[nodiscard]] bool Running() const { return process_.Wait(0) == STILL_ACTIVE; }
-  void Post(UINT msg, WPARAM wParam) const { PostMessageW(window_, msg, wParam, 0); }
-  // The exit code, or STILL_ACTIVE when the program does not end in time.
-  [[nodiscard]] DWORD WaitForExit() const { return process_.Wait(kExitTimeoutMs); }
-  void Kill() const {
-    TerminateProcess(process_.get(), 1);
-    (void)process_.Wait(kExitTimeoutMs);
-  }
-
- private:
-  testing_support::ScopedProcess process_;
-  HWND window_ = nullptr;
-};
+using RunningProgram = testing_support::StartedProgram;
 
 class SettingsEndToEnd : public testing::Test {
  protected:
@@ -71,9 +44,9 @@ class SettingsEndToEnd : public testing::Test {
   template <typename Action>
   void RunAndEnd(Action action) {
     RunningProgram program(folder_.Path());
-    ASSERT_NE(program.WaitUntilReady(), nullptr) << "the main window did not appear";
+    ASSERT_NE(program.WaitUntilReady(kStartTimeoutMs), nullptr) << "the main window did not appear";
     action(program);
-    EXPECT_EQ(program.WaitForExit(), 0u) << "the program did not end by itself";
+    EXPECT_EQ(program.Wait(kExitTimeoutMs), 0u) << "the program did not end by itself";
   }
 
   testing_support::TemporaryFolder folder_;
@@ -115,7 +88,7 @@ TEST_F(SettingsEndToEnd, EndOfTheSessionSavesAsExitDoes) {
 TEST_F(SettingsEndToEnd, KilledProgramWritesNothing) {
   {
     RunningProgram program(folder_.Path());
-    ASSERT_NE(program.WaitUntilReady(), nullptr);
+    ASSERT_NE(program.WaitUntilReady(kStartTimeoutMs), nullptr);
     ASSERT_TRUE(program.Running());
     program.Kill();
   }
@@ -125,7 +98,7 @@ TEST_F(SettingsEndToEnd, KilledProgramWritesNothing) {
   const std::vector<unsigned char> before = testing_support::ReadFileBytes(IniPath());
   {
     RunningProgram program(folder_.Path());
-    ASSERT_NE(program.WaitUntilReady(), nullptr);
+    ASSERT_NE(program.WaitUntilReady(kStartTimeoutMs), nullptr);
     program.Post(WM_COMMAND, kPolski1Command);
     program.Kill();
   }

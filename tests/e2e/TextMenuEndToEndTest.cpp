@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/ClipboardViewer.h"
+#include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
@@ -18,7 +19,6 @@ using testing_support::ClipboardFormats;
 using testing_support::ProcessWindows;
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
-using testing_support::ScopedProcess;
 
 const std::wstring kText = L"Zażółć gęślą jaźń — Съешь ещё — 你好 — 😀";
 
@@ -34,11 +34,8 @@ class TextMenuTest : public ::testing::Test {
   // Starts the program in a folder of its own, with `ini` as its settings file when given.
   void StartProgram(const std::string& ini = {}) {
     if (!ini.empty()) testing_support::WriteFileBytes(folder_.Path() + L"VelmoClipboard.ini", {ini.begin(), ini.end()});
-    const std::wstring program = testing_support::WinePath(testing_support::ExtraArguments().at(0));
-    process_ = std::make_unique<ScopedProcess>(testing_support::StartProcess(L"\"" + program + L"\"", folder_.Path()));
-    ASSERT_NE(process_->get(), nullptr);
-    ASSERT_NE(testing_support::WaitForProcessWindow(process_->Id(), L"TForm1"), nullptr);
-    ASSERT_EQ(WaitForInputIdle(process_->get(), 20000), 0u) << "the program never got to its message loop";
+    process_ = std::make_unique<testing_support::StartedProgram>(folder_.Path());
+    ASSERT_NE(process_->WaitUntilReady(), nullptr) << "the program never got to its message loop";
     SetCursorPos(400, 300);
   }
 
@@ -88,7 +85,7 @@ class TextMenuTest : public ::testing::Test {
   }
 
   testing_support::TemporaryFolder folder_;
-  std::unique_ptr<ScopedProcess> process_;
+  std::unique_ptr<testing_support::StartedProgram> process_;
 };
 
 TEST_F(TextMenuTest, RemovingFormattingLeavesOnlyThePlainTextAndOpensNoSecondMenu) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "support/StartedProgram.h"
 #include "support/TestSupport.h"
 #include "support/TrayWindows.h"
 
@@ -13,22 +14,6 @@ namespace {
 
 using testing_support::PumpUntil;
 using testing_support::VisibleMenuWindow;
-
-// A started program that is ended when the test is over, whatever happened.
-class RunningProgram {
- public:
-  explicit RunningProgram(const std::wstring& path) : process_(testing_support::StartProcess(L"\"" + path + L"\"")) {}
-
-  [[nodiscard]] bool Started() const noexcept { return process_.get() != nullptr; }
-  [[nodiscard]] DWORD Id() const noexcept { return process_.Id(); }
-  // Waits until the program's message loop runs and has nothing left to do.
-  [[nodiscard]] bool WaitUntilIdle(DWORD ms) const { return WaitForInputIdle(process_.get(), ms) == 0; }
-  // Waits up to `ms` for the end; answers the exit code, or STILL_ACTIVE.
-  [[nodiscard]] DWORD ExitCodeAfter(DWORD ms) const { return process_.Wait(ms); }
-
- private:
-  testing_support::ScopedProcess process_;
-};
 
 // The top-level window of the given class that belongs to the process, or null.
 HWND WindowOfProcess(const wchar_t* className, DWORD processId) {
@@ -58,7 +43,7 @@ HWND OpenTrayMenu(HWND icon, DWORD processId) {
 TEST(TrayEndToEnd, IconOpensTrayMenuAndExitFromTheMenuEndsTheProgramAndRemovesTheIcon) {
   ASSERT_FALSE(testing_support::ExtraArguments().empty()) << "the program to test is missing";
   const auto before = testing_support::TrayIconWindows();
-  RunningProgram program(testing_support::WinePath(testing_support::ExtraArguments()[0]));
+  testing_support::StartedProgram program;
   ASSERT_TRUE(program.Started());
 
   // Only the icon shows: no window, no taskbar button.
@@ -73,7 +58,7 @@ TEST(TrayEndToEnd, IconOpensTrayMenuAndExitFromTheMenuEndsTheProgramAndRemovesTh
   EXPECT_EQ(ClassOf(GetAncestor(icon, GA_PARENT)), L"__winex11_standalone_tray");
   // The icon shows while the main window is still being built: a press before the tray menu is
   // attached opens nothing, as on Windows.
-  ASSERT_TRUE(program.WaitUntilIdle(20000));
+  ASSERT_NE(program.WaitUntilReady(), nullptr);
   HWND mainWindow = WindowOfProcess(L"TForm1", program.Id());
   ASSERT_NE(mainWindow, nullptr);
   EXPECT_FALSE(IsWindowVisible(mainWindow));
@@ -100,7 +85,7 @@ TEST(TrayEndToEnd, IconOpensTrayMenuAndExitFromTheMenuEndsTheProgramAndRemovesTh
   ASSERT_NE(menu, nullptr) << "the menu did not open a second time";
   PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
   PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-  EXPECT_EQ(program.ExitCodeAfter(15000), 0u);
+  EXPECT_EQ(program.Wait(15000), 0u);
   EXPECT_TRUE(PumpUntil([icon] { return !IsWindow(icon); }, 5000)) << "the icon outlived the program";
 }
 
