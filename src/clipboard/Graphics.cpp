@@ -112,8 +112,6 @@ void TBitmap::LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) 
   handle_ = std::move(copy);
   palette_ = std::move(paletteCopy);
   dib_ = handle_ ? DescribeBitmap(Handle()) : DIBSECTION{};
-  os2Format_ = false;
-  paletteModified_ = static_cast<bool>(palette_);
   Changed();
 }
 
@@ -148,7 +146,6 @@ void TMetafile::LoadFromClipboardData(UINT, HANDLE, HPALETTE) {
   mmHeight_ = header.rclFrame.bottom - header.rclFrame.top;
   inch_ = 0;
   enhanced_ = true;
-  paletteModified_ = header.nPalEntries > 0;
   Changed();
 }
 

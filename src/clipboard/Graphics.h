@@ -29,8 +29,6 @@ class TBitmap : public TClipboardGraphic {
   // The bitmap's description; the header size is 0 while it is a device-dependent bitmap.
   [[nodiscard]] const DIBSECTION& Description() const noexcept { return dib_; }
   [[nodiscard]] bool IsDeviceIndependent() const noexcept { return dib_.dsBmih.biSize != 0; }
-  [[nodiscard]] bool Os2Format() const noexcept { return os2Format_; }
-  [[nodiscard]] bool PaletteModified() const noexcept { return paletteModified_; }
 
   // Takes over a new bitmap (and palette); the description is read from the handle.
   void Assign(HBITMAP handle, HPALETTE palette);
@@ -39,8 +37,6 @@ class TBitmap : public TClipboardGraphic {
   ui::UniqueGdiObject handle_;
   ui::UniqueGdiObject palette_;
   DIBSECTION dib_{};
-  bool os2Format_ = false;
-  bool paletteModified_ = false;
 };
 
 class TMetafile : public TClipboardGraphic {
@@ -60,7 +56,6 @@ class TMetafile : public TClipboardGraphic {
   [[nodiscard]] int Inch() const noexcept { return inch_; }
   [[nodiscard]] bool Enhanced() const noexcept { return enhanced_; }
   void SetEnhanced(bool value) noexcept { enhanced_ = value; }
-  [[nodiscard]] bool PaletteModified() const noexcept { return paletteModified_; }
 
  private:
   ui::UniqueEnhMetaFile handle_;
@@ -68,7 +63,6 @@ class TMetafile : public TClipboardGraphic {
   int mmHeight_ = 0;
   int inch_ = 0;
   bool enhanced_ = true;
-  bool paletteModified_ = false;
 };
 
 // The holder's content as a bitmap. A bitmap is returned as it is; a metafile is drawn into a

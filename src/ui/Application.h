@@ -38,7 +38,6 @@ class TApplication {
   void FormCreated(TForm* form);
   void FormDestroyed(TForm* form);
 
-  [[nodiscard]] bool ShowMainForm() const noexcept { return showMainForm_; }
   void SetShowMainForm(bool value) noexcept { showMainForm_ = value; }
 
   // Runs the message loop until Terminate; returns the exit code.

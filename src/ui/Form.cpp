@@ -6,7 +6,7 @@
 namespace ui {
 
 TControl::TControl(TForm* form, std::wstring name, TAlign align)
-    : TComponent(form, std::move(name)), form_(form), align_(align) {}
+    : TComponent(form, std::move(name)), align_(align) {}
 
 int TControl::Height() const {
   RECT rect{};

@@ -22,7 +22,6 @@ class TControl : public TComponent {
 
   [[nodiscard]] HWND Handle() const noexcept { return window_.get(); }
   [[nodiscard]] TAlign Align() const noexcept { return align_; }
-  [[nodiscard]] TForm& Form() const noexcept { return *form_; }
   [[nodiscard]] int Height() const;
   // The menu shown on a right click over the control; null for none.
   TPopupMenu* PopupMenu = nullptr;
@@ -32,7 +31,6 @@ class TControl : public TComponent {
   void Notification(TComponent* component) override;
 
  private:
-  TForm* form_;
   TAlign align_;
   UniqueWindow window_;
 };

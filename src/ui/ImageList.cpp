@@ -78,18 +78,13 @@ void TImageList::AddResourceIcon(int index, int resourceId) {
   auto icon = static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size_, size_, LR_DEFAULTCOLOR));
   if (!icon) return;
-  Image image{UniqueIcon(icon), UniqueGdiObject(IconToBitmap(icon, size_))};
-  images_[index] = std::move(image);
-}
-
-HICON TImageList::Icon(int index) const {
-  auto found = images_.find(index);
-  return found == images_.end() ? nullptr : found->second.icon.get();
+  UniqueIcon owner(icon);
+  bitmaps_[index] = UniqueGdiObject(IconToBitmap(icon, size_));
 }
 
 HBITMAP TImageList::MenuBitmap(int index) const {
-  auto found = images_.find(index);
-  return found == images_.end() ? nullptr : static_cast<HBITMAP>(found->second.bitmap.get());
+  auto found = bitmaps_.find(index);
+  return found == bitmaps_.end() ? nullptr : static_cast<HBITMAP>(found->second.get());
 }
 
 }  // namespace ui

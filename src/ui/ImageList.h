@@ -1,6 +1,5 @@
 #pragma once
-// Small icons by index, loaded from the program's resources, with a 32-bit bitmap of each
-// for menu items.
+// Small icons by index, loaded from the program's resources, as bitmaps for menu items.
 #include <windows.h>
 
 #include <map>
@@ -16,18 +15,12 @@ class TImageList : public TComponent {
 
   // Loads the icon resource `resourceId` as image `index`.
   void AddResourceIcon(int index, int resourceId);
-  [[nodiscard]] HICON Icon(int index) const;
   // A premultiplied 32-bit bitmap of the image for a menu item; null when there is none.
   [[nodiscard]] HBITMAP MenuBitmap(int index) const;
-  [[nodiscard]] int Count() const noexcept { return static_cast<int>(images_.size()); }
 
  private:
-  struct Image {
-    UniqueIcon icon;
-    UniqueGdiObject bitmap;
-  };
   int size_;
-  std::map<int, Image> images_;
+  std::map<int, UniqueGdiObject> bitmaps_;
 };
 
 }  // namespace ui

@@ -35,7 +35,6 @@ class TMenuItem {
   // Adds a child, which turns this item into a submenu.
   TMenuItem& Add(std::wstring name, std::wstring caption, int imageIndex);
   [[nodiscard]] const std::vector<std::unique_ptr<TMenuItem>>& Items() const noexcept { return items_; }
-  [[nodiscard]] HMENU SubmenuHandle() const noexcept { return submenu_.get(); }
   [[nodiscard]] UINT Command() const noexcept { return command_; }
 
   // Runs the item's command; an empty OnClick does nothing.

@@ -1,8 +1,10 @@
+#include "app/TForm1.h"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/TForm1.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
@@ -83,6 +85,16 @@ TEST_F(MainWindowTest, ClosingHidesUntilExitIsChosen) {
 
   SendMessageW(form_.Handle(), WM_COMMAND, form_.Beenden1->Command(), 0);
   EXPECT_TRUE(form_.ExitFlag);
+}
+
+TEST_F(MainWindowTest, TheStatusBarHasTwoPanelsForDimensionsAndSize) {
+  int edges[4] = {};
+  ASSERT_EQ(SendMessageW(form_.StatusBar->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
+  EXPECT_EQ(edges[0], 150);
+  form_.StatusBar->SetPanelText(0, L"Abmessungen: 640x480");
+  form_.StatusBar->SetPanelText(1, L"Größe im Speicher: 900 KB");
+  EXPECT_EQ(form_.StatusBar->PanelText(0), L"Abmessungen: 640x480");
+  EXPECT_EQ(form_.StatusBar->PanelText(1), L"Größe im Speicher: 900 KB");
 }
 
 TEST_F(MainWindowTest, CaptionAndLayoutFollowTheDesign) {
