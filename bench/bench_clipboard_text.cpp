@@ -10,23 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "clipboard/Clipboard.h"
 #include "ui/Application.h"
 
 namespace {
 
-double Now() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using bench::Median;
+double Now() { return bench::Milliseconds(); }
 
 // What a careful program would write by hand: open, get, lock, copy, empty, set, close.
 void BareSequence(HWND owner) {

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/Graphics.h"
 #include "imaging/BmpWriter.h"
@@ -25,22 +26,8 @@
 
 namespace {
 
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now{};
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using bench::Median;
+double Seconds() { return bench::Milliseconds() / 1000.0; }
 
 double Time(const std::function<void()>& work) {
   const double start = Seconds();

@@ -10,23 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "BenchTiming.h"
+
 namespace {
 
 constexpr int kCopies = 60;
 constexpr const wchar_t* kViewerEvent = L"VelmoBenchViewerNotified";
 
-double Now() {
-  LARGE_INTEGER frequency;
-  LARGE_INTEGER counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using bench::Median;
+double Now() { return bench::Milliseconds(); }
 
 // The bare viewer: signals an event for every change notification after its registration.
 HWND nextViewer = nullptr;
