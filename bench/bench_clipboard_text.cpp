@@ -57,6 +57,7 @@ void PutText(HWND owner, std::size_t bytes) {
 }  // namespace
 
 int main() {
+  clipboard::TClipboard clipboardObject;
   ui::TApplication application;
   HWND owner = application.Handle();
   std::printf("%-8s %8s %14s %14s %8s\n", "size", "runs", "program ms", "bare ms", "ratio");

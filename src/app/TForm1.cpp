@@ -3,10 +3,10 @@
 #include <optional>
 #include <vector>
 
-#include "ui/Application.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsKeys.h"
+#include "ui/Application.h"
 #include "ui/Icon.h"
 
 namespace app {
@@ -35,7 +35,10 @@ constexpr int kNoImage = ui::TMenuItem::kNoImage;
 TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.2", 327, 114, 526, 496) {
   Image = new ui::TImage(this, L"Image");
   StatusBar = new ui::TStatusBar(this, L"StatusBar", {150, 50});
-  ClipboardMonitor = new clipboard::TJvClipboardMonitor(this, L"ClipboardMonitor");
+  // Joins the viewer chain only once this copy has been accepted (below): a refused copy must
+  // not touch the chain at all. Ten copies started at once would otherwise join and leave it
+  // all at the same moment, which the chain does not always survive.
+  ClipboardMonitor = new clipboard::TJvClipboardMonitor(this, L"ClipboardMonitor", false);
   CreateImages();
   CreateMenus();
   ApplyTrayIconSettings();
@@ -45,10 +48,18 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   CreateLanguageTables();
   Realign();
   LoadedAll();
-  // Attached only now, as a form attaches its events after loading: the monitor's registration
-  // notification has already come and gone without a reaction.
   ClipboardMonitor->OnChange = [this](clipboard::TJvClipboardMonitor&) { ClipboardMonitorChange(); };
   FormCreate();
+  // Accepted and set up: from now on copies get a reaction (what the clipboard holds already
+  // does not).
+  ClipboardMonitor->SetEnabled(true);
+}
+
+TForm1::~TForm1() { StopWatchingClipboard(); }
+
+void TForm1::StopWatchingClipboard() {
+  ClipboardMonitor->OnChange = nullptr;
+  ClipboardMonitor->SetEnabled(false);
 }
 
 void TForm1::CreateImages() {
@@ -206,7 +217,13 @@ void TForm1::JvAppInstanzRejected(shell::TJvAppInstances&) {
 }
 
 bool TForm1::CloseQuery() {
-  if (ExitFlag) return true;
+  if (ExitFlag) {
+    // The program ends now. Clipboard changes arriving from here on get no menu, and a copy
+    // started in this moment is told this one is no longer active, so it runs.
+    StopWatchingClipboard();
+    JvAppInstanz->SetActive(false);
+    return true;
+  }
   TrayIcon->HideMainWindow();
   return false;
 }

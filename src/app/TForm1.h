@@ -23,6 +23,9 @@ namespace app {
 class TForm1 : public ui::TForm {
  public:
   TForm1();
+  ~TForm1() override;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
 
   // Program-wide state.
   bool ReactionFlag = true;  // clipboard changes are ignored while it is clear
@@ -44,40 +47,41 @@ class TForm1 : public ui::TForm {
   std::wstring SizePrefix;          // status bar, panel 1
   std::wstring EmptyFolderMessage;  // autosave without a folder
 
-  // Components, in the order the window builds them; the form owns and destroys them.
-  ui::TImage* Image;
-  ui::TStatusBar* StatusBar;
-  clipboard::TJvClipboardMonitor* ClipboardMonitor;
-  ui::TImageList* ImageList1;
-  ui::TPopupMenu* PopupMenuText;
-  shell::TCoolTrayIcon* TrayIcon;
-  ui::TPopupMenu* PopupMenuTray;
-  ui::TPopupMenu* PopupMenuBitmap;
-  ui::TPopupMenu* PopupMenuAnzeige;
-  settings::TJvMultiStringHolder* MultiString;
-  shell::TJvAppInstances* JvAppInstanz;
+  // Components, in the order the window builds them; the form owns and destroys them, last
+  // created first.
+  ui::TImage* Image = nullptr;
+  ui::TStatusBar* StatusBar = nullptr;
+  clipboard::TJvClipboardMonitor* ClipboardMonitor = nullptr;
+  ui::TImageList* ImageList1 = nullptr;
+  ui::TPopupMenu* PopupMenuText = nullptr;
+  shell::TCoolTrayIcon* TrayIcon = nullptr;
+  ui::TPopupMenu* PopupMenuTray = nullptr;
+  ui::TPopupMenu* PopupMenuBitmap = nullptr;
+  ui::TPopupMenu* PopupMenuAnzeige = nullptr;
+  settings::TJvMultiStringHolder* MultiString = nullptr;
+  shell::TJvAppInstances* JvAppInstanz = nullptr;
 
   // Menu items, by the names the handlers use.
-  ui::TMenuItem* Formatierungentfernen1;
-  ui::TMenuItem* Formatierungbehalten1;
-  ui::TMenuItem* Bitmapspeichernunter1;
-  ui::TMenuItem* Bitmapanzeigen1;
-  ui::TMenuItem* Abbrechen1;
-  ui::TMenuItem* BitmapSpeichernunter2;
-  ui::TMenuItem* Shortcuts1;
-  ui::TMenuItem* Autostartverknpfungerstellen1;
-  ui::TMenuItem* Desktopverknpfungerstellen1;
-  ui::TMenuItem* Optionen1;
-  ui::TMenuItem* AufTextReagieren1;
-  ui::TMenuItem* AufBilderReagieren1;
-  ui::TMenuItem* Bilderautomatischspeichern1;
-  ui::TMenuItem* Sprache1;
-  ui::TMenuItem* Deutsch1;
-  ui::TMenuItem* English1;
-  ui::TMenuItem* Polski1;
-  ui::TMenuItem* Ueber1;
-  ui::TMenuItem* Hilfe1;
-  ui::TMenuItem* Beenden1;
+  ui::TMenuItem* Formatierungentfernen1 = nullptr;
+  ui::TMenuItem* Formatierungbehalten1 = nullptr;
+  ui::TMenuItem* Bitmapspeichernunter1 = nullptr;
+  ui::TMenuItem* Bitmapanzeigen1 = nullptr;
+  ui::TMenuItem* Abbrechen1 = nullptr;
+  ui::TMenuItem* BitmapSpeichernunter2 = nullptr;
+  ui::TMenuItem* Shortcuts1 = nullptr;
+  ui::TMenuItem* Autostartverknpfungerstellen1 = nullptr;
+  ui::TMenuItem* Desktopverknpfungerstellen1 = nullptr;
+  ui::TMenuItem* Optionen1 = nullptr;
+  ui::TMenuItem* AufTextReagieren1 = nullptr;
+  ui::TMenuItem* AufBilderReagieren1 = nullptr;
+  ui::TMenuItem* Bilderautomatischspeichern1 = nullptr;
+  ui::TMenuItem* Sprache1 = nullptr;
+  ui::TMenuItem* Deutsch1 = nullptr;
+  ui::TMenuItem* English1 = nullptr;
+  ui::TMenuItem* Polski1 = nullptr;
+  ui::TMenuItem* Ueber1 = nullptr;
+  ui::TMenuItem* Hilfe1 = nullptr;
+  ui::TMenuItem* Beenden1 = nullptr;
 
   // Exit: the only way the program ends on the user's request. Writes all settings first; a
   // failed write ends the command there, with the exit flag set.
@@ -119,6 +123,9 @@ class TForm1 : public ui::TForm {
   void FormCreate();
   void ChooseLanguage(const std::wstring& code);
   void ApplyTrayIconSettings();
+  // The program stops reacting for good: the clipboard handler is let go and the viewer chain
+  // left, so nothing can reach the handler while the menus it uses are being destroyed.
+  void StopWatchingClipboard();
 };
 
 }  // namespace app

@@ -13,15 +13,12 @@ void TForm1::ClipboardMonitorChange() {
   // Our own write can arrive late when another viewer heads the chain and passes the
   // notification on after the write is over; the owner tells it apart.
   const bool ownWrite = application && GetClipboardOwner() == application->Handle();
-  const ClipboardSituation situation{ReactionFlag,
-                                     ownWrite,
-                                     !ownWrite && clipboard.ExcludedFromMonitoring(),
-                                     AufTextReagieren1->Checked(),
-                                     AufBilderReagieren1->Checked(),
-                                     Bilderautomatischspeichern1->Checked()};
+  const ClipboardSituation situation{ReactionFlag, ownWrite, AufTextReagieren1->Checked(),
+                                     AufBilderReagieren1->Checked(), Bilderautomatischspeichern1->Checked()};
   switch (ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
-      [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); })) {
+      [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
+      [&] { return clipboard.ExcludedFromMonitoring(); })) {
     case Reaction::TextMenu:
       PopupAtCursor(*PopupMenuText);
       break;

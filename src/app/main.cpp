@@ -5,18 +5,33 @@
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "shell/TJclAppInstances.h"
+#include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The objects that live for the whole run, created in this order and destroyed in the
+  // reverse one; the clean-up after the message loop can be read here.
   clipboard::PictureClipboardFormat();  // registered before any window exists
+  clipboard::TClipboard clipboard;
   ui::TApplication application;
   application.SetTitle(L"Velmo Clipboard");
   try {
+    shell::TTrayIconHandler trayIconHandler;  // receives the shell's callbacks for the tray icon
+    shell::InstanceRegistryOwner registry;    // the guard joins it while the main window is built
     app::TForm1 form1;
     application.SetShowMainForm(false);
-    return application.Run();
+    const int exitCode = application.Run();
+    // The clean-up starts by leaving the registry: a copy started from now on must not count
+    // this one, whose windows are about to go. The main window then lets go of the clipboard
+    // before anything else of it is destroyed, then the tray icon and the rest go with it.
+    registry.Reset();
+    return exitCode;
   } catch (const shell::EndOfRun& end) {
     // A copy refused at start-up ends here; its half-built main window is gone already.
     return end.ExitCode;
+  } catch (...) {
+    // Start-up failed (the registry or its lock could not be had): say so rather than vanish.
+    application.HandleException();
+    return 1;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <stdexcept>
 
 #include "ui/Application.h"
 #include "ui/Errors.h"
@@ -159,9 +160,19 @@ bool TClipboard::ExcludedFromMonitoring() {
   return value == 0;
 }
 
+TClipboard* TClipboard::current_ = nullptr;
+
+TClipboard::TClipboard() noexcept {
+  if (!current_) current_ = this;
+}
+
+TClipboard::~TClipboard() {
+  if (current_ == this) current_ = nullptr;
+}
+
 TClipboard& Clipboard() {
-  static TClipboard clipboard;
-  return clipboard;
+  if (!TClipboard::current_) throw std::logic_error("no clipboard object: the program's entry creates it");
+  return *TClipboard::current_;
 }
 
 }  // namespace clipboard

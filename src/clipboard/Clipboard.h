@@ -24,9 +24,12 @@ GraphicFactory FindPictureFormat(UINT format);
 // what it had.
 void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette);
 
+// The program's entry (and a test program's main) owns the one clipboard object of the
+// process; Clipboard() finds it.
 class TClipboard {
  public:
-  TClipboard() = default;
+  TClipboard() noexcept;
+  ~TClipboard();
   TClipboard(const TClipboard&) = delete;
   TClipboard& operator=(const TClipboard&) = delete;
 
@@ -54,12 +57,14 @@ class TClipboard {
   void Close();
   void EmptyOnce();
 
+  static TClipboard* current_;
+  friend TClipboard& Clipboard();
   int openCount_ = 0;
   HWND ownerWindow_ = nullptr;
   bool emptied_ = false;
 };
 
-// The program-wide clipboard object.
+// The program-wide clipboard object; there must be one.
 TClipboard& Clipboard();
 
 }  // namespace clipboard

@@ -3,11 +3,23 @@
 #include "ui/Application.h"
 
 namespace clipboard {
+namespace {
 
-TJvClipboardMonitor::TJvClipboardMonitor(ui::TComponent* owner, std::wstring name)
+constexpr UINT_PTR kHealthTimer = 1;
+
+// While the default error handler's box is open, reactions wait: each would meet the same
+// cause (another program holding the clipboard) and stack one box on the other.
+bool ErrorBoxOpen() {
+  const ui::TApplication* application = ui::TApplication::Current();
+  return application && application->ShowingError();
+}
+
+}  // namespace
+
+TJvClipboardMonitor::TJvClipboardMonitor(ui::TComponent* owner, std::wstring name, bool enabled)
     : ui::TComponent(owner, std::move(name)),
       window_(ui::AllocateHWnd(this, &ui::MessageThunk<TJvClipboardMonitor, &TJvClipboardMonitor::WndProc>)) {
-  SetEnabled(true);
+  SetEnabled(enabled);
 }
 
 TJvClipboardMonitor::~TJvClipboardMonitor() {
@@ -20,15 +32,45 @@ TJvClipboardMonitor::~TJvClipboardMonitor() {
 
 void TJvClipboardMonitor::SetEnabled(bool value) {
   if (value == enabled_) return;
+  enabled_ = value;
   if (value) {
-    // The registration notification arrives inside this call, while the next viewer is
-    // still unknown: it is passed on to nobody.
-    enabled_ = true;
-    nextViewer_ = SetClipboardViewer(window_.get());
+    Join();
+    SetTimer(window_.get(), kHealthTimer, kHealthCheckIntervalMs, nullptr);
   } else {
-    ChangeClipboardChain(window_.get(), nextViewer_);
-    nextViewer_ = nullptr;
-    enabled_ = false;
+    KillTimer(window_.get(), kHealthTimer);
+    Leave();
+  }
+}
+
+void TJvClipboardMonitor::Join() {
+  // The registration notification arrives inside this call, while the next viewer is still
+  // unknown: it is passed on to nobody and reported to nobody.
+  joining_ = true;
+  nextViewer_ = SetClipboardViewer(window_.get());
+  joining_ = false;
+  announced_ = seenAtLastCheck_ = GetClipboardSequenceNumber();
+}
+
+void TJvClipboardMonitor::Leave() {
+  ChangeClipboardChain(window_.get(), nextViewer_);
+  nextViewer_ = nullptr;
+}
+
+void TJvClipboardMonitor::CheckHealth() {
+  // A notification may be on its way through a slow viewer before us; only a change that was
+  // already there at the last check and is still unannounced counts as missed. (The numbers
+  // only grow; the difference keeps the comparison right when they wrap.)
+  const bool missed = static_cast<LONG>(seenAtLastCheck_ - announced_) > 0;
+  seenAtLastCheck_ = GetClipboardSequenceNumber();
+  if (missed) {
+    // The missed change itself gets no reaction: the user has long moved on from it.
+    Leave();
+    Join();
+    ++rejoins_;
+  }
+  if (changeWaiting_ && !ErrorBoxOpen()) {
+    changeWaiting_ = false;
+    Change();
   }
 }
 
@@ -36,6 +78,8 @@ void TJvClipboardMonitor::WndProc(ui::TMessage& message) {
   message.Result = 0;
   switch (message.Msg) {
     case WM_DRAWCLIPBOARD:
+      announced_ = GetClipboardSequenceNumber();
+      if (joining_) break;
       PassOn(message);
       // The handler may sit in a menu until the user answers. A viewer before us that sent
       // this notification must not hang that long, so it gets its answer now.
@@ -52,6 +96,9 @@ void TJvClipboardMonitor::WndProc(ui::TMessage& message) {
     case WM_DESTROYCLIPBOARD:
       Change();
       break;
+    case WM_TIMER:
+      if (message.WParam == kHealthTimer) CheckHealth();
+      break;
     case WM_DESTROY:
       SetEnabled(false);
       break;
@@ -62,11 +109,19 @@ void TJvClipboardMonitor::WndProc(ui::TMessage& message) {
 }
 
 void TJvClipboardMonitor::PassOn(const ui::TMessage& message) const {
-  if (nextViewer_) SendMessageW(nextViewer_, message.Msg, message.WParam, message.LParam);
+  if (!nextViewer_) return;
+  // One hung viewer after us must not freeze the tray, the menus and every later reaction.
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(nextViewer_, message.Msg, message.WParam, message.LParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                      kPassOnTimeoutMs, &ignored);
 }
 
 void TJvClipboardMonitor::Change() {
   if (!OnChange) return;
+  if (ErrorBoxOpen()) {
+    changeWaiting_ = true;  // reported once the box is closed, at the next health check
+    return;
+  }
   try {
     OnChange(*this);
   } catch (...) {

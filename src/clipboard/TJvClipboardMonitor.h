@@ -1,6 +1,12 @@
 #pragma once
 // Tells its owner whenever the clipboard content changes. It joins the clipboard viewer chain
 // with a hidden window, serves the rest of the chain first, then calls OnChange.
+//
+// The chain is a linked list of which every member keeps one piece, and one careless member
+// breaks it for everybody behind: a viewer that ends without leaving leaves the chain's head
+// pointing at a dead window. So the monitor also watches the chain's health: once a second it
+// compares the system's clipboard sequence number with the last change it was told of, and
+// when a change has gone by unannounced it leaves and joins the chain anew.
 #include <windows.h>
 
 #include <functional>
@@ -13,26 +19,44 @@ namespace clipboard {
 
 class TJvClipboardMonitor : public ui::TComponent {
  public:
-  explicit TJvClipboardMonitor(ui::TComponent* owner, std::wstring name = L"ClipboardMonitor");
+  // With `enabled` false the monitor waits outside the chain until SetEnabled(true).
+  explicit TJvClipboardMonitor(ui::TComponent* owner, std::wstring name = L"ClipboardMonitor", bool enabled = true);
   ~TJvClipboardMonitor() override;
 
   [[nodiscard]] bool Enabled() const noexcept { return enabled_; }
   // true joins the viewer chain at its head, false leaves it; the same value again does nothing.
+  // What the clipboard holds when the monitor joins is not reported as a change.
   void SetEnabled(bool value);
 
   [[nodiscard]] HWND NotifierWindow() const noexcept { return window_.get(); }
   [[nodiscard]] HWND NextViewer() const noexcept { return nextViewer_; }
+  // How often the monitor has had to join the chain again because changes went by unannounced.
+  [[nodiscard]] int Rejoins() const noexcept { return rejoins_; }
 
   std::function<void(TJvClipboardMonitor& sender)> OnChange;
+
+  // The longest a notification waits for the next viewer before the monitor goes on without
+  // it; a viewer the system sees as hung is not waited for at all.
+  static constexpr UINT kPassOnTimeoutMs = 500;
+  // How often the chain's health is looked at.
+  static constexpr UINT kHealthCheckIntervalMs = 1000;
 
  private:
   void WndProc(ui::TMessage& message);
   void PassOn(const ui::TMessage& message) const;
   void Change();
+  void Join();
+  void Leave();
+  void CheckHealth();
 
   ui::UniqueWindow window_;
   HWND nextViewer_ = nullptr;
   bool enabled_ = false;
+  bool joining_ = false;        // the registration notification is on its way
+  bool changeWaiting_ = false;  // a change came while an error box was open
+  DWORD announced_ = 0;         // sequence number at the last notification
+  DWORD seenAtLastCheck_ = 0;   // sequence number at the last health check
+  int rejoins_ = 0;
 };
 
 }  // namespace clipboard

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "shell/CommandLine.h"
@@ -195,10 +196,22 @@ std::vector<HWND> ThreadWindows(DWORD thread) {
   return windows;
 }
 
+InstanceRegistryOwner* InstanceRegistryOwner::current_ = nullptr;
+
+InstanceRegistryOwner::InstanceRegistryOwner() noexcept {
+  if (!current_) current_ = this;
+}
+
+InstanceRegistryOwner::~InstanceRegistryOwner() {
+  registry_.reset();
+  if (current_ == this) current_ = nullptr;
+}
+
 TJclAppInstances& GetInstanceRegistry() {
-  static std::unique_ptr<TJclAppInstances> registry;
-  if (!registry) registry = std::make_unique<TJclAppInstances>();
-  return *registry;
+  InstanceRegistryOwner* owner = InstanceRegistryOwner::current_;
+  if (!owner) throw std::logic_error("no instance registry owner: the program's entry creates it");
+  if (!owner->registry_) owner->registry_ = std::make_unique<TJclAppInstances>();
+  return *owner->registry_;
 }
 
 bool PostWithRetry(const std::function<DWORD()>& post, DWORD limitMs) {

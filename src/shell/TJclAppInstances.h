@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -111,7 +112,26 @@ class TJclAppInstances {
 std::vector<HWND> TopLevelWindows();
 std::vector<HWND> ThreadWindows(DWORD thread);
 
-// The process's registry, created on the first call and left at the end of the program.
+// Where the process keeps its registry. The program's entry (and a test program's main) owns
+// one, so the registry is left at a point of its choosing, first in the clean-up, rather than
+// whenever the statics of the run happen to go.
+class InstanceRegistryOwner {
+ public:
+  InstanceRegistryOwner() noexcept;
+  ~InstanceRegistryOwner();
+  InstanceRegistryOwner(const InstanceRegistryOwner&) = delete;
+  InstanceRegistryOwner& operator=(const InstanceRegistryOwner&) = delete;
+
+  // Leaves the table and closes the registry now.
+  void Reset() noexcept { registry_.reset(); }
+
+ private:
+  friend TJclAppInstances& GetInstanceRegistry();
+  static InstanceRegistryOwner* current_;
+  std::unique_ptr<TJclAppInstances> registry_;
+};
+
+// The process's registry, created in its owner on the first call.
 TJclAppInstances& GetInstanceRegistry();
 
 // Offers a notice with `post` (which answers 0 or the system error) until it goes through,

@@ -1,6 +1,7 @@
 #include "shell/TTrayIconHandler.h"
 
 #include <limits>
+#include <stdexcept>
 #include <vector>
 
 #include "shell/TCoolTrayIcon.h"
@@ -28,62 +29,46 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
+TTrayIconHandler* TTrayIconHandler::current_ = nullptr;
+
 TTrayIconHandler::TTrayIconHandler()
     : window_(ui::AllocateHWnd(this, &ui::MessageThunk<TTrayIconHandler, &TTrayIconHandler::WndProc>,
                                L"TTrayIconHandler")) {
   if (!window_) ui::RaiseLastOSError(GetLastError());
+  (void)TaskbarCreatedMessage();  // registered before the first icon is shown
+  if (!current_) current_ = this;
 }
 
-TTrayIconHandler::~TTrayIconHandler() = default;
-
-std::unique_ptr<TTrayIconHandler>& TTrayIconHandler::Instance() noexcept {
-  // Process-wide: one window serves the icons of every window of the program. Left over at
-  // the end of the run, it goes when the program's statics are destroyed.
-  static std::unique_ptr<TTrayIconHandler> instance;
-  return instance;
+TTrayIconHandler::~TTrayIconHandler() {
+  if (current_ == this) current_ = nullptr;
 }
 
 UINT TTrayIconHandler::Attach(TCoolTrayIcon& icon) {
-  auto& instance = Instance();
-  if (!instance) {
-    (void)TaskbarCreatedMessage();  // registered before the first icon is shown
-    instance.reset(new TTrayIconHandler());
-  }
-  const UINT id = instance->nextId_++;
-  instance->icons_[id] = &icon;
+  if (!current_) throw std::logic_error("no tray icon handler: the program's entry creates it");
+  const UINT id = current_->nextId_++;
+  current_->icons_[id] = &icon;
   return id;
 }
 
 void TTrayIconHandler::Detach(UINT id) noexcept {
-  auto& instance = Instance();
-  if (!instance) return;
-  instance->icons_.erase(id);
-  if (instance->icons_.empty()) instance.reset();
+  if (current_) current_->icons_.erase(id);
 }
 
-HWND TTrayIconHandler::Window() noexcept {
-  const auto& instance = Instance();
-  return instance ? instance->window_.get() : nullptr;
-}
+HWND TTrayIconHandler::Window() noexcept { return current_ ? current_->window_.get() : nullptr; }
 
 TCoolTrayIcon* TTrayIconHandler::Find(WPARAM id) noexcept {
-  const auto& instance = Instance();
-  if (!instance || id > std::numeric_limits<UINT>::max()) return nullptr;
-  const auto found = instance->icons_.find(static_cast<UINT>(id));
-  return found == instance->icons_.end() ? nullptr : found->second;
+  if (!current_ || id > std::numeric_limits<UINT>::max()) return nullptr;
+  const auto found = current_->icons_.find(static_cast<UINT>(id));
+  return found == current_->icons_.end() ? nullptr : found->second;
 }
 
-std::size_t TTrayIconHandler::Count() noexcept {
-  const auto& instance = Instance();
-  return instance ? instance->icons_.size() : 0;
-}
+std::size_t TTrayIconHandler::Count() noexcept { return current_ ? current_->icons_.size() : 0; }
 
 void TTrayIconHandler::WndProc(ui::TMessage& message) {
   switch (message.Msg) {
     case kTrayCallbackMessage:
       message.Result = 0;
-      // The icon's handlers may end the last icon and with it this handler: touch nothing
-      // of it afterwards.
+      // The icon's handlers may end the icon: touch nothing of it afterwards.
       if (TCoolTrayIcon* icon = Find(message.WParam)) icon->HandleTrayMessage(message.LParam);
       break;
     case WM_DESTROY:

@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <memory>
 
 #include "ui/Handle.h"
 #include "ui/MessageWindow.h"
@@ -26,19 +25,22 @@ inline constexpr UINT kTrayCallbackMessage = WM_USER + 0x400;
 // taskbar to announce a restart.
 [[nodiscard]] UINT TaskbarCreatedMessage();
 
+// The program's entry (and a test program's main) owns the one handler of the process, from
+// before the first tray icon to after the last.
 class TTrayIconHandler {
  public:
+  // Creates the window and becomes the process's handler when there is none yet.
+  TTrayIconHandler();
   ~TTrayIconHandler();
   TTrayIconHandler(const TTrayIconHandler&) = delete;
   TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
 
-  // Takes `icon` in and answers the uID the shell will know it by. The first icon of the
-  // process creates the handler and its window.
+  // Takes `icon` in and answers the uID the shell will know it by.
   [[nodiscard]] static UINT Attach(TCoolTrayIcon& icon);
-  // Lets the icon go; the last one takes the handler and its window with it.
+  // Lets the icon go.
   static void Detach(UINT id) noexcept;
 
-  // The window the shell sends the callbacks to; null while no tray icon exists.
+  // The window the shell sends the callbacks to; null while there is no handler.
   [[nodiscard]] static HWND Window() noexcept;
   // The icon known under `id`, or null.
   [[nodiscard]] static TCoolTrayIcon* Find(WPARAM id) noexcept;
@@ -46,10 +48,9 @@ class TTrayIconHandler {
   [[nodiscard]] static std::size_t Count() noexcept;
 
  private:
-  TTrayIconHandler();
-  static std::unique_ptr<TTrayIconHandler>& Instance() noexcept;
   void WndProc(ui::TMessage& message);
 
+  static TTrayIconHandler* current_;
   ui::UniqueWindow window_;
   std::map<UINT, TCoolTrayIcon*> icons_;
   UINT nextId_ = 1;

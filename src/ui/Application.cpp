@@ -1,5 +1,7 @@
 #include "ui/Application.h"
 
+#include <algorithm>
+
 #include "ui/Errors.h"
 #include "ui/Form.h"
 
@@ -37,6 +39,7 @@ TApplication::TApplication() {
   window_.reset(CreateWindowExW(0, kApplicationClass, L"",
                                 WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
                                 nullptr, nullptr, instance, this));
+  if (!window_) RaiseLastOSError(GetLastError());
   current_ = this;
 }
 
@@ -97,34 +100,56 @@ void TApplication::RemoveHook(std::size_t id) {
   std::erase_if(hooks_, [id](const HookEntry& entry) { return entry.id == id; });
 }
 
-void TApplication::HandleException() {
+void TApplication::HandleException() noexcept {
   if (GetCapture()) ReleaseCapture();
-  std::wstring message;
   try {
-    throw;
-  } catch (const Exception& e) {
-    message = e.Message();
-  } catch (const std::exception& e) {
-    message = Widen(e.what());
-  } catch (...) {
-    message = L"Unbekannter Fehler";
-  }
-  ShowError(message);
-}
-
-void TApplication::HandleCurrentException() {
-  if (current_) {
-    current_->HandleException();
-  } else {
+    std::wstring message;
     try {
       throw;
-    } catch (...) {  // nothing to show it with before the application exists
+    } catch (const Exception& e) {
+      message = e.Message();
+    } catch (const std::exception& e) {
+      message = Widen(e.what());
+    } catch (...) {
+      message = L"Unbekannter Fehler";
     }
+    ShowError(message);
+  } catch (...) {  // out of memory while reporting: nothing left to show it with
   }
+}
+
+void TApplication::HandleCurrentException() noexcept {
+  if (current_) current_->HandleException();  // without an application there is nothing to show it with
 }
 
 void TApplication::ShowError(const std::wstring& message) {
   const std::wstring text = DisplayText(message);
+  if (showingError_) {
+    // The box's modal loop let another error in: the same one is not shown twice, another
+    // one waits its turn.
+    if (text != shownError_ && std::find(waitingErrors_.begin(), waitingErrors_.end(), text) == waitingErrors_.end())
+      waitingErrors_.push_back(text);
+    return;
+  }
+  struct Showing {
+    TApplication& application;
+    ~Showing() {
+      application.showingError_ = false;
+      application.shownError_.clear();
+      application.waitingErrors_.clear();
+    }
+  } showing{*this};
+  showingError_ = true;
+  Present(text);
+  while (!waitingErrors_.empty()) {
+    const std::wstring next = waitingErrors_.front();
+    waitingErrors_.erase(waitingErrors_.begin());
+    Present(next);
+  }
+}
+
+void TApplication::Present(const std::wstring& text) {
+  shownError_ = text;
   if (presenter_) {
     presenter_(text, title_);
     return;

@@ -50,10 +50,14 @@ class TApplication {
   void RemoveHook(std::size_t id);
 
   // Shows the message of the exception being handled; call it from a catch block. Ends any
-  // mouse capture first. The program goes on running.
-  void HandleException();
-  static void HandleCurrentException();
+  // mouse capture first. The program goes on running. One box at a time: while a box is open,
+  // the same text again is dropped and another waits until the box is closed. Throws nothing,
+  // so it can stand at the edge of every window procedure and callback.
+  void HandleException() noexcept;
+  static void HandleCurrentException() noexcept;
   void SetErrorPresenter(ErrorPresenter presenter) { presenter_ = std::move(presenter); }
+  // Whether an error box is open right now (its modal loop lets other messages in).
+  [[nodiscard]] bool ShowingError() const noexcept { return showingError_; }
 
   // Minimises or restores the application window, which hides or brings back the windows it
   // owns, as the caption buttons of the main window ask for.
@@ -64,6 +68,7 @@ class TApplication {
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void ShowError(const std::wstring& message);
+  void Present(const std::wstring& text);
 
   static TApplication* current_;
   UniqueWindow window_;
@@ -72,6 +77,9 @@ class TApplication {
   bool showMainForm_ = true;
   bool terminated_ = false;
   ErrorPresenter presenter_;
+  bool showingError_ = false;
+  std::wstring shownError_;                  // the text of the open box
+  std::vector<std::wstring> waitingErrors_;  // other texts that came while it was open
   struct HookEntry {
     std::size_t id;
     Hook hook;

@@ -1,12 +1,12 @@
 #include "ui/Form.h"
 
 #include "ui/Application.h"
+#include "ui/Errors.h"
 #include "ui/PopupMenu.h"
 
 namespace ui {
 
-TControl::TControl(TForm* form, std::wstring name, TAlign align)
-    : TComponent(form, std::move(name)), align_(align) {}
+TControl::TControl(TForm* form, std::wstring name, TAlign align) : TComponent(form, std::move(name)), align_(align) {}
 
 int TControl::Height() const {
   RECT rect{};
@@ -38,8 +38,10 @@ TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, con
   TApplication* app = TApplication::Current();
   // Owned by the application window, so the form never gets a taskbar button of its own.
   HWND ownerWindow = app ? app->Handle() : nullptr;
-  CreateWindowExW(0, className, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
-                  ownerWindow, nullptr, instance, this);
+  if (!CreateWindowExW(0, className, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
+                       ownerWindow, nullptr, instance, this)) {
+    RaiseLastOSError(GetLastError());
+  }
   if (app) app->FormCreated(this);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shell/CommandLine.h"
+#include "shell/TJclAppInstances.h"
 #include "shell/TJclOptex.h"
 #include "shell/TJclSwapFileMapping.h"
 #include "shell/TJvAppInstances.h"
@@ -55,6 +56,7 @@ int RunCopy(const std::wstring& readyName, const std::wstring& quitName, const s
   if (!ready || !quit) return 2;
   {
     ui::TApplication application;  // the window other copies find this one by
+    shell::InstanceRegistryOwner registry;
     shell::TJvAppInstances guard(nullptr);
     guard.SetActive(behaviour != L"inactive");
     SetEvent(ready.get());

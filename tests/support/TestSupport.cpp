@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "clipboard/Clipboard.h"
+#include "shell/TJclAppInstances.h"
+#include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
 
 namespace testing_support {
@@ -210,8 +213,12 @@ int main(int argc, char** argv) {
     MultiByteToWideChar(CP_ACP, 0, argv[i], -1, argument.data(), length);
     testing_support::extraArguments.push_back(argument);
   }
+  // The process-wide objects the program's entry owns, in the same order.
+  clipboard::TClipboard clipboard;
   ui::TApplication application;
   application.SetTitle(L"Velmo Clipboard");
+  shell::TTrayIconHandler trayIconHandler;
+  shell::InstanceRegistryOwner registry;
   application.SetErrorPresenter(
       [](const std::wstring& text, const std::wstring&) { testing_support::shownErrors.push_back(text); });
   return RUN_ALL_TESTS();
