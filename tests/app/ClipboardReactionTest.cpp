@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/ClipboardReaction.h"
@@ -10,6 +13,8 @@
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
+#include "ui/Handle.h"
+#include "ui/MessageWindow.h"
 #include "ui/PopupMenu.h"
 
 namespace {
@@ -186,6 +191,42 @@ TEST_F(ReactionTest, AFailedRewriteIsShownAndLaterChangesStillGetAReaction) {
   EXPECT_TRUE(form_->ReactionFlag);
   CopyRichText(L"again");
   EXPECT_EQ(popups_.size(), 2u);
+}
+
+TEST_F(ReactionTest, ACopyTheUserAskedToIgnoreNeverEndsInAnErrorBox) {
+  CopyTextWithMarker(L"CanIncludeInClipboardHistory", 1);  // reading this marker opens the clipboard
+  ASSERT_EQ(popups_.size(), 1u);
+  Choose(*form_->AufTextReagieren1);
+  Choose(*form_->AufBilderReagieren1);
+  auto holder = testing_support::HoldClipboardInOtherProcess(1000);
+  SendMessageW(form_->ClipboardMonitor->NotifierWindow(), WM_DRAWCLIPBOARD, 0, 0);
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
+  EXPECT_EQ(popups_.size(), 1u);
+}
+
+TEST_F(ReactionTest, ClipboardChangesDuringTeardownReachNothing) {
+  std::atomic<bool> stop{false};
+  std::thread flood([&stop] {
+    const ui::UniqueWindow owner(ui::AllocateHWnd(nullptr, nullptr));
+    while (!stop) {
+      if (!OpenClipboard(owner.get())) continue;
+      EmptyClipboard();
+      if (HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 16)) {
+        std::memcpy(GlobalLock(block), L"flood", 12);
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_UNICODETEXT, block)) GlobalFree(block);
+      }
+      CloseClipboard();  // tells the chain's head, on the form's thread
+      Sleep(1);
+    }
+  });
+  ASSERT_TRUE(PumpUntil([&] { return !popups_.empty(); }));
+  const std::size_t before = popups_.size();
+  form_.reset();  // removing the tray icon waits for the shell and lets sent notifications in
+  stop = true;
+  PumpUntil([] { return false; }, 100);
+  flood.join();
+  EXPECT_EQ(popups_.size(), before) << "a clipboard change reached the handler of a window being destroyed";
 }
 
 TEST_F(ReactionTest, KeepingTheFormattingLeavesTheClipboardUntouched) {

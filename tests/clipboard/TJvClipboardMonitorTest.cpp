@@ -10,6 +10,7 @@
 #include "support/ClipboardViewer.h"
 #include "support/TestSupport.h"
 #include "ui/Errors.h"
+#include "ui/Handle.h"
 #include "ui/MessageWindow.h"
 
 namespace {
@@ -75,6 +76,79 @@ TEST_F(ClipboardMonitorTest, ReportsCopiesButNotItsOwnRegistration) {
   ASSERT_TRUE(PumpUntil([&] { return journal_.Count(L"change") == 1; }));
   Copy(L"second copy");
   ASSERT_TRUE(PumpUntil([&] { return journal_.Count(L"change") == 2; }));
+}
+
+TEST_F(ClipboardMonitorTest, JoiningLaterWithTheHandlerAttachedReportsNothingYet) {
+  auto* monitor = new clipboard::TJvClipboardMonitor(owner_.get(), L"ClipboardMonitor", false);
+  monitor->OnChange = [this](clipboard::TJvClipboardMonitor&) { journal_.Add(L"change"); };
+  Copy(L"before joining");
+  monitor->SetEnabled(true);
+  PumpFor(100);
+  EXPECT_EQ(journal_.Count(L"change"), 0);
+  Copy(L"after joining");
+  EXPECT_EQ(journal_.Count(L"change"), 1);
+}
+
+TEST_F(ClipboardMonitorTest, AHungViewerAfterItDelaysAChangeByAShortLimitOnly) {
+  std::atomic<HWND> hungWindow{nullptr};
+  std::atomic<bool> armed{false};
+  std::atomic<bool> finished{false};
+  ui::UniqueKernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::thread hung([&] {
+    {
+      testing_support::TestClipboardViewer viewer([&] {
+        if (armed) WaitForSingleObject(release.get(), 10000);  // stops answering, as a hung program does
+      });
+      hungWindow = viewer.Window();
+      PumpUntil([&] { return armed && WaitForSingleObject(release.get(), 0) == WAIT_OBJECT_0; }, 20000);
+    }
+    finished = true;
+  });
+  ASSERT_TRUE(PumpUntil([&] { return hungWindow.load() != nullptr; }));
+  auto& monitor = CreateMonitor();
+  ASSERT_EQ(monitor.NextViewer(), hungWindow.load());
+  ForgetRegistrations();
+  armed = true;
+  const ULONGLONG start = GetTickCount64();
+  Copy(L"text");
+  const ULONGLONG took = GetTickCount64() - start;
+  SetEvent(release.get());
+  PumpUntil([&] { return finished.load(); }, 15000);  // the viewer leaves the chain through us
+  hung.join();
+  EXPECT_EQ(journal_.Count(L"change"), 1);
+  EXPECT_LT(took, 2000u) << "a hung viewer after us held every reaction up";
+}
+
+TEST_F(ClipboardMonitorTest, AViewerEndingWithoutLeavingTheChainDoesNotLeaveItDeaf) {
+  CreateMonitor();
+  ASSERT_TRUE(testing_support::RunCarelessViewer());
+  ForgetRegistrations();
+  Copy(L"missed");  // nobody living heads the chain now
+  PumpFor(2500);    // the health check finds the change that went by unannounced
+  EXPECT_EQ(journal_.Count(L"change"), 0) << "the missed change itself must get no reaction";
+  Copy(L"heard");
+  EXPECT_TRUE(PumpUntil([&] { return journal_.Count(L"change") == 1; }));
+}
+
+TEST_F(ClipboardMonitorTest, ChangesWaitWhileAnErrorBoxIsOpen) {
+  auto& monitor = CreateMonitor();
+  int calls = 0;
+  monitor.OnChange = [&](clipboard::TJvClipboardMonitor&) {
+    ++calls;
+    throw ui::Exception(L"Zwischenablage kann nicht geöffnet werden");
+  };
+  testing_support::WhileNextErrorShows([this] {
+    Copy(L"two");  // arrive while the box is open
+    Copy(L"three");
+  });
+  Copy(L"one");
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(testing_support::ShownErrors().size(), 1u);
+  // Once the box is closed, the changes that waited get one report.
+  ASSERT_TRUE(PumpUntil([&] { return calls == 2; }));
+  PumpFor(1200);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(testing_support::ShownErrors().size(), 2u);
 }
 
 TEST_F(ClipboardMonitorTest, ServesTheViewerBehindItFirstWithUnchangedArguments) {

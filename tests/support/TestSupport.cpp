@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "clipboard/Clipboard.h"
 #include "shell/TJclAppInstances.h"
@@ -14,6 +15,7 @@
 namespace testing_support {
 namespace {
 std::vector<std::wstring> shownErrors;
+std::function<void()> whileErrorShows;
 std::vector<std::wstring> extraArguments;
 }  // namespace
 
@@ -21,13 +23,15 @@ const std::vector<std::wstring>& ExtraArguments() { return extraArguments; }
 
 const std::vector<std::wstring>& ShownErrors() { return shownErrors; }
 void ClearShownErrors() { shownErrors.clear(); }
+void WhileNextErrorShows(std::function<void()> action) { whileErrorShows = std::move(action); }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   while (!done()) {
     if (GetTickCount64() >= deadline) return done();
     MSG msg{};
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    // Looked at after every message: a flood of notifications must not keep it from noticing.
+    while (!done() && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -103,6 +107,13 @@ ScopedProcess HoldClipboardInOtherProcess(DWORD ms) {
   }
   CloseHandle(readEnd);
   return ScopedProcess(started ? info.hProcess : nullptr);
+}
+
+bool RunCarelessViewer() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const ScopedProcess viewer = StartProcess(L"\"" + std::wstring(self) + L"\" --careless-viewer");
+  return viewer.Wait(10000) == 0;
 }
 
 ScopedProcess::~ScopedProcess() {
@@ -201,11 +212,42 @@ int HoldClipboard(DWORD ms) {
   return 0;
 }
 
+// Helper mode `--careless-viewer`: a viewer of the kind crashing programs leave behind. It joins
+// the chain at its head, passes notices on for a moment, then ends without leaving the chain.
+HWND carelessNext = nullptr;
+
+LRESULT CALLBACK CarelessViewerProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_DRAWCLIPBOARD && carelessNext) SendMessageW(carelessNext, msg, wParam, lParam);
+  if (msg == WM_CHANGECBCHAIN) {
+    if (reinterpret_cast<HWND>(wParam) == carelessNext) {
+      carelessNext = reinterpret_cast<HWND>(lParam);
+    } else if (carelessNext) {
+      SendMessageW(carelessNext, msg, wParam, lParam);
+    }
+  }
+  return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+int CarelessViewer() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &CarelessViewerProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"CarelessViewer";
+  RegisterClassW(&wc);
+  HWND window =
+      CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!window) return 1;
+  carelessNext = SetClipboardViewer(window);
+  testing_support::PumpFor(300);
+  ExitProcess(0);  // no ChangeClipboardChain: the chain's head now names a dead window
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0)
     return HoldClipboard(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+  if (argc == 2 && std::strcmp(argv[1], "--careless-viewer") == 0) return CarelessViewer();
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {
     const int length = MultiByteToWideChar(CP_ACP, 0, argv[i], -1, nullptr, 0);
@@ -219,7 +261,9 @@ int main(int argc, char** argv) {
   application.SetTitle(L"Velmo Clipboard");
   shell::TTrayIconHandler trayIconHandler;
   shell::InstanceRegistryOwner registry;
-  application.SetErrorPresenter(
-      [](const std::wstring& text, const std::wstring&) { testing_support::shownErrors.push_back(text); });
+  application.SetErrorPresenter([](const std::wstring& text, const std::wstring&) {
+    if (const std::function<void()> action = std::exchange(testing_support::whileErrorShows, nullptr)) action();
+    testing_support::shownErrors.push_back(text);
+  });
   return RUN_ALL_TESTS();
 }

@@ -13,6 +13,9 @@ namespace testing_support {
 // Texts the default error handler would have shown since the last call to ClearShownErrors.
 const std::vector<std::wstring>& ShownErrors();
 void ClearShownErrors();
+// Runs `action` while the next error is being shown, as the modal loop of a real error box
+// would let other messages in.
+void WhileNextErrorShows(std::function<void()> action);
 
 // Dispatches messages until `done` answers true or `timeoutMs` passes; answers `done()`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
@@ -57,6 +60,10 @@ class ScopedProcess {
 
 // Another process that holds the clipboard open for `ms` milliseconds; returns once it holds it.
 ScopedProcess HoldClipboardInOtherProcess(DWORD ms);
+
+// Another program's viewer that joins the clipboard chain, passes notices on for a moment and
+// ends without leaving the chain, as crashing programs do; returns once it has ended.
+bool RunCarelessViewer();
 
 // Runs a command line as a child process, in `workingDirectory` when one is given.
 ScopedProcess StartProcess(const std::wstring& commandLine, const std::wstring& workingDirectory = {});
