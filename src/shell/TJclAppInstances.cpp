@@ -1,7 +1,9 @@
 #include "shell/TJclAppInstances.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "shell/CommandLine.h"
@@ -34,9 +36,28 @@ DWORD ProcessOf(HWND window) {
   return processId;
 }
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
+// What an enumeration of windows collects. No exception may unwind out of the callback: the
+// system's frames between EnumWindows and the callback cannot be unwound on i686. A failure
+// stops the enumeration instead and is raised again once EnumWindows has returned.
+struct WindowCollector {
+  std::vector<HWND> windows;
+  std::exception_ptr failure;
+
+  std::vector<HWND> Result() {
+    if (failure) std::rethrow_exception(failure);
+    return std::move(windows);
+  }
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM collector) noexcept {
+  auto& into = *reinterpret_cast<WindowCollector*>(collector);
+  try {
+    into.windows.push_back(window);
+    return TRUE;
+  } catch (...) {
+    into.failure = std::current_exception();
+    return FALSE;
+  }
 }
 
 }  // namespace
@@ -184,15 +205,15 @@ bool TJclAppInstances::SendCopyData(const wchar_t* className, ULONG_PTR kind, co
 void TJclAppInstances::TerminateSelf() { throw EndOfRun{0}; }
 
 std::vector<HWND> TopLevelWindows() {
-  std::vector<HWND> windows;
-  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
+  WindowCollector collector;
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&collector));
+  return collector.Result();
 }
 
 std::vector<HWND> ThreadWindows(DWORD thread) {
-  std::vector<HWND> windows;
-  if (thread != 0) EnumThreadWindows(thread, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
+  WindowCollector collector;
+  if (thread != 0) EnumThreadWindows(thread, &CollectWindow, reinterpret_cast<LPARAM>(&collector));
+  return collector.Result();
 }
 
 TJclAppInstances& GetInstanceRegistry() {
