@@ -123,6 +123,26 @@ std::optional<std::size_t> TJclAppInstances::IndexOf(DWORD processId) {
   return instance_table::IndexOf(Table(), processId);
 }
 
+std::vector<DWORD> TJclAppInstances::RunningInstances() {
+  std::vector<DWORD> entries;
+  {
+    OptexLock lock(optex_);
+    const std::size_t count = instance_table::Count(Table());
+    for (std::size_t index = 0; index < count; ++index) entries.push_back(instance_table::ProcessIdAt(Table(), index));
+  }
+  std::erase_if(entries, [](DWORD processId) { return !ProcessIsRunning(processId); });
+  return entries;
+}
+
+bool TJclAppInstances::ProcessIsRunning(DWORD processId) {
+  if (processId == 0) return false;
+  const ui::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  // Refused access still means that the process exists; an unknown id is an invalid parameter.
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+  // A process that has ended but whose handle someone still holds opens all the same.
+  return WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0;
+}
+
 HWND TJclAppInstances::ApplicationWindowOf(DWORD processId) {
   if (processId == 0) return nullptr;
   for (HWND window : TopLevelWindows()) {

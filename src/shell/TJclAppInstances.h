@@ -75,6 +75,10 @@ class TJclAppInstances {
   std::size_t CountInstances();
   DWORD ProcessIdAt(std::size_t index);
   std::optional<std::size_t> IndexOf(DWORD processId);
+  // The table's process ids, oldest first, without those of processes that are not running:
+  // an entry stays when its copy is killed while others keep the table open.
+  std::vector<DWORD> RunningInstances();
+  static bool ProcessIsRunning(DWORD processId);
 
   // The "TApplication" window of that process, or null.
   static HWND ApplicationWindowOf(DWORD processId);

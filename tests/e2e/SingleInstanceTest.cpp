@@ -294,6 +294,21 @@ TEST(SingleInstance, KilledCopyDoesNotStopTheNextStart) {
   EXPECT_TRUE(next.EndNormally());
 }
 
+TEST(SingleInstance, KilledCopyLeftInTheTableDoesNotRefuseTheNextStart) {
+  const std::wstring path = ProgramPath();
+  Copy killed(path);
+  ASSERT_TRUE(killed.WaitUntilRunning());
+  // Held as another copy would hold it, the table keeps the killed copy's entry.
+  const std::wstring tableName = shell::TJclAppInstances::BaseNameFor(path) + L"_Map";
+  const ui::UniqueKernelHandle table(OpenFileMappingW(FILE_MAP_READ, FALSE, tableName.c_str()));
+  ASSERT_TRUE(table);
+  killed.Kill();
+  EXPECT_EQ(TableOf(path), Ids({&killed}));
+  Copy next(path);
+  ASSERT_TRUE(next.WaitUntilRunning());
+  EXPECT_TRUE(next.EndNormally());
+}
+
 // Stands in the table like a copy, with a guard-class window, and keeps what reaches it.
 class Listener {
  public:

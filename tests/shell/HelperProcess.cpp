@@ -81,6 +81,8 @@ int RunCopy(const std::wstring& readyName, const std::wstring& quitName, const s
     code = RunLockHammer(arguments[3], arguments[4], std::stoi(arguments[5]));
   } else if (arguments[2] == L"copy" && arguments.size() == 6) {
     code = RunCopy(arguments[3], arguments[4], arguments[5]);
+  } else if (arguments[2] == L"end") {
+    code = 0;
   }
   std::exit(code);  // runs the end-of-program clean-up, which leaves the registry
 }();
@@ -126,6 +128,12 @@ DWORD HelperCopy::Id() const { return GetProcessId(process_.get()); }
 
 ui::UniqueKernelHandle StartLockHammer(const std::wstring& lockName, const std::wstring& counterName, int rounds) {
   return Start(L"lock " + lockName + L" " + counterName + L" " + std::to_wstring(rounds));
+}
+
+ui::UniqueKernelHandle StartEndedProcess() {
+  ui::UniqueKernelHandle process = Start(L"end");
+  if (process) WaitForSingleObject(process.get(), 20000);
+  return process;
 }
 
 }  // namespace shell_test

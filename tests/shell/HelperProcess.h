@@ -37,6 +37,10 @@ class HelperCopy {
 // 32-bit counter in the shared memory `counterName` by a plain read and write.
 ui::UniqueKernelHandle StartLockHammer(const std::wstring& lockName, const std::wstring& counterName, int rounds);
 
+// A process of this test program that has ended already; the handle keeps its id from being
+// given to another process.
+ui::UniqueKernelHandle StartEndedProcess();
+
 // A name no other test or test run uses.
 std::wstring UniqueName(const std::wstring& stem);
 
