@@ -77,7 +77,14 @@ TJclAppInstances::TJclAppInstances(const std::wstring& programPath)
   messageId_ = RegisterWindowMessageW((baseName_ + L"_Msg").c_str());
 }
 
-TJclAppInstances::~TJclAppInstances() { LeaveRegistry(); }
+TJclAppInstances::~TJclAppInstances() {
+  try {
+    LeaveRegistry();
+  } catch (...) {
+    // Nothing can be reported at the end of the run. The entry may stay: one of a copy that
+    // is gone no longer counts.
+  }
+}
 
 std::wstring TJclAppInstances::BaseNameFor(const std::wstring& programPath) {
   std::wstring name = L"Jcl" + programPath;

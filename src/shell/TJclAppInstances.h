@@ -6,6 +6,8 @@
 //
 // Everything that waits on another copy waits a few seconds at most, so a hung copy cannot
 // hang the others; a copy that does not answer in time is treated as busy, not as gone.
+// Creating the registry and every operation on the table raise EJclLockError when the lock
+// cannot be had in time.
 #include <windows.h>
 
 #include <cstddef>
@@ -54,7 +56,8 @@ class TJclAppInstances {
   TJclAppInstances();
   // The registry that copies started from `programPath` share.
   explicit TJclAppInstances(const std::wstring& programPath);
-  // Leaves the table, then closes the table and the lock.
+  // Leaves the table, then closes the table and the lock. When the lock cannot be had, the
+  // entry stays where it is.
   ~TJclAppInstances();
   TJclAppInstances(const TJclAppInstances&) = delete;
   TJclAppInstances& operator=(const TJclAppInstances&) = delete;
