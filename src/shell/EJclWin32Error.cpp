@@ -28,4 +28,6 @@ EJclFileMappingViewError::EJclFileMappingViewError(unsigned long errorCode)
 
 EJclEventError::EJclEventError(unsigned long errorCode) : EJclWin32Error(L"Failed to create event", errorCode) {}
 
+EJclLockError::EJclLockError(unsigned long errorCode) : EJclWin32Error(L"Failed to acquire lock", errorCode) {}
+
 }  // namespace shell

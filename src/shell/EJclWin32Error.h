@@ -29,6 +29,11 @@ class EJclEventError : public EJclWin32Error {
  public:
   explicit EJclEventError(unsigned long errorCode);
 };
+// The registry's lock could not be had in time.
+class EJclLockError : public EJclWin32Error {
+ public:
+  explicit EJclLockError(unsigned long errorCode);
+};
 
 // The text for an error code as the system words it, without the trailing line break.
 std::wstring SystemErrorText(unsigned long errorCode);

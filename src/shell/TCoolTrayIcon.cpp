@@ -301,7 +301,7 @@ void TCoolTrayIcon::ApplicationHook(UINT msg, WPARAM wParam) {
   if (taskbarCreated != 0 && msg == taskbarCreated && iconVisible_) AddTrayIcon();
 }
 
-LRESULT CALLBACK TCoolTrayIcon::OwnerWindowHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TCoolTrayIcon::OwnerWindowHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
   auto* self = static_cast<TCoolTrayIcon*>(GetPropW(window, kOwnerHookProperty));
   if (!self) return DefWindowProcW(window, msg, wParam, lParam);
   const WNDPROC saved = self->ownerWindow_.Saved();

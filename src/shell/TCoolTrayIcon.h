@@ -163,7 +163,9 @@ class TCoolTrayIcon : public ui::TComponent {
     std::size_t id_ = 0;
   };
 
-  static LRESULT CALLBACK OwnerWindowHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  // Runs between system frames, which no exception may unwind through (i686 cannot): it only
+  // calls the system and noexcept functions, and the saved procedure catches its own errors.
+  static LRESULT CALLBACK OwnerWindowHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
   void ApplicationHook(UINT msg, WPARAM wParam);
   void HandleTrayMessage(LPARAM what);
   void FireBalloonEvent(const NotifyEvent& event);

@@ -1,8 +1,10 @@
 #include "shell/TJclAppInstances.h"
 
 #include <algorithm>
+#include <exception>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "shell/CommandLine.h"
@@ -35,9 +37,28 @@ DWORD ProcessOf(HWND window) {
   return processId;
 }
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
+// What an enumeration of windows collects. No exception may unwind out of the callback: the
+// system's frames between EnumWindows and the callback cannot be unwound on i686. A failure
+// stops the enumeration instead and is raised again once EnumWindows has returned.
+struct WindowCollector {
+  std::vector<HWND> windows;
+  std::exception_ptr failure;
+
+  std::vector<HWND> Result() {
+    if (failure) std::rethrow_exception(failure);
+    return std::move(windows);
+  }
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM collector) noexcept {
+  auto& into = *reinterpret_cast<WindowCollector*>(collector);
+  try {
+    into.windows.push_back(window);
+    return TRUE;
+  } catch (...) {
+    into.failure = std::current_exception();
+    return FALSE;
+  }
 }
 
 }  // namespace
@@ -57,7 +78,14 @@ TJclAppInstances::TJclAppInstances(const std::wstring& programPath)
   messageId_ = RegisterWindowMessageW((baseName_ + L"_Msg").c_str());
 }
 
-TJclAppInstances::~TJclAppInstances() { LeaveRegistry(); }
+TJclAppInstances::~TJclAppInstances() {
+  try {
+    LeaveRegistry();
+  } catch (...) {
+    // Nothing can be reported at the end of the run. The entry may stay: one of a copy that
+    // is gone no longer counts.
+  }
+}
 
 std::wstring TJclAppInstances::BaseNameFor(const std::wstring& programPath) {
   std::wstring name = L"Jcl" + programPath;
@@ -101,6 +129,26 @@ DWORD TJclAppInstances::ProcessIdAt(std::size_t index) {
 std::optional<std::size_t> TJclAppInstances::IndexOf(DWORD processId) {
   OptexLock lock(optex_);
   return instance_table::IndexOf(Table(), processId);
+}
+
+std::vector<DWORD> TJclAppInstances::RunningInstances() {
+  std::vector<DWORD> entries;
+  {
+    OptexLock lock(optex_);
+    const std::size_t count = instance_table::Count(Table());
+    for (std::size_t index = 0; index < count; ++index) entries.push_back(instance_table::ProcessIdAt(Table(), index));
+  }
+  std::erase_if(entries, [](DWORD processId) { return !ProcessIsRunning(processId); });
+  return entries;
+}
+
+bool TJclAppInstances::ProcessIsRunning(DWORD processId) {
+  if (processId == 0) return false;
+  const ui::UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  // Refused access still means that the process exists; an unknown id is an invalid parameter.
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+  // A process that has ended but whose handle someone still holds opens all the same.
+  return WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0;
 }
 
 HWND TJclAppInstances::ApplicationWindowOf(DWORD processId) {
@@ -185,15 +233,15 @@ bool TJclAppInstances::SendCopyData(const wchar_t* className, ULONG_PTR kind, co
 void TJclAppInstances::TerminateSelf() { throw EndOfRun{0}; }
 
 std::vector<HWND> TopLevelWindows() {
-  std::vector<HWND> windows;
-  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
+  WindowCollector collector;
+  EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&collector));
+  return collector.Result();
 }
 
 std::vector<HWND> ThreadWindows(DWORD thread) {
-  std::vector<HWND> windows;
-  if (thread != 0) EnumThreadWindows(thread, &CollectWindow, reinterpret_cast<LPARAM>(&windows));
-  return windows;
+  WindowCollector collector;
+  if (thread != 0) EnumThreadWindows(thread, &CollectWindow, reinterpret_cast<LPARAM>(&collector));
+  return collector.Result();
 }
 
 InstanceRegistryOwner* InstanceRegistryOwner::current_ = nullptr;

@@ -6,6 +6,8 @@
 //
 // Everything that waits on another copy waits a few seconds at most, so a hung copy cannot
 // hang the others; a copy that does not answer in time is treated as busy, not as gone.
+// Creating the registry and every operation on the table raise EJclLockError when the lock
+// cannot be had in time.
 #include <windows.h>
 
 #include <cstddef>
@@ -55,7 +57,8 @@ class TJclAppInstances {
   TJclAppInstances();
   // The registry that copies started from `programPath` share.
   explicit TJclAppInstances(const std::wstring& programPath);
-  // Leaves the table, then closes the table and the lock.
+  // Leaves the table, then closes the table and the lock. When the lock cannot be had, the
+  // entry stays where it is.
   ~TJclAppInstances();
   TJclAppInstances(const TJclAppInstances&) = delete;
   TJclAppInstances& operator=(const TJclAppInstances&) = delete;
@@ -76,6 +79,10 @@ class TJclAppInstances {
   std::size_t CountInstances();
   DWORD ProcessIdAt(std::size_t index);
   std::optional<std::size_t> IndexOf(DWORD processId);
+  // The table's process ids, oldest first, without those of processes that are not running:
+  // an entry stays when its copy is killed while others keep the table open.
+  std::vector<DWORD> RunningInstances();
+  static bool ProcessIsRunning(DWORD processId);
 
   // The "TApplication" window of that process, or null.
   static HWND ApplicationWindowOf(DWORD processId);

@@ -1,5 +1,7 @@
 #include "shell/TJclOptex.h"
 
+#include "shell/EJclWin32Error.h"
+
 namespace shell {
 namespace {
 
@@ -11,6 +13,9 @@ DWORD ProcessorCount() noexcept {
   }();
   return count;
 }
+
+// How long a waiter that found the lock handed to it just as it gave up waits for the signal.
+constexpr DWORD kHandOverGraceMs = 1000;
 
 LONG CurrentThread() noexcept { return static_cast<LONG>(GetCurrentThreadId()); }
 
@@ -46,7 +51,7 @@ bool TJclOptex::TryAcquire() noexcept {
   return false;
 }
 
-void TJclOptex::Acquire() noexcept {
+void TJclOptex::Acquire() {
   if (TryAcquire()) return;
   const LONG thread = CurrentThread();
   if (InterlockedIncrement(&block_->LockCount) == 1) {
@@ -58,9 +63,25 @@ void TJclOptex::Acquire() noexcept {
     block_->RecursionCount = block_->RecursionCount + 1;
     return;
   }
-  event_.WaitFor(INFINITE);
+  if (!WaitForHandOver()) throw EJclLockError(WAIT_TIMEOUT);
   block_->OwnerThread = thread;
   block_->RecursionCount = 1;
+}
+
+bool TJclOptex::WaitForHandOver() noexcept {
+  if (event_.WaitFor(kAcquireTimeoutMs) == WAIT_OBJECT_0) return true;
+  // Count out again, but only while someone else is still counted in. A count of just this
+  // thread means the holder let go after the wait ended and its SetEvent, meant for this
+  // thread, is under way; taking the count back then would leave that signal to let the next
+  // waiter in beside whoever takes the free lock.
+  for (LONG count = block_->LockCount; count > 1;) {
+    const LONG seen = InterlockedCompareExchange(&block_->LockCount, count - 1, count);
+    if (seen == count) return false;
+    count = seen;
+  }
+  if (event_.WaitFor(kHandOverGraceMs) == WAIT_OBJECT_0) return true;
+  InterlockedDecrement(&block_->LockCount);  // the holder died between letting go and signalling
+  return false;
 }
 
 void TJclOptex::Release() noexcept {

@@ -14,6 +14,9 @@ namespace shell {
 class TJclOptex {
  public:
   static constexpr int kDefaultSpinCount = 4000;
+  // How long Acquire waits for a lock held by someone else. Its holder may be a copy that
+  // died holding it; nothing would ever let the lock go then.
+  static constexpr DWORD kAcquireTimeoutMs = 5000;
 
   // Opens or creates the lock's event ("Optex_Event_" + name) and its 16-byte block
   // ("Optex_MMF_" + name). Raises EJclEventError, EJclFileMappingError or
@@ -26,8 +29,9 @@ class TJclOptex {
 
   // Takes the lock if it is free or already this thread's; never waits.
   bool TryAcquire() noexcept;
-  // Takes the lock, waiting as long as another thread holds it.
-  void Acquire() noexcept;
+  // Takes the lock, waiting while another thread holds it; raises EJclLockError when that
+  // lasts longer than kAcquireTimeoutMs. This thread is then no longer counted in.
+  void Acquire();
   // Gives up one acquisition; the last one lets one waiting thread in.
   void Release() noexcept;
 
@@ -41,6 +45,10 @@ class TJclOptex {
   };
   static_assert(sizeof(LockBlock) == 16);
 
+  // Waits for the holder to hand the lock over; false when this thread gave up and counted
+  // itself out again.
+  bool WaitForHandOver() noexcept;
+
   std::wstring name_;
   TJclEvent event_;
   TJclSwapFileMapping mapping_;
@@ -51,7 +59,8 @@ class TJclOptex {
 // Holds a TJclOptex for the lifetime of the object.
 class OptexLock {
  public:
-  explicit OptexLock(TJclOptex& optex) noexcept : optex_(optex) { optex_.Acquire(); }
+  // Raises EJclLockError when the lock cannot be had in time.
+  explicit OptexLock(TJclOptex& optex) : optex_(optex) { optex_.Acquire(); }
   ~OptexLock() { optex_.Release(); }
   OptexLock(const OptexLock&) = delete;
   OptexLock& operator=(const OptexLock&) = delete;

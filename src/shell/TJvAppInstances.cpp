@@ -1,7 +1,9 @@
 #include "shell/TJvAppInstances.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "shell/CommandLine.h"
@@ -34,20 +36,22 @@ TJvAppInstances::~TJvAppInstances() { window_.reset(); }
 void TJvAppInstances::Loaded() {
   ui::TComponent::Loaded();
   if (!active_ || maxInstances_ <= 0) return;
-  std::size_t copies = registry_->CountInstances();
+  // Entries of copies that were killed while others kept the table do not count.
+  const std::vector<DWORD> running = registry_->RunningInstances();
   // Only this copy and the ones that joined before it count. Copies started together would
   // otherwise each see the others and refuse themselves until none ran; this way the oldest
   // runs and the younger ones defer to it.
-  if (const std::optional<std::size_t> own = registry_->IndexOf(registry_->ProcessId())) copies = *own + 1;
-  if (copies <= static_cast<std::size_t>(maxInstances_)) return;
+  const auto own = std::ranges::find(running, registry_->ProcessId());
+  const std::span<const DWORD> copies(running.begin(), own == running.end() ? own : own + 1);
+  if (copies.size() <= static_cast<std::size_t>(maxInstances_)) return;
   if (!OlderCopyIsActive(copies)) return;
-  Refuse();
+  Refuse(copies.front());
 }
 
-bool TJvAppInstances::OlderCopyIsActive(std::size_t copies) {
-  for (std::size_t index = 0; index < copies && active_; ++index) {
-    const DWORD processId = registry_->ProcessIdAt(index);
-    if (processId == 0 || processId == registry_->ProcessId()) continue;
+bool TJvAppInstances::OlderCopyIsActive(std::span<const DWORD> copies) {
+  for (const DWORD processId : copies) {
+    if (!active_) break;
+    if (processId == registry_->ProcessId()) continue;
     HWND application = TJclAppInstances::ApplicationWindowOf(processId);
     // A copy without an application window cannot answer and counts as active.
     if (application) AskThread(GetWindowThreadProcessId(application, nullptr));
@@ -69,9 +73,11 @@ void TJvAppInstances::AskThread(DWORD thread) {
   }
 }
 
-void TJvAppInstances::Refuse() {
+void TJvAppInstances::Refuse(DWORD oldestCopy) {
   DoRejected();
-  if (autoActivate_) registry_->ActivateInstance(0);
+  if (autoActivate_) {
+    if (const std::optional<std::size_t> index = registry_->IndexOf(oldestCopy)) registry_->ActivateInstance(*index);
+  }
   if (sendCmdLine_) registry_->SendCommandLine(kAppInstancesWindowClass, window_.get());
   TJclAppInstances::TerminateSelf();
 }

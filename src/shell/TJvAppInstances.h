@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,10 +68,12 @@ class TJvAppInstances : public ui::TComponent {
   void WndProc(ui::TMessage& message);
   void RegistryMessage(const ui::TMessage& message);
   void CopyData(const COPYDATASTRUCT& copy);
-  // Asks the copies older than this one whether they are active; true refuses this copy.
-  bool OlderCopyIsActive(std::size_t copies);
+  // Asks the running copies older than this one whether they are active; true refuses this
+  // copy.
+  bool OlderCopyIsActive(std::span<const DWORD> copies);
   void AskThread(DWORD thread);
-  [[noreturn]] void Refuse();
+  // Brings `oldestCopy` to the front, hands the command line over and ends the run.
+  [[noreturn]] void Refuse(DWORD oldestCopy);
 
   ui::UniqueWindow window_;
   TJclAppInstances* registry_ = nullptr;

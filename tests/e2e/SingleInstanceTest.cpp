@@ -251,13 +251,16 @@ TEST(SingleInstance, TenCopiesStartedTogetherLeaveExactlyOneRunning) {
   std::vector<std::unique_ptr<Copy>> copies;
   {
     // Holding the registry's lock stops every copy on its way into the table, so all ten
-    // reach it together however the system schedules their starts.
+    // reach it together however the system schedules their starts; but not for as long as a
+    // copy waits for the lock before it gives up with an error.
     shell::TJclOptex optex(shell::TJclAppInstances::BaseNameFor(path) + L"_Otx");
     const shell::OptexLock lock(optex);
+    const ULONGLONG start = GetTickCount64();
     for (int i = 0; i < 10; ++i) copies.push_back(std::make_unique<Copy>(path));
-    ASSERT_TRUE(
-        PumpUntil([&] { return std::ranges::all_of(copies, [](const auto& copy) { return copy->MainWindow(); }); },
-                  kStartTimeoutMs));
+    const DWORD heldMs = static_cast<DWORD>(GetTickCount64() - start);
+    const DWORD limitMs = shell::TJclOptex::kAcquireTimeoutMs - 1500;
+    PumpUntil([&] { return std::ranges::all_of(copies, [](const auto& copy) { return copy->MainWindow(); }); },
+              limitMs > heldMs ? limitMs - heldMs : 0);
     testing_support::PumpFor(300);
   }
   const auto ended = [&] {
@@ -292,6 +295,44 @@ TEST(SingleInstance, KilledCopyDoesNotStopTheNextStart) {
   ASSERT_TRUE(next.WaitUntilRunning());
   EXPECT_EQ(TableOf(path), Ids({&next}));
   EXPECT_TRUE(next.EndNormally());
+}
+
+TEST(SingleInstance, KilledCopyLeftInTheTableDoesNotRefuseTheNextStart) {
+  const std::wstring path = ProgramPath();
+  Copy killed(path);
+  ASSERT_TRUE(killed.WaitUntilRunning());
+  // Held as another copy would hold it, the table keeps the killed copy's entry.
+  const std::wstring tableName = shell::TJclAppInstances::BaseNameFor(path) + L"_Map";
+  const ui::UniqueKernelHandle table(OpenFileMappingW(FILE_MAP_READ, FALSE, tableName.c_str()));
+  ASSERT_TRUE(table);
+  killed.Kill();
+  EXPECT_EQ(TableOf(path), Ids({&killed}));
+  Copy next(path);
+  ASSERT_TRUE(next.WaitUntilRunning());
+  EXPECT_TRUE(next.EndNormally());
+}
+
+TEST(SingleInstance, StartBlockedByALockWhoseOwnerIsGoneEndsWithAnError) {
+  const std::wstring path = ProgramPath();
+  // The registry lock's block as a copy that died holding it leaves it: counted in once,
+  // owned by a thread that does not exist.
+  const std::wstring blockName = L"Optex_MMF_" + shell::TJclAppInstances::BaseNameFor(path) + L"_Otx";
+  const ui::UniqueKernelHandle block(
+      CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4 * sizeof(LONG), blockName.c_str()));
+  const ui::UniqueMappedView view(block ? MapViewOfFile(block.get(), FILE_MAP_WRITE, 0, 0, 4 * sizeof(LONG)) : nullptr);
+  ASSERT_TRUE(view);
+  auto* fields = static_cast<volatile LONG*>(view.get());
+  fields[1] = 1;       // lock count
+  fields[2] = 0x4242;  // owner thread
+  Copy blocked(path);
+  // The error is shown in a box before the program ends.
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        if (HWND box = blocked.Box()) PostMessageW(box, WM_CLOSE, 0, 0);
+        return !blocked.Running();
+      },
+      kStartTimeoutMs));
+  EXPECT_NE(blocked.ExitCode(), 0u);
 }
 
 // Stands in the table like a copy, with a guard-class window, and keeps what reaches it.

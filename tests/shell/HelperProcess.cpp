@@ -1,10 +1,14 @@
 #include "HelperProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell/CommandLine.h"
+#include "shell/EJclWin32Error.h"
 #include "shell/TJclAppInstances.h"
 #include "shell/TJclOptex.h"
 #include "shell/TJclSwapFileMapping.h"
@@ -83,6 +87,8 @@ int RunCopy(const std::wstring& readyName, const std::wstring& quitName, const s
     code = RunLockHammer(arguments[3], arguments[4], std::stoi(arguments[5]));
   } else if (arguments[2] == L"copy" && arguments.size() == 6) {
     code = RunCopy(arguments[3], arguments[4], arguments[5]);
+  } else if (arguments[2] == L"end") {
+    code = 0;
   }
   std::exit(code);  // runs the end-of-program clean-up, which leaves the registry
 }();
@@ -128,6 +134,65 @@ DWORD HelperCopy::Id() const { return GetProcessId(process_.get()); }
 
 ui::UniqueKernelHandle StartLockHammer(const std::wstring& lockName, const std::wstring& counterName, int rounds) {
   return Start(L"lock " + lockName + L" " + counterName + L" " + std::to_wstring(rounds));
+}
+
+ui::UniqueKernelHandle StartEndedProcess() {
+  ui::UniqueKernelHandle process = Start(L"end");
+  if (process) WaitForSingleObject(process.get(), 20000);
+  return process;
+}
+
+namespace {
+
+constexpr DWORD kBlockSize = 4 * sizeof(LONG);
+constexpr std::size_t kLockCountField = 1;
+constexpr std::size_t kOwnerThreadField = 2;
+
+}  // namespace
+
+DeadOwnerLock::DeadOwnerLock(const std::wstring& lockName)
+    : mapping_(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kBlockSize,
+                                  (L"Optex_MMF_" + lockName).c_str())),
+      view_(mapping_ ? MapViewOfFile(mapping_.get(), FILE_MAP_WRITE, 0, 0, kBlockSize) : nullptr) {
+  if (!view_) {
+    ADD_FAILURE() << "no lock block";
+    return;
+  }
+  auto* fields = static_cast<volatile LONG*>(view_.get());
+  fields[kLockCountField] = 1;
+  fields[kOwnerThreadField] = 0x4242;
+}
+
+LONG DeadOwnerLock::LockCount() const {
+  return view_ ? static_cast<const volatile LONG*>(view_.get())[kLockCountField] : -1;
+}
+
+LONG DeadOwnerLock::OwnerThread() const {
+  return view_ ? static_cast<const volatile LONG*>(view_.get())[kOwnerThreadField] : -1;
+}
+
+LockWait RunAgainstLock(const std::wstring& lockName, const std::function<void()>& attempt, DWORD limitMs) {
+  LockWait wait;
+  ui::UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  const ULONGLONG start = GetTickCount64();
+  std::thread thread([&] {
+    try {
+      attempt();
+    } catch (const shell::EJclLockError& e) {
+      wait.lockError = e.Message();
+    } catch (...) {
+      ADD_FAILURE() << "another error than the lock error";
+    }
+    wait.tookMs = GetTickCount64() - start;
+    SetEvent(done.get());
+  });
+  wait.cameBack = WaitForSingleObject(done.get(), limitMs) == WAIT_OBJECT_0;
+  if (!wait.cameBack) {
+    ui::UniqueKernelHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, (L"Optex_Event_" + lockName).c_str()));
+    SetEvent(event.get());
+  }
+  thread.join();
+  return wait;
 }
 
 }  // namespace shell_test

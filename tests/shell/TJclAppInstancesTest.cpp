@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "HelperProcess.h"
@@ -147,6 +148,41 @@ TEST(TJclAppInstances, NamesTakenByOtherKindsOfObjectGiveTheRegistryErrors) {
       nullptr, FALSE, FALSE, (L"Optex_MMF_" + shell::TJclAppInstances::BaseNameFor(lockTaken) + L"_Otx").c_str()));
   EXPECT_THROW(shell::TJclAppInstances{lockTaken}, shell::EJclFileMappingError);
   registry.LeaveRegistry();
+}
+
+TEST(TJclAppInstances, LockWhoseOwnerIsGoneFailsCreationAndJoinButNotTheEnd) {
+  constexpr DWORD kLimitMs = shell::TJclOptex::kAcquireTimeoutMs + 5000;
+  const std::wstring blockedPath = UniqueProgramPath();
+  const std::wstring blockedLock = shell::TJclAppInstances::BaseNameFor(blockedPath) + L"_Otx";
+  const shell_test::DeadOwnerLock deadFromTheStart(blockedLock);
+  shell_test::LockWait wait = shell_test::RunAgainstLock(
+      blockedLock, [&] { shell::TJclAppInstances registry(blockedPath); }, kLimitMs);
+  EXPECT_TRUE(wait.cameBack);
+  EXPECT_TRUE(wait.lockError);
+
+  // The owner dies while this copy runs: joining fails, and the end of the run leaves the
+  // entry where it is, without an error and without hanging.
+  const std::wstring path = UniqueProgramPath();
+  const std::wstring lock = shell::TJclAppInstances::BaseNameFor(path) + L"_Otx";
+  auto registry = std::make_unique<shell::TJclAppInstances>(path);
+  ASSERT_TRUE(registry->JoinRegistry(65535));
+  const shell_test::DeadOwnerLock deadLater(lock);
+  wait = shell_test::RunAgainstLock(
+      lock, [&] { registry->JoinRegistry(65535); }, kLimitMs);
+  EXPECT_TRUE(wait.cameBack);
+  EXPECT_TRUE(wait.lockError);
+  // Kept open, as another copy would, so the table outlives the registry.
+  const std::wstring tableName = shell::TJclAppInstances::BaseNameFor(path) + L"_Map";
+  ui::UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, tableName.c_str()));
+  ASSERT_TRUE(mapping);
+  ui::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, shell::instance_table::kSize));
+  const shell::instance_table::ConstBlock table(static_cast<const std::uint8_t*>(view.get()),
+                                                shell::instance_table::kSize);
+  wait = shell_test::RunAgainstLock(
+      lock, [&] { registry.reset(); }, kLimitMs);
+  EXPECT_TRUE(wait.cameBack);
+  EXPECT_FALSE(wait.lockError);
+  EXPECT_EQ(shell::instance_table::IndexOf(table, GetCurrentProcessId()), 0u);
 }
 
 TEST(TJclAppInstances, ApplicationWindowIsTheTApplicationWindowOfThatProcess) {

@@ -99,6 +99,22 @@ TEST(TJclOptex, ThreadsAndProcessesContendingLoseNoUpdate) {
   EXPECT_TRUE(FreeForAnotherThread(lockName));
 }
 
+TEST(TJclOptex, LockWhoseOwnerIsGoneRaisesTheLockErrorInsteadOfHanging) {
+  const std::wstring name = UniqueName(L"Optex");
+  const shell_test::DeadOwnerLock dead(name);
+  shell::TJclOptex optex(name);
+  const shell_test::LockWait wait = shell_test::RunAgainstLock(
+      name, [&] { optex.Acquire(); }, shell::TJclOptex::kAcquireTimeoutMs + 5000);
+  ASSERT_TRUE(wait.cameBack);
+  ASSERT_TRUE(wait.lockError);
+  EXPECT_EQ(wait.lockError->rfind(L"Failed to acquire lock\r\nWin32: ", 0), 0u);
+  EXPECT_TRUE(wait.lockError->ends_with(L" (" + std::to_wstring(WAIT_TIMEOUT) + L")"));
+  EXPECT_GE(wait.tookMs + 50, shell::TJclOptex::kAcquireTimeoutMs);  // the tick count moves in steps
+  // The waiter counted itself out again: every start that gives up leaves the block as it found it.
+  EXPECT_EQ(dead.LockCount(), 1);
+  EXPECT_EQ(dead.OwnerThread(), 0x4242);
+}
+
 TEST(TJclOptex, NamesTakenByOtherKindsOfObjectGiveTheLockErrors) {
   const std::wstring eventTaken = UniqueName(L"Optex");
   shell::TJclSwapFileMapping mappingInTheWay(L"Optex_Event_" + eventTaken, PAGE_READWRITE, 16);

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "HelperProcess.h"
+#include "shell/InstanceTable.h"
 #include "shell/TJclAppInstances.h"
+#include "shell/TJclOptex.h"
 #include "shell/TJvAppInstances.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
@@ -115,6 +117,34 @@ TEST_F(Guard, ErrorInAnEventIsShownAndTheMessageGoesOn) {
             (std::vector<std::wstring>{L"Benachrichtigung fehlgeschlagen.", L"Daten fehlerhaft."}));
 }
 
+// An entry written into this program's table as a copy would have, removed again at the end.
+class TableEntry {
+ public:
+  explicit TableEntry(DWORD processId) : processId_(processId) {
+    Change([&](shell::instance_table::Block table) { shell::instance_table::Join(table, 65535, processId_); });
+  }
+  ~TableEntry() {
+    Change([&](shell::instance_table::Block table) { shell::instance_table::Leave(table, processId_); });
+  }
+  TableEntry(const TableEntry&) = delete;
+  TableEntry& operator=(const TableEntry&) = delete;
+
+ private:
+  template <class Edit>
+  static void Change(Edit edit) {
+    const std::wstring base = shell::GetInstanceRegistry().BaseName();
+    ui::UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, (base + L"_Map").c_str()));
+    ui::UniqueMappedView view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, shell::instance_table::kSize)
+                                      : nullptr);
+    ASSERT_TRUE(view);
+    shell::TJclOptex optex(base + L"_Otx");
+    const shell::OptexLock lock(optex);
+    edit(shell::instance_table::Block(static_cast<std::uint8_t*>(view.get()), shell::instance_table::kSize));
+  }
+
+  DWORD processId_;
+};
+
 // What a guard's limit check did.
 struct Outcome {
   bool refused = false;
@@ -154,6 +184,31 @@ TEST_F(Guard, OlderActiveCopyRefusesThisOneAndComesToTheFront) {
   EXPECT_TRUE(outcome.refused);
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.rejectedEvents, 1);
+  EXPECT_EQ(GetForegroundWindow(), shell::TJclAppInstances::ApplicationWindowOf(older.Id()));
+}
+
+TEST_F(Guard, EntriesOfCopiesThatAreGoneNeitherCountNorRefuse) {
+  // Left by copies that were killed while others kept the table: one that has ended (its id
+  // still held), and one whose id names no process at all.
+  const ui::UniqueKernelHandle ended = shell_test::StartEndedProcess();
+  ASSERT_TRUE(ended);
+  const TableEntry endedCopy(GetProcessId(ended.get()));
+  const TableEntry vanishedCopy(0x7FFFFFFC);
+  Join();
+  {
+    shell::TJvAppInstances guard(nullptr);
+    const Outcome outcome = CheckLimit(guard);
+    EXPECT_FALSE(outcome.refused);
+    EXPECT_EQ(outcome.rejectedEvents, 0);
+  }
+  // A running copy behind them refuses this one, and it is the one brought to the front.
+  LeaveCompletely();
+  HelperCopy older(CopyBehaviour::Active);
+  ASSERT_TRUE(older.Ready());
+  Join();
+  shell::TJvAppInstances guard(nullptr);
+  SetForegroundWindow(ui::TApplication::Current()->Handle());
+  EXPECT_TRUE(CheckLimit(guard).refused);
   EXPECT_EQ(GetForegroundWindow(), shell::TJclAppInstances::ApplicationWindowOf(older.Id()));
 }
 
