@@ -13,6 +13,7 @@
 #include "BenchTiming.h"
 #include "clipboard/Clipboard.h"
 #include "ui/Application.h"
+#include "ui/Handle.h"
 
 namespace {
 
@@ -42,16 +43,22 @@ void ProgramPath() {
   clipboard.WriteText(clipboard.ReadText());
 }
 
-void PutText(HWND owner, std::size_t bytes) {
+// Answers false when the clipboard could not be opened or refused the text.
+bool PutText(HWND owner, std::size_t bytes) {
   std::wstring text(bytes / sizeof(wchar_t) - 1, L'x');
   for (std::size_t i = 0; i < text.size(); i += 61) text[i] = static_cast<wchar_t>(L'a' + i % 26);
-  OpenClipboard(owner);
+  if (!OpenClipboard(owner)) return false;
   EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  std::memcpy(GlobalLock(block), text.c_str(), bytes);
-  GlobalUnlock(block);
-  SetClipboardData(CF_UNICODETEXT, block);
+  ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes));
+  void* target = block ? GlobalLock(block.get()) : nullptr;
+  if (target) {
+    std::memcpy(target, text.c_str(), bytes);
+    GlobalUnlock(block.get());
+  }
+  const bool taken = target && SetClipboardData(CF_UNICODETEXT, block.get());
+  if (taken) static_cast<void>(block.release());
   CloseClipboard();
+  return taken;
 }
 
 }  // namespace
@@ -66,7 +73,10 @@ int main() {
     int runs;
   } sizes[] = {{1, 31}, {10, 15}, {100, 7}};
   for (const auto& size : sizes) {
-    PutText(owner, size.megabytes * 1024 * 1024);
+    if (!PutText(owner, size.megabytes * 1024 * 1024)) {
+      std::fprintf(stderr, "the clipboard refused %zu MB of text\n", size.megabytes);
+      return 1;
+    }
     std::vector<double> ours;
     std::vector<double> bare;
     ProgramPath();  // warm up both paths once

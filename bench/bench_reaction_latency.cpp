@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "BenchTiming.h"
+#include "ui/Handle.h"
 
 namespace {
 
@@ -58,17 +60,26 @@ int RunBareViewer() {
   return 0;
 }
 
-// Copies text; returns the moment just before CloseClipboard.
-double Copy(int n) {
-  while (!OpenClipboard(nullptr)) Sleep(1);
+// Copies text as `owner`; returns the moment just before CloseClipboard, or nothing when the
+// clipboard refused the text (Windows does so for a clipboard opened without a window).
+std::optional<double> Copy(HWND owner, int n) {
+  while (!OpenClipboard(owner)) Sleep(1);
   EmptyClipboard();
   const std::wstring text = L"latency sample " + std::to_wstring(n);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  GlobalUnlock(block);
-  SetClipboardData(CF_UNICODETEXT, block);
+  ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
+  void* target = block ? GlobalLock(block.get()) : nullptr;
+  if (target) {
+    std::memcpy(target, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block.get());
+  }
+  const bool taken = target && SetClipboardData(CF_UNICODETEXT, block.get());
+  if (taken) static_cast<void>(block.release());
   const double start = Now();
   CloseClipboard();
+  if (!taken) {
+    std::fprintf(stderr, "the clipboard refused sample %d\n", n);
+    return std::nullopt;
+  }
   return start;
 }
 
@@ -99,7 +110,7 @@ void Stop(const PROCESS_INFORMATION& info) {
   CloseHandle(info.hThread);
 }
 
-std::vector<double> MeasureFloor() {
+std::vector<double> MeasureFloor(HWND owner) {
   HANDLE event = CreateEventW(nullptr, FALSE, FALSE, kViewerEvent);
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -108,8 +119,8 @@ std::vector<double> MeasureFloor() {
   std::vector<double> samples;
   for (int n = 0; n < kCopies; ++n) {
     ResetEvent(event);
-    const double start = Copy(n);
-    if (WaitForSingleObject(event, 5000) == WAIT_OBJECT_0) samples.push_back(Now() - start);
+    const auto start = Copy(owner, n);
+    if (start && WaitForSingleObject(event, 5000) == WAIT_OBJECT_0) samples.push_back(Now() - *start);
     Sleep(20);
   }
   Stop(viewer);
@@ -117,7 +128,7 @@ std::vector<double> MeasureFloor() {
   return samples;
 }
 
-std::vector<double> MeasureProgram(const std::wstring& program) {
+std::vector<double> MeasureProgram(HWND owner, const std::wstring& program) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);  // a folder without settings: text reactions on
   std::wstring workFolder = std::wstring(folder) + L"velmo-bench";
@@ -127,12 +138,13 @@ std::vector<double> MeasureProgram(const std::wstring& program) {
   Sleep(2000);
   std::vector<double> samples;
   for (int n = 0; n < kCopies; ++n) {
-    const double start = Copy(n);
+    const auto start = Copy(owner, n);
+    if (!start) continue;
     HWND menu = nullptr;
-    const double deadline = start + 5000;
+    const double deadline = *start + 5000;
     while (!(menu = VisibleMenu(process.dwProcessId)) && Now() < deadline) Sleep(1);
     if (!menu) continue;
-    samples.push_back(Now() - start);
+    samples.push_back(Now() - *start);
     PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     while (VisibleMenu(process.dwProcessId) && Now() < deadline + 5000) Sleep(1);
     Sleep(50);
@@ -159,8 +171,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bench_reaction_latency <VelmoClipboard.exe>\n");
     return 2;
   }
-  const std::vector<double> floor = MeasureFloor();
-  const std::vector<double> ours = MeasureProgram(WinePath(argv[1]));
+  // The copies need a window of their own to own the text.
+  const ui::UniqueWindow owner(
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr));
+  const std::vector<double> floor = MeasureFloor(owner.get());
+  const std::vector<double> ours = MeasureProgram(owner.get(), WinePath(argv[1]));
   if (floor.empty() || ours.empty()) {
     std::printf("no samples (floor %zu, program %zu)\n", floor.size(), ours.size());
     return 1;

@@ -105,11 +105,16 @@ int Start(const std::wstring& program) {
   return 0;
 }
 
-void PutOnClipboard(UINT format, const void* data, std::size_t size) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-  std::memcpy(GlobalLock(block), data, size);
-  GlobalUnlock(block);
-  if (!SetClipboardData(format, block)) GlobalFree(block);
+// Answers false when the clipboard refused the data.
+bool PutOnClipboard(UINT format, const void* data, std::size_t size) {
+  ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
+  void* target = block ? GlobalLock(block.get()) : nullptr;
+  if (!target) return false;
+  std::memcpy(target, data, size);
+  GlobalUnlock(block.get());
+  if (!SetClipboardData(format, block.get())) return false;
+  static_cast<void>(block.release());
+  return true;
 }
 
 int TextMenu() {
@@ -137,12 +142,15 @@ int TextMenu() {
   const std::string rtf = "{\\rtf1 The quarterly figures {\\b (see the attached table)} are final.}";
   const std::string html =
       "Version:0.9\r\n<html><body>The quarterly figures <b>(see the attached table)</b></body></html>";
-  if (!OpenClipboard(nullptr)) return Fail("cannot open the clipboard");
+  // Windows refuses SetClipboardData on a clipboard opened without a window.
+  const ui::UniqueWindow owner(
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr));
+  if (!owner || !OpenClipboard(owner.get())) return Fail("cannot open the clipboard");
   EmptyClipboard();
-  PutOnClipboard(RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1);
-  PutOnClipboard(RegisterClipboardFormatW(L"HTML Format"), html.c_str(), html.size() + 1);
-  PutOnClipboard(CF_UNICODETEXT, copied.c_str(), (copied.size() + 1) * sizeof(wchar_t));
-  CloseClipboard();
+  const bool copiedAll = PutOnClipboard(RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1) &&
+                         PutOnClipboard(RegisterClipboardFormatW(L"HTML Format"), html.c_str(), html.size() + 1) &&
+                         PutOnClipboard(CF_UNICODETEXT, copied.c_str(), (copied.size() + 1) * sizeof(wchar_t));
+  if (!CloseClipboard() || !copiedAll) return Fail("the clipboard refused the copied text");
 
   HWND menu = WaitFor([&] { return VisibleMenu(processId); }, 10000);
   if (!menu) return Fail("the text menu did not open");

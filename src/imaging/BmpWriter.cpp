@@ -137,10 +137,12 @@ void WriteBmp(ui::TPicture& picture, const std::wstring& fileName) {
     if (!HasPixels(*bitmap)) return;
     TFileStream file(fileName);
     EncodeBmp(*bitmap, file);
+    file.Commit();
   } else if (auto* metafile = picture.GraphicAs<clipboard::TMetafile>()) {
     if (metafile->Empty()) return;
     TFileStream file(fileName);
     WriteMetafile(*metafile, fileName, file);
+    file.Commit();
   }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // A file the writers create for their output. Creating it replaces a file of that name
-// without asking and does not create a missing folder.
+// without asking and does not create a missing folder. A save is only done once Commit has
+// flushed and closed the file without error; a stream given up before that removes its file,
+// so a failed save never leaves a half-written picture behind.
 #include <string>
 
 #include "imaging/Streams.h"
@@ -13,11 +15,20 @@ class TFileStream : public TStream {
   // Raises EFCreateError "Datei %s kann nicht erstellt werden" when the file cannot be created;
   // an existing file of that name is then left as it was.
   explicit TFileStream(const std::wstring& fileName);
+  // Without a successful Commit the file is closed and deleted.
+  ~TFileStream() override;
 
   std::size_t Write(const void* data, std::size_t count) override;
 
+  // Flushes what was written and closes the file. Network and removable drives may report a
+  // failed write only here; that raises EWriteError "Stream-Write-Fehler" and deletes the file.
+  void Commit();
+
  private:
+  std::wstring fileName_;
   ui::UniqueFile file_;
+  bool written_ = false;
+  bool committed_ = false;
 };
 
 }  // namespace imaging

@@ -293,6 +293,7 @@ void WriteJpeg(ui::TPicture& picture, const std::wstring& fileName) {
   jpeg.Assign(bitmap);
   TFileStream file(fileName);
   jpeg.SaveToStream(file);
+  file.Commit();
 }
 
 }  // namespace imaging

@@ -59,9 +59,25 @@ std::wstring TIniFile::ReadString(const std::wstring& section, const std::wstrin
   return buffer;
 }
 
+// The private-profile functions keep a file in the encoding they find it in, and a file they
+// create themselves is ANSI, where a folder name in Cyrillic or Chinese or a Polish base name
+// would turn into question marks. So a new file starts as UTF-16 with a byte order mark, and
+// an ANSI file of an earlier version becomes UTF-16 when a value needs it. Both are made as a
+// copy beside the file and moved into place only after the value went in: a write that fails
+// (another program reading the new file at that moment, a full disk) then leaves the file as
+// it was, or missing, instead of holding a byte order mark alone or a converted file without
+// the value.
 void TIniFile::WriteString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
-  PrepareFileFor(value);
-  if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str())) RaiseWriteError();
+  const Route route = RouteFor(value);
+  if (route == Route::InPlace) {
+    if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str())) RaiseWriteError();
+    return;
+  }
+  ScratchFile copy(fileName_ + L".new");
+  WriteUnicodeFile(copy.Name(), route == Route::AnsiToUnicode ? AnsiFileText() : std::wstring());
+  if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), copy.Name().c_str()) ||
+      !copy.MoveOnto(fileName_))
+    RaiseWriteError();
 }
 
 int TIniFile::ReadInteger(const std::wstring& section, const std::wstring& key, int defaultValue) const {
@@ -76,31 +92,23 @@ void TIniFile::WriteBool(const std::wstring& section, const std::wstring& key, b
   WriteString(section, key, IniBoolText(value));
 }
 
-// The private-profile functions keep a file in the encoding they find it in, and a file they
-// create themselves is ANSI, where a folder name in Cyrillic or Chinese or a Polish base name
-// would turn into question marks. So a new file starts as UTF-16 with a byte order mark, and
-// an ANSI file of an earlier version becomes UTF-16 when a value needs it.
-void TIniFile::PrepareFileFor(const std::wstring& value) const {
+TIniFile::Route TIniFile::RouteFor(const std::wstring& value) const {
   ui::UniqueFile file(CreateFileW(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) return;  // a locked or unreachable file fails the write itself
-    ui::UniqueFile created(
-        CreateFileW(fileName_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (created && !WriteAll(created.get(), Utf16LeFileBytes(L""))) RaiseWriteError();
-    return;
+    // A locked or unreachable file fails the write itself.
+    return GetLastError() == ERROR_FILE_NOT_FOUND ? Route::NewFile : Route::InPlace;
   }
   unsigned char start[3] = {};
   DWORD read = 0;
-  if (!ReadFile(file.get(), start, sizeof(start), &read, nullptr)) return;
-  if (DetectIniFileEncoding(std::span<const unsigned char>(start, read)) != IniFileEncoding::Ansi ||
-      FitsAnsiCodePage(value))
-    return;
-  file.reset();
-  ConvertAnsiFileToUnicode();
+  if (!ReadFile(file.get(), start, sizeof(start), &read, nullptr)) return Route::InPlace;
+  return DetectIniFileEncoding(std::span<const unsigned char>(start, read)) == IniFileEncoding::Ansi &&
+                 !FitsAnsiCodePage(value)
+             ? Route::AnsiToUnicode
+             : Route::InPlace;
 }
 
-void TIniFile::ConvertAnsiFileToUnicode() const {
+std::wstring TIniFile::AnsiFileText() const {
   std::vector<char> ansi;
   {
     ui::UniqueFile file(CreateFileW(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -119,14 +127,15 @@ void TIniFile::ConvertAnsiFileToUnicode() const {
     text.resize(static_cast<std::size_t>(length));
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), length);
   }
-  // Written beside the file and moved over it, so a failure half-way leaves the old file whole.
-  ScratchFile scratch(fileName_ + L".new");
-  {
-    ui::UniqueFile out(
-        CreateFileW(scratch.Name().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out || !WriteAll(out.get(), Utf16LeFileBytes(text))) RaiseWriteError();
-  }
-  if (!scratch.MoveOnto(fileName_)) RaiseWriteError();
+  return text;
+}
+
+void TIniFile::WriteUnicodeFile(const std::wstring& name, const std::wstring& text) const {
+  // A program that only reads, such as a virus scanner, need not make this step fail.
+  ui::UniqueFile out(CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out || !WriteAll(out.get(), Utf16LeFileBytes(text))) RaiseWriteError();
+  if (!CloseHandle(out.release())) RaiseWriteError();
 }
 
 void TIniFile::RaiseWriteError() const { throw EIniFileError(ui::FormatMessageText(kWriteErrorText, fileName_)); }

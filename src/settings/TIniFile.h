@@ -32,8 +32,13 @@ class TIniFile {
   void WriteBool(const std::wstring& section, const std::wstring& key, bool value);
 
  private:
-  void PrepareFileFor(const std::wstring& value) const;
-  void ConvertAnsiFileToUnicode() const;
+  // How a value reaches the file: written into it as it is, or into a UTF-16 copy beside it
+  // (empty for a new file, or the text of an ANSI file that cannot hold the value) that is
+  // moved over the file once the value is in.
+  enum class Route { InPlace, NewFile, AnsiToUnicode };
+  [[nodiscard]] Route RouteFor(const std::wstring& value) const;
+  [[nodiscard]] std::wstring AnsiFileText() const;
+  void WriteUnicodeFile(const std::wstring& name, const std::wstring& text) const;
   [[noreturn]] void RaiseWriteError() const;
 
   std::wstring fileName_;

@@ -11,11 +11,11 @@ TStatusBar::TStatusBar(TForm* form, std::wstring name, const std::vector<int>& p
   SetWindow(CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                             form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr));
   SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(form->Font()), FALSE);
-  // The parts message wants right edges, not widths.
+  // The parts message wants right edges, not widths. Every panel keeps its own width, the last
+  // one too: a right edge of -1 would stretch it to the window's edge.
   std::vector<int> edges;
   int edge = 0;
   for (int width : panelWidths) edges.push_back(edge += width);
-  if (!edges.empty()) edges.back() = -1;  // the last panel runs to the window's edge
   SendMessageW(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 

@@ -101,28 +101,21 @@ class ReactionTest : public ::testing::Test {
   }
 
   void CopyRichText(const std::wstring& text) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
+    testing_support::ClipboardFill fill;
     const std::string rtf = "{\\rtf1 {\\b formatted}}";
-    testing_support::SetClipboardBlock(nullptr, RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(),
-                                       rtf.size() + 1);
-    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    CloseClipboard();
+    fill.PutBlock(RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1);
+    fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   }
   void CopyTextWithMarker(const wchar_t* markerFormat, DWORD value) {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
+    testing_support::ClipboardFill fill;
     const std::wstring text = L"secret";
-    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    testing_support::SetClipboardBlock(nullptr, RegisterClipboardFormatW(markerFormat), &value, sizeof(value));
-    CloseClipboard();
+    fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    fill.PutBlock(RegisterClipboardFormatW(markerFormat), &value, sizeof(value));
   }
   void CopyPicture() {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
+    testing_support::ClipboardFill fill;
     ui::WindowDc screen(nullptr);
-    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen.get(), 4, 4));
-    CloseClipboard();
+    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 4, 4)));
   }
   void Choose(ui::TMenuItem& item) { SendMessageW(form_->Handle(), WM_COMMAND, item.Command(), 0); }
 

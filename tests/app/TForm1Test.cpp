@@ -91,6 +91,7 @@ TEST_F(MainWindowTest, TheStatusBarHasTwoPanelsForDimensionsAndSize) {
   int edges[4] = {};
   ASSERT_EQ(SendMessageW(form_.StatusBar->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
   EXPECT_EQ(edges[0], 150);
+  EXPECT_EQ(edges[1], 200) << "the size panel is 50 pixels wide, not stretched to the window's edge";
   form_.StatusBar->SetPanelText(0, L"Abmessungen: 640x480");
   form_.StatusBar->SetPanelText(1, L"Größe im Speicher: 900 KB");
   EXPECT_EQ(form_.StatusBar->PanelText(0), L"Abmessungen: 640x480");

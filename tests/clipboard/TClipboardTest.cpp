@@ -14,22 +14,10 @@ namespace {
 
 using clipboard::Clipboard;
 using clipboard::PictureClipboardFormat;
+using testing_support::ClipboardFill;
 using testing_support::ClipboardFormats;
-using testing_support::SetClipboardBlock;
 
 HWND AppWindow() { return ui::TApplication::Current()->Handle(); }
-
-// Opens the clipboard for a test's own setup and empties it.
-class Filling {
- public:
-  Filling() {
-    EXPECT_TRUE(OpenClipboard(AppWindow()));
-    EmptyClipboard();
-  }
-  ~Filling() { CloseClipboard(); }
-  Filling(const Filling&) = delete;
-  Filling& operator=(const Filling&) = delete;
-};
 
 template <typename Call>
 std::wstring ErrorOf(Call call) {
@@ -59,7 +47,7 @@ const std::wstring kManyScripts =
     L"Zażółć gęślą jaźń — Съешь же ещё этих мягких французских булок — 你好，世界 — こんにちは — 😀🎉";
 
 TEST(ClipboardText, UnicodeOnlyTextIsTextAndReadsBackIntact) {
-  testing_support::SetClipboardUnicodeText(nullptr, kManyScripts);
+  testing_support::SetClipboardUnicodeText(kManyScripts);
   EXPECT_TRUE(Clipboard().ContainsFormat(CF_TEXT));
   EXPECT_EQ(Clipboard().ReadText(), kManyScripts);
   EXPECT_EQ(Clipboard().OpenCount(), 0);
@@ -67,12 +55,12 @@ TEST(ClipboardText, UnicodeOnlyTextIsTextAndReadsBackIntact) {
 
 TEST(ClipboardText, RewritingLeavesPlainTextOnlyWithTheSameCharacters) {
   {
-    Filling fill;
+    ClipboardFill fill;
     const std::string rtf = "{\\rtf1 {\\b bold} text}";
     const std::string html = "Version:0.9\r\n<b>bold</b> text";
-    SetClipboardBlock(nullptr, RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1);
-    SetClipboardBlock(nullptr, RegisterClipboardFormatW(L"HTML Format"), html.c_str(), html.size() + 1);
-    SetClipboardBlock(nullptr, CF_UNICODETEXT, kManyScripts.c_str(), (kManyScripts.size() + 1) * sizeof(wchar_t));
+    fill.PutBlock(RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1);
+    fill.PutBlock(RegisterClipboardFormatW(L"HTML Format"), html.c_str(), html.size() + 1);
+    fill.PutBlock(CF_UNICODETEXT, kManyScripts.c_str(), (kManyScripts.size() + 1) * sizeof(wchar_t));
   }
   Clipboard().WriteText(Clipboard().ReadText());
 
@@ -102,9 +90,9 @@ TEST(ClipboardText, TextIsCutAtTheFirstZero) {
 
 TEST(ClipboardText, AnUnterminatedBlockIsNeverReadPastItsEnd) {
   {
-    Filling fill;
+    ClipboardFill fill;
     const wchar_t letters[] = {L'a', L'b', L'c', L'd', L'e', L'f'};  // no terminating zero
-    SetClipboardBlock(nullptr, CF_UNICODETEXT, letters, sizeof(letters));
+    fill.PutBlock(CF_UNICODETEXT, letters, sizeof(letters));
   }
   ASSERT_TRUE(OpenClipboard(nullptr));
   const std::size_t blockChars = GlobalSize(GetClipboardData(CF_UNICODETEXT)) / sizeof(wchar_t);
@@ -118,7 +106,7 @@ TEST(ClipboardText, AnUnterminatedBlockIsNeverReadPastItsEnd) {
 }
 
 TEST(ClipboardOpen, AnotherProgramHoldingTheClipboardMakesReadingFailInGerman) {
-  testing_support::SetClipboardUnicodeText(nullptr, L"text");
+  testing_support::SetClipboardUnicodeText(L"text");
   auto holder = testing_support::HoldClipboardInOtherProcess(3000);
   ASSERT_NE(holder.get(), nullptr);
 
@@ -135,7 +123,7 @@ TEST(ClipboardOpen, AnotherProgramHoldingTheClipboardMakesReadingFailInGerman) {
 }
 
 TEST(ClipboardOpen, AHoldOfAMomentIsWaitedOut) {
-  testing_support::SetClipboardUnicodeText(nullptr, L"still here");
+  testing_support::SetClipboardUnicodeText(L"still here");
   auto holder = testing_support::HoldClipboardInOtherProcess(40);
   ASSERT_NE(holder.get(), nullptr);
   EXPECT_EQ(Clipboard().ReadText(), L"still here");
@@ -148,9 +136,9 @@ class ClipboardPicture : public ::testing::Test {
 
 TEST_F(ClipboardPicture, ADeviceIndependentBitmapAloneLoadsAsABitmapOfItsSize) {
   {
-    Filling fill;
+    ClipboardFill fill;
     const auto dib = Dib(7, 5);
-    SetClipboardBlock(nullptr, CF_DIB, dib.data(), dib.size());
+    fill.PutBlock(CF_DIB, dib.data(), dib.size());
   }
   ASSERT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
   Clipboard().CopyToPicture(picture_);
@@ -171,9 +159,9 @@ TEST_F(ClipboardPicture, AMetafileBeforeABitmapLoadsAsAMetafileSizedByItsReferen
   ENHMETAHEADER header{};
   GetEnhMetaFileHeader(metafile.get(), sizeof(header), &header);
   {
-    Filling fill;
-    SetClipboardData(CF_ENHMETAFILE, CopyEnhMetaFileW(metafile.get(), nullptr));
-    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen.get(), 3, 3));
+    ClipboardFill fill;
+    fill.Put(CF_ENHMETAFILE, ui::UniqueEnhMetaFile(CopyEnhMetaFileW(metafile.get(), nullptr)));
+    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 3, 3)));
   }
   Clipboard().CopyToPicture(picture_);
   auto* loaded = picture_.GraphicAs<clipboard::TMetafile>();
@@ -188,9 +176,9 @@ TEST_F(ClipboardPicture, AMetafileBeforeABitmapLoadsAsAMetafileSizedByItsReferen
 
 TEST_F(ClipboardPicture, TheMarkerFormatWithoutAPictureAnswersYesButLoadsNothing) {
   {
-    Filling fill;
+    ClipboardFill fill;
     const char marker[] = "not a picture";
-    SetClipboardBlock(nullptr, PictureClipboardFormat(), marker, sizeof(marker));
+    fill.PutBlock(PictureClipboardFormat(), marker, sizeof(marker));
   }
   picture_.SetGraphic(std::make_unique<clipboard::TBitmap>());
   const ui::TGraphic* before = picture_.Graphic();
@@ -202,7 +190,7 @@ TEST_F(ClipboardPicture, TheMarkerFormatWithoutAPictureAnswersYesButLoadsNothing
 }
 
 TEST_F(ClipboardPicture, TextAloneIsNoPicture) {
-  testing_support::SetClipboardUnicodeText(nullptr, L"words");
+  testing_support::SetClipboardUnicodeText(L"words");
   EXPECT_FALSE(Clipboard().ContainsFormat(PictureClipboardFormat()));
   EXPECT_EQ(ErrorOf([this] { Clipboard().CopyToPicture(picture_); }), L"Ungültiges Format der Zwischenablage");
 }

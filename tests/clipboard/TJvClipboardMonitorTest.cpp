@@ -55,7 +55,7 @@ class ClipboardMonitorTest : public ::testing::Test {
     return *monitor;
   }
 
-  void Copy(const std::wstring& text) { SetClipboardUnicodeText(nullptr, text); }
+  void Copy(const std::wstring& text) { SetClipboardUnicodeText(text); }
   // Every viewer is told once when it joins; those notifications are not what a test looks at.
   void ForgetRegistrations() {
     PumpFor(50);

@@ -11,7 +11,6 @@
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
-#include "ui/Application.h"
 
 namespace {
 
@@ -42,14 +41,12 @@ class TextMenuTest : public ::testing::Test {
   void TearDown() override { process_.reset(); }
 
   void CopyFormattedText() {
-    ASSERT_TRUE(testing_support::OpenClipboardPatiently(ui::TApplication::Current()->Handle()));
-    EmptyClipboard();
+    testing_support::ClipboardFill fill;
     const std::string rtf = "{\\rtf1 {\\b Za\\'bf\\'f3\\'b3\\'e6}}";
     const std::string html = "Version:0.9\r\n<html><body><b>formatted</b></body></html>";
-    testing_support::SetClipboardBlock(nullptr, RtfFormat(), rtf.c_str(), rtf.size() + 1);
-    testing_support::SetClipboardBlock(nullptr, HtmlFormat(), html.c_str(), html.size() + 1);
-    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, kText.c_str(), (kText.size() + 1) * sizeof(wchar_t));
-    CloseClipboard();
+    fill.PutBlock(RtfFormat(), rtf.c_str(), rtf.size() + 1);
+    fill.PutBlock(HtmlFormat(), html.c_str(), html.size() + 1);
+    fill.PutBlock(CF_UNICODETEXT, kText.c_str(), (kText.size() + 1) * sizeof(wchar_t));
   }
 
   // The program's popup menu window while one is open, else null.

@@ -167,6 +167,25 @@ TEST_F(BmpWriter, SavingAgainReplacesTheFileAndAFileInUseIsLeftAsItWas) {
   EXPECT_EQ(ReadFileBytes(path), second);
 }
 
+// Pixels the system cannot read make the write of the pixel rows fail after the headers went
+// out, the way a drive that fills up or goes away half-way through a save does.
+TEST_F(BmpWriter, WriteFailingHalfWayRaisesWriteErrorAndLeavesNoFile) {
+  clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, 64, 64, 32, BI_RGB);
+  void* const pixels = bitmap.Description().dsBm.bmBits;
+  DWORD before = 0;
+  ASSERT_TRUE(VirtualProtect(pixels, 64 * 64 * 4, PAGE_NOACCESS, &before));
+  const std::wstring path = folder.Path(L"halb.bmp");
+  imaging_test::WriteFileBytes(path, Bytes{'a', 'l', 't'});
+  try {
+    imaging::WriteBmp(picture, path);
+    ADD_FAILURE() << "the save was reported as done";
+  } catch (const ui::EWriteError& e) {
+    EXPECT_EQ(e.Message(), L"Stream-Write-Fehler");
+  }
+  ASSERT_TRUE(VirtualProtect(pixels, 64 * 64 * 4, before, &before));
+  EXPECT_FALSE(imaging_test::FileExists(path));
+}
+
 // Takes at most `limit` bytes in all, like a disk that fills up.
 class FillingStream : public imaging::TMemoryStream {
  public:

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "clipboard/Clipboard.h"
-#include "ui/Application.h"
+#include "support/TestSupport.h"
 #include "ui/Handle.h"
 
 // clang-format off
@@ -216,11 +216,7 @@ clipboard::TMetafile& PutMetafile(ui::TPicture& picture, int mmWidth, int mmHeig
   FillRect(recorder, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   ui::UniqueGdiObject red(CreateSolidBrush(RGB(255, 0, 0)));
   FillRect(recorder, &left, static_cast<HBRUSH>(red.get()));
-  HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
-  EXPECT_TRUE(OpenClipboard(ui::TApplication::Current()->Handle()));
-  EmptyClipboard();
-  if (!SetClipboardData(CF_ENHMETAFILE, metafile)) DeleteEnhMetaFile(metafile);
-  CloseClipboard();
+  testing_support::ClipboardFill().Put(CF_ENHMETAFILE, ui::UniqueEnhMetaFile(CloseEnhMetaFile(recorder)));
   clipboard::Clipboard().CopyToPicture(picture);
   return *picture.GraphicAs<clipboard::TMetafile>();
 }

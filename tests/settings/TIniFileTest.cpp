@@ -166,6 +166,32 @@ TEST_F(TIniFileTest, FileHeldOpenByAnotherProgramRaisesTheWriteErrorWithTheFileN
   EXPECT_EQ(ini_.ReadString(L"Program", L"Language", L""), L"EN");
 }
 
+// A new file and an ANSI file that must turn Unicode are written as a copy first. Another
+// program holds that copy so that it can be written but not read: the byte order mark and the
+// converted text go in, and the private-profile write, which must read the copy, fails.
+TEST_F(TIniFileTest, WriteThatFailsLeavesANewOrAnsiFileAsItWas) {
+  const auto readCopy = [this] {
+    return ui::UniqueFile(CreateFileW((path_ + L".new").c_str(), GENERIC_READ, FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  };
+  {
+    const ui::UniqueFile reader = readCopy();
+    ASSERT_TRUE(reader);
+    EXPECT_THROW(ini_.WriteString(L"Program", L"Language", L"EN"), settings::EIniFileError);
+  }
+  EXPECT_FALSE(testing_support::FileExists(path_)) << "a file holding only a byte order mark was left";
+
+  const std::vector<unsigned char> ansi = AsciiBytes("[Program]\r\nLanguage=EN\r\n");
+  WriteFileBytes(path_, ansi);
+  {
+    const ui::UniqueFile reader = readCopy();
+    ASSERT_TRUE(reader);
+    EXPECT_THROW(ini_.WriteString(L"AutoSave", L"PicName", kPolishName), settings::EIniFileError);
+  }
+  EXPECT_EQ(ReadFileBytes(path_), ansi);
+  EXPECT_FALSE(testing_support::FileExists(path_ + L".new"));
+}
+
 TEST_F(TIniFileTest, FolderThatDoesNotExistRaisesTheWriteError) {
   settings::TIniFile missing(L".\\gibt-es-nicht\\VelmoClipboard.ini");
   EXPECT_THROW(missing.WriteBool(L"Program", L"AutoSave", true), settings::EIniFileError);

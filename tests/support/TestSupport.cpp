@@ -45,20 +45,51 @@ void PumpFor(DWORD ms) {
   PumpUntil([deadline] { return GetTickCount64() >= deadline; }, ms + 1000);
 }
 
-void SetClipboardBlock(HWND owner, UINT format, const void* data, std::size_t size) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-  ASSERT_NE(block, nullptr);
-  std::memcpy(GlobalLock(block), data, size);
-  GlobalUnlock(block);
-  if (!SetClipboardData(format, block)) GlobalFree(block);
-  (void)owner;
+ClipboardFill::ClipboardFill()
+    : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                              nullptr)) {
+  if (!window_) {
+    ADD_FAILURE() << "no window to own the clipboard data, error " << GetLastError();
+    return;
+  }
+  open_ = OpenClipboardPatiently(window_.get());
+  if (!open_) {
+    ADD_FAILURE() << "the clipboard stayed open in another program";
+    return;
+  }
+  if (!EmptyClipboard()) ADD_FAILURE() << "the clipboard could not be emptied, error " << GetLastError();
 }
 
-void SetClipboardUnicodeText(HWND owner, const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(owner));
-  EmptyClipboard();
-  SetClipboardBlock(owner, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  CloseClipboard();
+ClipboardFill::~ClipboardFill() {
+  if (open_ && !CloseClipboard()) ADD_FAILURE() << "the clipboard could not be closed, error " << GetLastError();
+}
+
+void ClipboardFill::PutBlock(UINT format, const void* data, std::size_t size) {
+  ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
+  if (!block) {
+    ADD_FAILURE() << "no memory for " << size << " bytes of clipboard data";
+    return;
+  }
+  {
+    const ui::GlobalLockGuard lock(block.get());
+    if (!lock.data()) {
+      ADD_FAILURE() << "the clipboard data could not be locked";
+      return;
+    }
+    std::memcpy(lock.data(), data, size);
+  }
+  if (Hand(format, block.get())) static_cast<void>(block.release());
+}
+
+bool ClipboardFill::Hand(UINT format, HANDLE data) {
+  if (open_ && SetClipboardData(format, data)) return true;
+  ADD_FAILURE() << "the clipboard refused format " << format << ", error " << GetLastError();
+  return false;
+}
+
+void SetClipboardUnicodeText(const std::wstring& text) {
+  ClipboardFill fill;
+  fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 bool OpenClipboardPatiently(HWND owner) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/Handle.h"
+
 namespace testing_support {
 
 // Texts the default error handler would have shown since the last call to ClearShownErrors.
@@ -22,10 +24,33 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 // Dispatches messages for `ms` milliseconds.
 void PumpFor(DWORD ms);
 
-// Puts one block of data on the clipboard, owned by `owner` (which may be null).
-void SetClipboardBlock(HWND owner, UINT format, const void* data, std::size_t size);
+// Fills the clipboard as another program copies: opened with a hidden window of its own, emptied,
+// and closed at scope end. Windows refuses SetClipboardData after OpenClipboard(nullptr), so
+// the window is needed to own the data. An open or a put the system refuses fails the test,
+// so a test that expects no reaction cannot pass because nothing was copied.
+class ClipboardFill {
+ public:
+  ClipboardFill();
+  ~ClipboardFill();
+  ClipboardFill(const ClipboardFill&) = delete;
+  ClipboardFill& operator=(const ClipboardFill&) = delete;
+
+  // A copy of the bytes, in a block of global memory the clipboard takes over.
+  void PutBlock(UINT format, const void* data, std::size_t size);
+  // A bitmap, metafile or other object the clipboard takes over; freed when refused.
+  template <typename Traits>
+  void Put(UINT format, ui::UniqueHandle<Traits> data) {
+    if (Hand(format, static_cast<HANDLE>(data.get()))) static_cast<void>(data.release());
+  }
+
+ private:
+  bool Hand(UINT format, HANDLE data);
+
+  ui::UniqueWindow window_;
+  bool open_ = false;
+};
 // Puts Unicode text alone on the clipboard.
-void SetClipboardUnicodeText(HWND owner, const std::wstring& text);
+void SetClipboardUnicodeText(const std::wstring& text);
 // Opens the clipboard, waiting up to a second while another program holds it.
 bool OpenClipboardPatiently(HWND owner);
 // Every format now on the clipboard, in the clipboard's order.
