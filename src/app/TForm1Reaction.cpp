@@ -41,7 +41,7 @@ void TForm1::PopupAtCursor(ui::TPopupMenu& menu) {
 void TForm1::Formatierungentfernen1Click() {
   ReactionPause pause(ReactionFlag);
   auto& clipboard = clipboard::Clipboard();
-  if (clipboard.ContainsFormat(CF_TEXT)) clipboard.WriteText(clipboard.ReadText());
+  if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone();
 }
 
 void TForm1::AufTextReagieren1Click() { AufTextReagieren1->SetChecked(!AufTextReagieren1->Checked()); }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <cwchar>
 #include <stdexcept>
+#include <string_view>
 
 #include "ui/Application.h"
 #include "ui/Errors.h"
@@ -102,30 +103,59 @@ bool TClipboard::ContainsFormat(UINT format) {
   return false;
 }
 
+namespace {
+
+// The text up to its first zero, never past the end of the block: a block may lack its
+// terminating zero.
+std::wstring_view TextOf(HANDLE data, const void* locked) {
+  if (!locked) return L"";
+  const auto* text = static_cast<const wchar_t*>(locked);
+  return {text, wcsnlen(text, GlobalSize(data) / sizeof(wchar_t))};
+}
+
+// A new clipboard block holding the text and a terminating zero.
+ui::UniqueGlobal NewTextBlock(std::wstring_view text) {
+  const std::size_t length = text.size();
+  ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (length + 1) * sizeof(wchar_t)));
+  if (!block) throw ui::Exception(L"Nicht genügend Speicher für die Zwischenablage");
+  ui::GlobalLockGuard lock(block.get());
+  auto* target = static_cast<wchar_t*>(lock.data());
+  if (!target) throw ui::Exception(L"Nicht genügend Speicher für die Zwischenablage");
+  wmemcpy(target, text.data(), length);
+  target[length] = L'\0';
+  return block;
+}
+
+}  // namespace
+
 std::wstring TClipboard::ReadText() {
   OpenGuard open(*this);
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   if (!data) return {};
   ui::GlobalLockGuard lock(data);
-  const auto* text = static_cast<const wchar_t*>(lock.data());
-  if (!text) return {};
-  // The block may lack its terminating zero: never read past its end.
-  const std::size_t capacity = GlobalSize(data) / sizeof(wchar_t);
-  return std::wstring(text, wcsnlen(text, capacity));
+  return std::wstring(TextOf(data, lock.data()));
 }
 
 void TClipboard::WriteText(const std::wstring& text) {
   OpenGuard open(*this);
-  const std::size_t length = wcsnlen(text.c_str(), text.size());  // up to the first zero
-  ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (length + 1) * sizeof(wchar_t)));
-  if (!block) throw ui::Exception(L"Nicht genügend Speicher für die Zwischenablage");
-  {
-    ui::GlobalLockGuard lock(block.get());
-    auto* target = static_cast<wchar_t*>(lock.data());
-    if (!target) throw ui::Exception(L"Nicht genügend Speicher für die Zwischenablage");
-    wmemcpy(target, text.c_str(), length);
-    target[length] = L'\0';
+  PlaceTextBlock(NewTextBlock({text.c_str(), wcsnlen(text.c_str(), text.size())}));  // up to the first zero
+}
+
+void TClipboard::RewriteTextAlone() {
+  OpenGuard open(*this);
+  ui::UniqueGlobal block;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    ui::GlobalLockGuard lock(data);
+    block = NewTextBlock(TextOf(data, lock.data()));
+  } else {
+    block = NewTextBlock(L"");
   }
+  // Emptying also frees the copy that GetClipboardData made in our process (Wine keeps it
+  // until the next open or empty), so at most two copies of the text are ever alive here.
+  PlaceTextBlock(std::move(block));
+}
+
+void TClipboard::PlaceTextBlock(ui::UniqueGlobal block) {
   EmptyOnce();
   if (!SetClipboardData(CF_UNICODETEXT, block.get())) {
     throw ui::Exception(L"Text kann nicht in die Zwischenablage geschrieben werden");  // block freed

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "clipboard/Graphics.h"
+#include "ui/Handle.h"
 #include "ui/Picture.h"
 
 namespace clipboard {
@@ -38,6 +39,10 @@ class TClipboard {
   [[nodiscard]] std::wstring ReadText();
   // Replaces everything on the clipboard by this text alone.
   void WriteText(const std::wstring& text);
+  // Replaces everything on the clipboard by its own text alone, as WriteText(ReadText())
+  // would, but copies the text straight from the clipboard's block into the new one: a
+  // copied text of hundreds of megabytes then needs no third copy on our heap.
+  void RewriteTextAlone();
   // Loads the first picture in the clipboard's own order into the holder.
   void CopyToPicture(ui::TPicture& picture);
   // The source asked clipboard watchers to leave this content alone (password managers do):
@@ -56,6 +61,8 @@ class TClipboard {
   void Open();
   void Close();
   void EmptyOnce();
+  // Empties the clipboard once and hands the block over as its CF_UNICODETEXT.
+  void PlaceTextBlock(ui::UniqueGlobal block);
 
   static TClipboard* current_;
   friend TClipboard& Clipboard();
