@@ -127,6 +127,7 @@ void Print(const char* name, std::size_t megabytes, const Figures& f, double blo
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--put") == 0) return PutText(std::strtoul(argv[2], nullptr, 10));
+  clipboard::TClipboard clipboardObject;
   ui::TApplication application;
   auto& clipboard = clipboard::Clipboard();
   std::printf("private memory in MB; peak and held are over before; ours = held minus the clipboard's block\n");
