@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell/InstanceTable.h"
@@ -24,6 +26,8 @@ using testing_support::PumpUntil;
 
 constexpr DWORD kStartTimeoutMs = 20000;
 constexpr DWORD kEndTimeoutMs = 15000;
+// The Exit command's id: menu ids count from 100 in the order the main window creates its items.
+constexpr WPARAM kBeenden1Command = 115;
 constexpr const wchar_t* kRefusalText = L"Action aborted...\r\nThis Program is allready started.";
 
 // The program under test, as a Windows path (the harness passes the Unix one).
@@ -126,6 +130,19 @@ class Copy {
     PumpUntil([&] { return !Running() || (box = Box()) != nullptr; }, kStartTimeoutMs);
     return box;
   }
+  // Its popup menu while one is open.
+  [[nodiscard]] HWND Menu() const {
+    for (HWND window : TopLevelWindowsOf(Id(), L"#32768"))
+      if (IsWindowVisible(window)) return window;
+    return nullptr;
+  }
+  // Whether its window heads the clipboard viewer chain.
+  [[nodiscard]] bool HeadsViewerChain() const {
+    DWORD owner = 0;
+    HWND head = GetClipboardViewer();
+    return head && GetWindowThreadProcessId(head, &owner) && owner == Id();
+  }
+  void ChooseExit() const { PostMessageW(MainWindow(), WM_COMMAND, kBeenden1Command, 0); }
   // Ends it as Windows does at the end of a session, which runs the program's Exit.
   [[nodiscard]] bool EndNormally() const {
     PostMessageW(MainWindow(), WM_ENDSESSION, TRUE, 0);
@@ -146,18 +163,28 @@ void PressOk(HWND box) {
   ADD_FAILURE() << "the box has no OK button";
 }
 
-// What the refusal box shows: caption, message, buttons; and where it stands.
-void ExpectRefusalBox(HWND box) {
-  EXPECT_EQ(TextOf(box), L"Velmo Clipboard");
-  std::vector<std::wstring> texts;
-  int icons = 0;
+// The texts of a message box: caption, then its labels, and whether it shows an icon.
+struct BoxTexts {
+  std::wstring caption;
+  std::vector<std::wstring> labels;
+  bool icon = false;
+};
+BoxTexts TextsOf(HWND box) {
+  BoxTexts texts{TextOf(box), {}, false};
   for (HWND label : ChildrenOf(box, L"Static")) {
     const bool iconControl = (GetWindowLongPtrW(label, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-    if (iconControl && SendMessageW(label, STM_GETICON, 0, 0) != 0) ++icons;
-    if (const std::wstring text = TextOf(label); !text.empty()) texts.push_back(text);
+    if (iconControl && SendMessageW(label, STM_GETICON, 0, 0) != 0) texts.icon = true;
+    if (const std::wstring text = TextOf(label); !text.empty()) texts.labels.push_back(text);
   }
-  EXPECT_EQ(texts, std::vector<std::wstring>{kRefusalText});
-  EXPECT_EQ(icons, 0);
+  return texts;
+}
+
+// What the refusal box shows: caption, message, buttons; and where it stands.
+void ExpectRefusalBox(HWND box) {
+  const BoxTexts texts = TextsOf(box);
+  EXPECT_EQ(texts.caption, L"Velmo Clipboard");
+  EXPECT_EQ(texts.labels, std::vector<std::wstring>{kRefusalText});
+  EXPECT_FALSE(texts.icon);
   std::vector<std::wstring> buttons;
   for (HWND button : ChildrenOf(box, L"Button")) buttons.push_back(TextOf(button));
   EXPECT_EQ(buttons, std::vector<std::wstring>{L"OK"});
@@ -165,6 +192,13 @@ void ExpectRefusalBox(HWND box) {
   GetWindowRect(box, &rect);
   EXPECT_NEAR((rect.left + rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 8);
   EXPECT_NEAR((rect.top + rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 8);
+}
+
+void CopyFormattedText(const std::wstring& text) {
+  testing_support::ClipboardFill fill;
+  const std::string rtf = "{\\rtf1 {\\b formatted}}";
+  fill.PutBlock(RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size() + 1);
+  fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 std::vector<DWORD> Ids(std::initializer_list<const Copy*> copies) {
@@ -246,8 +280,9 @@ TEST(SingleInstance, CopyOfTheFileInAnotherFolderRunsBeside) {
   EXPECT_TRUE(first.EndNormally());
 }
 
-TEST(SingleInstance, TenCopiesStartedTogetherLeaveExactlyOneRunning) {
-  const std::wstring path = ProgramPath();
+// One round of ten copies started together: exactly one survives, heads the clipboard viewer
+// chain (the refused ones never touched it) and reacts to a copy.
+void StartTenTogether(const std::wstring& path) {
   std::vector<std::unique_ptr<Copy>> copies;
   {
     // Holding the registry's lock stops every copy on its way into the table, so all ten
@@ -284,6 +319,21 @@ TEST(SingleInstance, TenCopiesStartedTogetherLeaveExactlyOneRunning) {
   }
   ASSERT_TRUE((*survivor)->WaitUntilRunning());
   EXPECT_EQ(TableOf(path), Ids({survivor->get()}));
+  EXPECT_TRUE((*survivor)->HeadsViewerChain());
+  CopyFormattedText(L"are you listening");
+  HWND menu = nullptr;
+  EXPECT_TRUE(PumpUntil([&] { return (menu = (*survivor)->Menu()) != nullptr; }, 5000)) << "the survivor is deaf";
+  if (menu) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE((*survivor)->EndNormally());
+}
+
+TEST(SingleInstance, TenCopiesStartedTogetherLeaveOneRunningThatHearsTheClipboard) {
+  const std::wstring path = ProgramPath();
+  for (int round = 1; round <= 5; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    StartTenTogether(path);
+    if (HasFatalFailure()) return;
+  }
 }
 
 TEST(SingleInstance, KilledCopyDoesNotStopTheNextStart) {
@@ -326,13 +376,93 @@ TEST(SingleInstance, StartBlockedByALockWhoseOwnerIsGoneEndsWithAnError) {
   fields[2] = 0x4242;  // owner thread
   Copy blocked(path);
   // The error is shown in a box before the program ends.
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        if (HWND box = blocked.Box()) PostMessageW(box, WM_CLOSE, 0, 0);
-        return !blocked.Running();
-      },
-      kStartTimeoutMs));
+  HWND box = blocked.WaitForBox();
+  ASSERT_NE(box, nullptr) << "the program hung or ended without a word";
+  const BoxTexts texts = TextsOf(box);
+  ASSERT_EQ(texts.labels.size(), 1u);
+  EXPECT_EQ(texts.labels[0].rfind(L"Failed to acquire lock\r\nWin32: ", 0), 0u);
+  PressOk(box);
+  ASSERT_TRUE(blocked.EndsWithin(kEndTimeoutMs));
   EXPECT_NE(blocked.ExitCode(), 0u);
+}
+
+TEST(SingleInstance, AStartRightAfterExitAlwaysRuns) {
+  const std::wstring path = ProgramPath();
+  auto current = std::make_unique<Copy>(path);
+  ASSERT_TRUE(current->WaitUntilRunning());
+  for (int round = 1; round <= 5; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    current->ChooseExit();
+    auto next = std::make_unique<Copy>(path);
+    ASSERT_TRUE(current->EndsWithin(kEndTimeoutMs));
+    EXPECT_EQ(current->ExitCode(), 0u);
+    ASSERT_TRUE(next->WaitUntilRunning()) << "the start right after Exit was refused";
+    current = std::move(next);
+  }
+  EXPECT_TRUE(current->EndNormally());
+}
+
+TEST(SingleInstance, ClipboardChangesFloodingInDuringExitOpenNothingAndCrashNothing) {
+  const std::wstring path = ProgramPath();
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    Copy copy(path);
+    ASSERT_TRUE(copy.WaitUntilRunning());
+    copy.ChooseExit();
+    std::atomic<bool> stop{false};
+    std::thread flood([&stop] {
+      while (!stop) {
+        CopyFormattedText(L"flood");
+        Sleep(1);
+      }
+    });
+    bool menuDuringExit = false;
+    PumpUntil(
+        [&] {
+          menuDuringExit = menuDuringExit || copy.Menu();
+          return !copy.Running();
+        },
+        kEndTimeoutMs);
+    stop = true;
+    flood.join();
+    EXPECT_FALSE(copy.Running());
+    EXPECT_EQ(copy.ExitCode(), 0u) << "the program did not end cleanly";
+    EXPECT_FALSE(menuDuringExit) << "a clipboard change after Exit opened a menu";
+  }
+}
+
+// A named object that stands where the registry needs one of its own.
+struct Squatter {
+  std::wstring name;
+  bool asEvent;
+  std::wstring firstLine;
+};
+
+TEST(SingleInstance, StartUpErrorsAreShownAndEndTheRunWithANonZeroCode) {
+  const std::wstring path = ProgramPath();
+  const std::wstring base = shell::TJclAppInstances::BaseNameFor(path);
+  const Squatter squatters[] = {
+      {L"Optex_MMF_" + base + L"_Otx", false, L"Failed to create FileMapping"},
+      {base + L"_Map", true, L"Failed to create FileMapping"},
+      {L"Optex_Event_" + base + L"_Otx", false, L"Failed to create event"},
+  };
+  for (const Squatter& squatter : squatters) {
+    SCOPED_TRACE(std::string(squatter.name.begin(), squatter.name.end()));
+    const ui::UniqueKernelHandle taken(squatter.asEvent ? CreateEventW(nullptr, TRUE, FALSE, squatter.name.c_str())
+                                                        : CreateMutexW(nullptr, FALSE, squatter.name.c_str()));
+    ASSERT_TRUE(taken);
+    Copy failing(path);
+    HWND box = failing.WaitForBox();
+    ASSERT_NE(box, nullptr) << "the program ended without a word";
+    const BoxTexts texts = TextsOf(box);
+    EXPECT_EQ(texts.caption, L"Velmo Clipboard");
+    EXPECT_TRUE(texts.icon);
+    ASSERT_EQ(texts.labels.size(), 1u);
+    EXPECT_EQ(texts.labels[0].rfind(squatter.firstLine + L"\r\nWin32: ", 0), 0u);
+    PressOk(box);
+    ASSERT_TRUE(failing.EndsWithin(kEndTimeoutMs));
+    EXPECT_NE(failing.ExitCode(), 0u);
+  }
 }
 
 // Stands in the table like a copy, with a guard-class window, and keeps what reaches it.
