@@ -3,10 +3,10 @@
 #include <optional>
 #include <vector>
 
-#include "ui/Application.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsKeys.h"
+#include "ui/Application.h"
 #include "ui/Icon.h"
 
 namespace app {
@@ -102,8 +102,15 @@ void TForm1::CreateMenus() {
   Bitmapanzeigen1 = &PopupMenuBitmap->Add(L"Bitmapanzeigen1", L"Bild anzeigen", kImageShow);
   Abbrechen1 = &PopupMenuBitmap->Add(L"Abbrechen1", L"Abbrechen", kImageCancel);
 
+  Bitmapspeichernunter1->OnClick = [this] { Bitmapspeichernunter1Click(); };
+  Bitmapanzeigen1->OnClick = [this] { Bitmapanzeigen1Click(); };
+  Abbrechen1->OnClick = [this] { Abbrechen1Click(); };
+
+  CreateSaveDialog();
+
   PopupMenuAnzeige = new ui::TPopupMenu(this, L"PopupMenuAnzeige", window, ImageList1);
   BitmapSpeichernunter2 = &PopupMenuAnzeige->Add(L"BitmapSpeichernunter2", L"Bild speichern unter...", kImageSave);
+  BitmapSpeichernunter2->OnClick = [this] { BitmapSpeichernunter2Click(); };
 }
 
 void TForm1::CreateLanguageTables() {
@@ -177,6 +184,7 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
   Formatierungbehalten1->SetCaption(LanguageString(kTextKeepFormat));
   Bitmapspeichernunter1->SetCaption(LanguageString(kTextSavePictureAs));
   BitmapSpeichernunter2->SetCaption(LanguageString(kTextSavePictureAs));
+  SaveDialog->Title = LanguageString(kTextSavePictureAs);
   Bitmapanzeigen1->SetCaption(LanguageString(kTextShowPicture));
   Abbrechen1->SetCaption(LanguageString(kTextCancel));
   Beenden1->SetCaption(LanguageString(kTextExit));

@@ -16,6 +16,7 @@
 #include "ui/Image.h"
 #include "ui/ImageList.h"
 #include "ui/PopupMenu.h"
+#include "ui/SaveDialog.h"
 #include "ui/StatusBar.h"
 
 namespace app {
@@ -45,7 +46,7 @@ class TForm1 : public ui::TForm {
   std::wstring EmptyFolderMessage;  // autosave without a folder
 
   // Components, in the order the window builds them; the form owns and destroys them.
-  ui::TImage* Image;
+  ui::TImage* Image = nullptr;
   ui::TStatusBar* StatusBar;
   clipboard::TJvClipboardMonitor* ClipboardMonitor;
   ui::TImageList* ImageList1;
@@ -53,6 +54,7 @@ class TForm1 : public ui::TForm {
   shell::TCoolTrayIcon* TrayIcon;
   ui::TPopupMenu* PopupMenuTray;
   ui::TPopupMenu* PopupMenuBitmap;
+  ui::TSaveDialog* SaveDialog;
   ui::TPopupMenu* PopupMenuAnzeige;
   settings::TJvMultiStringHolder* MultiString;
   shell::TJvAppInstances* JvAppInstanz;
@@ -96,6 +98,18 @@ class TForm1 : public ui::TForm {
   void AufTextReagieren1Click();
   void AufBilderReagieren1Click();
 
+  // The picture menu: save the clipboard picture under a chosen name, show it, or nothing.
+  void Bitmapspeichernunter1Click();
+  void Bitmapanzeigen1Click();
+  void Abbrechen1Click();
+  // The display's own menu: save the picture that is shown.
+  void BitmapSpeichernunter2Click();
+  // The save dialog has closed: a cancelled run leaves the name empty.
+  void SaveDialogClose();
+  // The reaction's autosave branch: the clipboard picture written into the autosave folder
+  // under a name of its own. A failure is shown before reactions resume.
+  void AutoSavePicture();
+
   // Applies the language with this code ("DE", "EN", "PL") to the menus and the texts above.
   // An unknown code keeps the language in use and applies that one's texts again.
   void ApplyLanguage(const std::wstring& code);
@@ -108,6 +122,8 @@ class TForm1 : public ui::TForm {
  protected:
   bool CloseQuery() override;
   void SessionEnding() override;
+  // FormResize: the picture is stretched only while it fills the display area.
+  void Resized() override;
 
  private:
   void CreateImages();
@@ -119,6 +135,10 @@ class TForm1 : public ui::TForm {
   void FormCreate();
   void ChooseLanguage(const std::wstring& code);
   void ApplyTrayIconSettings();
+  void CreateSaveDialog();
+  // Asks for a name and writes the held picture as the chosen filter says.
+  void RunSaveDialog();
+  void SaveToAutoSaveFolder();
 };
 
 }  // namespace app
