@@ -2,6 +2,8 @@
 # Takes the README's screenshots of the real program on a virtual X display:
 #   docs/text-menu.png   the text menu over Notepad, after formatted text was copied
 #   docs/tray-menu.png   the tray menu, opened by a right-button press on the tray icon
+#   docs/picture-menu.png   the picture menu, after a picture was copied
+#   docs/picture-window.png the main window showing that picture with its status texts
 # Needs the x86_64 build (cmake --preset x86_64 && cmake --build --preset x86_64) and
 # ImageMagick's `import`.
 set -euo pipefail
@@ -38,4 +40,9 @@ run textmenu >"$work/area.txt"
 shoot text-menu.png
 run traymenu >"$work/area.txt"
 shoot tray-menu.png
+run picturemenu >"$work/area.txt"
+shoot picture-menu.png
+run picturewindow >"$work/area.txt"
+shoot picture-window.png
+run traymenu >/dev/null
 run exit

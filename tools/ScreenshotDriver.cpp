@@ -4,6 +4,10 @@
 //   ScreenshotDriver textmenu           opens Notepad with some text, copies formatted text
 //                                       with the mouse over it, waits for the text menu
 //   ScreenshotDriver traymenu           closes any open menu, opens the tray menu at the icon
+//   ScreenshotDriver picturemenu        closes any open menu, copies a picture, waits for the
+//                                       picture menu
+//   ScreenshotDriver picturewindow      chooses "show picture" in the open picture menu and
+//                                       waits for the main window
 //   ScreenshotDriver exit               chooses Exit in the open tray menu and waits for the end
 // Wine shows tray icons without an X tray as "__winex11_tray_icon" windows inside the
 // "__winex11_standalone_tray" window; an open popup menu is a visible "#32768" window.
@@ -163,13 +167,17 @@ int TextMenu() {
   return PrintArea(area);
 }
 
-int TrayMenu() {
-  const DWORD processId = ProgramProcess();
-  if (!processId) return Fail("the program is not running");
+void CloseOpenMenu(DWORD processId) {
   if (HWND open = VisibleMenu(processId)) {
     PostMessageW(open, WM_KEYDOWN, VK_ESCAPE, 0);
     WaitFor([&] { return !VisibleMenu(processId); }, 5000);
   }
+}
+
+int TrayMenu() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  CloseOpenMenu(processId);
   HWND icon = FirstTrayIcon();
   if (!icon) return Fail("no tray icon");
   RECT iconRect{};
@@ -186,6 +194,68 @@ int TrayMenu() {
   RECT trayRect{};
   GetWindowRect(StandaloneTray(), &trayRect);
   UnionRect(&area, &area, &trayRect);
+  return PrintArea(area);
+}
+
+// A 640 x 480 picture of the screen's kind, as a screenshot arrives on the clipboard: a sky
+// gradient over green hills and a sun.
+HBITMAP DrawPicture() {
+  constexpr int kWidth = 640;
+  constexpr int kHeight = 480;
+  ui::WindowDc screen(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), kWidth, kHeight);
+  ui::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+  ui::SelectedObject selected(dc.get(), bitmap);
+  for (int y = 0; y < kHeight; y += 4) {
+    ui::UniqueGdiObject sky(CreateSolidBrush(RGB(60 + y / 6, 120 + y / 5, 230)));
+    const RECT band{0, y, kWidth, y + 4};
+    FillRect(dc.get(), &band, static_cast<HBRUSH>(sky.get()));
+  }
+  ui::UniqueGdiObject sun(CreateSolidBrush(RGB(255, 210, 60)));
+  ui::SelectedObject pen(dc.get(), GetStockObject(NULL_PEN));
+  {
+    ui::SelectedObject brush(dc.get(), sun.get());
+    Ellipse(dc.get(), 460, 60, 560, 160);
+  }
+  ui::UniqueGdiObject hill(CreateSolidBrush(RGB(70, 150, 70)));
+  ui::SelectedObject brush(dc.get(), hill.get());
+  Ellipse(dc.get(), -200, 300, 420, 760);
+  Ellipse(dc.get(), 250, 330, 900, 800);
+  return bitmap;
+}
+
+int PictureMenu() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  CloseOpenMenu(processId);
+  SetCursorPos(200, 160);
+  if (!OpenClipboard(nullptr)) return Fail("cannot open the clipboard");
+  EmptyClipboard();
+  SetClipboardData(CF_BITMAP, DrawPicture());
+  CloseClipboard();
+  HWND menu = WaitFor([&] { return VisibleMenu(processId); }, 10000);
+  if (!menu) return Fail("the picture menu did not open");
+  Sleep(500);  // let the menu paint
+  RECT area{};
+  GetWindowRect(menu, &area);
+  area.left -= 100;
+  area.top -= 60;
+  return PrintArea(area);
+}
+
+int PictureWindow() {
+  HWND mainWindow = FindWindowW(L"TForm1", nullptr);
+  if (!mainWindow) return Fail("the program is not running");
+  HWND menu = VisibleMenu(ProcessOf(mainWindow));
+  if (!menu) return Fail("the picture menu is not open");
+  for (const int key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
+    PostMessageW(menu, WM_KEYDOWN, static_cast<WPARAM>(key), 0);
+    Sleep(50);
+  }
+  if (!WaitFor([&] { return IsWindowVisible(mainWindow); }, 10000)) return Fail("the main window did not show");
+  Sleep(700);  // let it paint
+  RECT area{};
+  GetWindowRect(mainWindow, &area);
   return PrintArea(area);
 }
 
@@ -212,6 +282,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"start" && argc == 3) return Start(argv[2]);
   if (command == L"textmenu" && argc == 2) return TextMenu();
   if (command == L"traymenu" && argc == 2) return TrayMenu();
+  if (command == L"picturemenu" && argc == 2) return PictureMenu();
+  if (command == L"picturewindow" && argc == 2) return PictureWindow();
   if (command == L"exit" && argc == 2) return Exit();
   std::fprintf(stderr, "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | exit\n");
   return 2;

@@ -113,8 +113,15 @@ void TForm1::CreateMenus() {
   Bitmapanzeigen1 = &PopupMenuBitmap->Add(L"Bitmapanzeigen1", L"Bild anzeigen", kImageShow);
   Abbrechen1 = &PopupMenuBitmap->Add(L"Abbrechen1", L"Abbrechen", kImageCancel);
 
+  Bitmapspeichernunter1->OnClick = [this] { Bitmapspeichernunter1Click(); };
+  Bitmapanzeigen1->OnClick = [this] { Bitmapanzeigen1Click(); };
+  Abbrechen1->OnClick = [this] { Abbrechen1Click(); };
+
+  CreateSaveDialog();
+
   PopupMenuAnzeige = new ui::TPopupMenu(this, L"PopupMenuAnzeige", window, ImageList1);
   BitmapSpeichernunter2 = &PopupMenuAnzeige->Add(L"BitmapSpeichernunter2", L"Bild speichern unter...", kImageSave);
+  BitmapSpeichernunter2->OnClick = [this] { BitmapSpeichernunter2Click(); };
 }
 
 void TForm1::CreateLanguageTables() {
@@ -188,6 +195,7 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
   Formatierungbehalten1->SetCaption(LanguageString(kTextKeepFormat));
   Bitmapspeichernunter1->SetCaption(LanguageString(kTextSavePictureAs));
   BitmapSpeichernunter2->SetCaption(LanguageString(kTextSavePictureAs));
+  SaveDialog->Title = LanguageString(kTextSavePictureAs);
   Bitmapanzeigen1->SetCaption(LanguageString(kTextShowPicture));
   Abbrechen1->SetCaption(LanguageString(kTextCancel));
   Beenden1->SetCaption(LanguageString(kTextExit));

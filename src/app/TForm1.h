@@ -16,6 +16,7 @@
 #include "ui/Image.h"
 #include "ui/ImageList.h"
 #include "ui/PopupMenu.h"
+#include "ui/SaveDialog.h"
 #include "ui/StatusBar.h"
 
 namespace app {
@@ -57,6 +58,7 @@ class TForm1 : public ui::TForm {
   shell::TCoolTrayIcon* TrayIcon = nullptr;
   ui::TPopupMenu* PopupMenuTray = nullptr;
   ui::TPopupMenu* PopupMenuBitmap = nullptr;
+  ui::TSaveDialog* SaveDialog = nullptr;
   ui::TPopupMenu* PopupMenuAnzeige = nullptr;
   settings::TJvMultiStringHolder* MultiString = nullptr;
   shell::TJvAppInstances* JvAppInstanz = nullptr;
@@ -100,6 +102,18 @@ class TForm1 : public ui::TForm {
   void AufTextReagieren1Click();
   void AufBilderReagieren1Click();
 
+  // The picture menu: save the clipboard picture under a chosen name, show it, or nothing.
+  void Bitmapspeichernunter1Click();
+  void Bitmapanzeigen1Click();
+  void Abbrechen1Click();
+  // The display's own menu: save the picture that is shown.
+  void BitmapSpeichernunter2Click();
+  // The save dialog has closed: a cancelled run leaves the name empty.
+  void SaveDialogClose();
+  // The reaction's autosave branch: the clipboard picture written into the autosave folder
+  // under a name of its own. A failure is shown before reactions resume.
+  void AutoSavePicture();
+
   // Applies the language with this code ("DE", "EN", "PL") to the menus and the texts above.
   // An unknown code keeps the language in use and applies that one's texts again.
   void ApplyLanguage(const std::wstring& code);
@@ -112,6 +126,8 @@ class TForm1 : public ui::TForm {
  protected:
   bool CloseQuery() override;
   void SessionEnding() override;
+  // FormResize: the picture is stretched only while it fills the display area.
+  void Resized() override;
 
  private:
   void CreateImages();

@@ -25,7 +25,9 @@ void TForm1::ClipboardMonitorChange() {
     case Reaction::PictureMenu:
       PopupAtCursor(*PopupMenuBitmap);
       break;
-    case Reaction::AutoSave:  // saving without asking comes with the autosave settings
+    case Reaction::AutoSave:
+      AutoSavePicture();
+      break;
     case Reaction::None:
       break;
   }

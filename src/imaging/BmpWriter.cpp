@@ -1,5 +1,6 @@
 #include "imaging/BmpWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -86,6 +87,36 @@ void MakeDeviceIndependent(clipboard::TBitmap& bitmap) {
   bitmap.Assign(static_cast<HBITMAP>(section.release()), bitmap.Palette());
 }
 
+namespace {
+
+// The size of the pixel rows as the info header gives it, or as the row rule gives it.
+std::uint32_t ImageSizeOf(const BITMAPINFOHEADER& header) {
+  return header.biSizeImage != 0 ? header.biSizeImage : ImageSize(header.biWidth, header.biHeight, header.biBitCount);
+}
+
+UINT PaletteEntryCount(HPALETTE palette) {
+  return palette ? std::min<UINT>(GetPaletteEntries(palette, 0, 0, nullptr), kBmpMaxColors) : 0;
+}
+
+}  // namespace
+
+std::uint32_t BmpFileSize(const clipboard::TBitmap& bitmap) {
+  if (!HasPixels(bitmap)) return 0;
+  const DIBSECTION& dib = bitmap.Description();
+  if (bitmap.IsDeviceIndependent()) {
+    const BITMAPINFOHEADER& header = dib.dsBmih;
+    // Up to 8 bits per pixel the header alone decides the table; above, a section has no
+    // table of its own, so only the palette can add one.
+    const UINT paletteEntries = header.biBitCount <= 8 ? 0 : PaletteEntryCount(bitmap.Palette());
+    return PlanBmp({header.biBitCount, header.biCompression, header.biClrUsed}, 0, paletteEntries, ImageSizeOf(header))
+        .fileSize;
+  }
+  // The device-independent form EncodeBmp would make: same size, planes x bits, BI_RGB.
+  const auto bits = static_cast<std::uint32_t>(dib.dsBm.bmPlanes * dib.dsBm.bmBitsPixel);
+  const UINT paletteEntries = bits <= 8 ? 0 : PaletteEntryCount(bitmap.Palette());
+  return PlanBmp({bits, kBiRgb, 0}, 0, paletteEntries, ImageSize(dib.dsBm.bmWidth, dib.dsBm.bmHeight, bits)).fileSize;
+}
+
 void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
   if (!HasPixels(bitmap)) return;
   if (!bitmap.IsDeviceIndependent()) MakeDeviceIndependent(bitmap);
@@ -105,8 +136,7 @@ void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
   const UINT paletteEntries =
       sectionEntries == 0 && bitmap.Palette() ? PaletteColors(bitmap.Palette(), table.data()) : 0;
 
-  const std::uint32_t imageSize =
-      header.biSizeImage != 0 ? header.biSizeImage : ImageSize(header.biWidth, header.biHeight, header.biBitCount);
+  const std::uint32_t imageSize = ImageSizeOf(header);
   const BmpPlan plan =
       PlanBmp({header.biBitCount, header.biCompression, header.biClrUsed}, sectionEntries, paletteEntries, imageSize);
   if (plan.tableEntries != 0) header.biClrUsed = plan.tableEntries;

@@ -1,6 +1,7 @@
 #pragma once
 // The BMP writer: the picture holder's content written in its own format, a bitmap as a BMP
 // file and a metafile as metafile data; and the BMP encoding of a bitmap into any stream.
+#include <cstdint>
 #include <string>
 
 #include "clipboard/Graphics.h"
@@ -17,6 +18,10 @@ void WriteBmp(ui::TPicture& picture, const std::wstring& fileName);
 // nothing for a bitmap without pixels. A device-dependent bitmap is first turned into its
 // device-independent form, which the bitmap keeps.
 void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream);
+
+// The byte count EncodeBmp would write, worked out from the header, colour-table and row rules
+// alone: nothing is converted or encoded. 0 for a bitmap without pixels.
+[[nodiscard]] std::uint32_t BmpFileSize(const clipboard::TBitmap& bitmap);
 
 // Replaces a device-dependent bitmap by a device-independent section of the same size and
 // bit depth holding the same pixels.

@@ -42,10 +42,24 @@ int TImage::ClientHeight() const {
 }
 
 RECT TImage::DestinationRect(int areaWidth, int areaHeight, int pictureWidth, int pictureHeight, bool stretch) {
-  if (stretch) return RECT{0, 0, areaWidth, areaHeight};
-  const int left = (areaWidth - pictureWidth) / 2;
-  const int top = (areaHeight - pictureHeight) / 2;
-  return RECT{left, top, left + pictureWidth, top + pictureHeight};
+  int width = pictureWidth;
+  int height = pictureHeight;
+  if (stretch && pictureWidth > 0 && pictureHeight > 0) {
+    // As large as the area allows with the picture's proportions kept: the side that hits the
+    // area's edge first decides. 64-bit products, since 4K pictures times 4K areas overflow.
+    const auto aw = static_cast<long long>(areaWidth);
+    const auto ah = static_cast<long long>(areaHeight);
+    if (aw * pictureHeight <= ah * pictureWidth) {
+      width = areaWidth;
+      height = static_cast<int>((aw * pictureHeight + pictureWidth / 2) / pictureWidth);
+    } else {
+      height = areaHeight;
+      width = static_cast<int>((ah * pictureWidth + pictureHeight / 2) / pictureHeight);
+    }
+  }
+  const int left = (areaWidth - width) / 2;
+  const int top = (areaHeight - height) / 2;
+  return RECT{left, top, left + width, top + height};
 }
 
 LRESULT CALLBACK TImage::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {

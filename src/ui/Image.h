@@ -1,6 +1,6 @@
 #pragma once
-// The picture display: draws its picture centred, scaled to the whole area while Stretch is
-// on, at natural size otherwise.
+// The picture display: draws its picture centred, scaled to fit the area with its proportions
+// kept while Stretch is on, at natural size otherwise; the rest shows the window colour.
 #include "ui/Form.h"
 #include "ui/Picture.h"
 

@@ -1,0 +1,204 @@
+// The picture commands against the work they cannot avoid, measured side by side in one run on
+// a 3840 x 2160 screenshot: show picture (command to painted window) next to the picture query,
+// the bare CopyToPicture into the display and its paint, and next to those steps plus the status
+// texts and the window's show done by hand; autosave as BMP and as JPEG (clipboard change
+// to file closed) next to the same change with picture reactions off plus CopyToPicture and the
+// writer alone. Medians over repeated rounds, taken alternately.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "BenchTiming.h"
+#include "app/TForm1.h"
+#include "clipboard/Clipboard.h"
+#include "imaging/BmpWriter.h"
+#include "imaging/TJPEGImage.h"
+#include "ui/Application.h"
+#include "ui/Handle.h"
+
+namespace {
+
+constexpr int kWidth = 3840;
+constexpr int kHeight = 2160;
+constexpr int kRounds = 11;
+
+using bench::Median;
+using bench::Milliseconds;
+
+// A screenshot-like device bitmap: gradients with fine detail, of the screen's kind.
+HBITMAP MakeScreenshot() {
+  ui::WindowDc screen(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), kWidth, kHeight);
+  if (!bitmap) {
+    std::fprintf(stderr, "no bitmap of %d x %d\n", kWidth, kHeight);
+    std::exit(1);
+  }
+  ui::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+  ui::SelectedObject selected(dc.get(), bitmap);
+  for (int band = 0; band < 64; ++band) {
+    ui::UniqueGdiObject brush(CreateSolidBrush(RGB(band * 4, 255 - band * 4, (band * 37) & 0xFF)));
+    const RECT rect{band * kWidth / 64, 0, (band + 1) * kWidth / 64, kHeight};
+    FillRect(dc.get(), &rect, static_cast<HBRUSH>(brush.get()));
+  }
+  SetBkMode(dc.get(), TRANSPARENT);
+  for (int y = 0; y < kHeight; y += 18) TextOutW(dc.get(), (y * 7) % 200, y, L"Velmo Clipboard benchmark text", 30);
+  return bitmap;
+}
+
+HBITMAP Duplicate(HBITMAP source) {
+  ui::WindowDc screen(nullptr);
+  HBITMAP copy = CreateCompatibleBitmap(screen.get(), kWidth, kHeight);
+  ui::UniqueMemoryDc from(CreateCompatibleDC(screen.get()));
+  ui::UniqueMemoryDc to(CreateCompatibleDC(screen.get()));
+  ui::SelectedObject selectedFrom(from.get(), source);
+  ui::SelectedObject selectedTo(to.get(), copy);
+  BitBlt(to.get(), 0, 0, kWidth, kHeight, from.get(), 0, 0, SRCCOPY);
+  return copy;
+}
+
+// Puts a fresh copy of the screenshot on the clipboard (the clipboard takes the bitmap over)
+// and answers how long the CloseClipboard took, which is when the program reacts.
+double Put(HBITMAP screenshot) {
+  HBITMAP copy = Duplicate(screenshot);
+  while (!OpenClipboard(nullptr)) Sleep(1);
+  EmptyClipboard();
+  SetClipboardData(CF_BITMAP, copy);
+  const double start = Milliseconds();
+  CloseClipboard();
+  return Milliseconds() - start;
+}
+
+double Time(const std::function<void()>& work) {
+  const double start = Milliseconds();
+  work();
+  return Milliseconds() - start;
+}
+
+void RemoveFilesIn(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+void Report(const char* what, const std::vector<double>& ours, const char* floorName,
+            const std::vector<double>& floor) {
+  const double a = Median(ours);
+  const double b = Median(floor);
+  std::printf("  %-22s %8.1f ms   %-40s %8.1f ms   ratio %.3f\n", what, a, floorName, b, a / b);
+}
+
+}  // namespace
+
+int main() {
+  wchar_t temp[MAX_PATH]{};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"velmo-bench-pictures-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  SetCurrentDirectoryW(folder.c_str());
+  const std::wstring out = folder + L"\\out";
+  CreateDirectoryW(out.c_str(), nullptr);
+  {
+    ui::TApplication application;
+    application.SetTitle(L"Velmo Clipboard");
+    application.SetErrorPresenter(
+        [](const std::wstring& text, const std::wstring&) { std::fwprintf(stderr, L"error: %ls\n", text.c_str()); });
+    app::TForm1 form;
+    form.AufTextReagieren1->SetChecked(false);
+    form.AutoSaveDir = out;
+    const HBITMAP screenshot = MakeScreenshot();
+    const auto command = [&](const ui::TMenuItem* item) {
+      SendMessageW(form.Handle(), WM_COMMAND, item->Command(), 0);
+    };
+
+    std::printf("Picture commands on a %d x %d screenshot, medians of %d rounds or more\n", kWidth, kHeight, kRounds);
+
+    // Show picture: the command, status bar and all, until the display has painted.
+    form.AufBilderReagieren1->SetChecked(false);
+    Put(screenshot);
+    command(form.Bitmapanzeigen1);
+    std::vector<double> show;
+    std::vector<double> bareLoad;
+    std::vector<double> bareSteps;
+    const auto load = [&] {
+      auto& clipboard = clipboard::Clipboard();
+      if (clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) {
+        clipboard.CopyToPicture(form.Image->Picture());
+      }
+    };
+    for (int round = 0; round <= 2 * kRounds; ++round) {
+      Put(screenshot);
+      const double a = Time([&] {
+        command(form.Bitmapanzeigen1);
+        UpdateWindow(form.Image->Handle());
+      });
+      Put(screenshot);
+      const double b = Time([&] {
+        load();
+        UpdateWindow(form.Image->Handle());
+      });
+      // The same steps by hand, with the texts known beforehand: what is left between this and
+      // the command is the command's own share (the stretch rule and the size calculation).
+      Put(screenshot);
+      const double c = Time([&] {
+        load();
+        form.StatusBar->SetPanelText(0, L"Abmessungen: 3840x2160");
+        form.StatusBar->SetPanelText(1, L"Größe im Speicher: 32400 KB");
+        form.TrayIcon->ShowMainWindow();
+        UpdateWindow(form.Image->Handle());
+      });
+      if (round > 0) {
+        show.push_back(a);
+        bareLoad.push_back(b);
+        bareSteps.push_back(c);
+      }
+    }
+    Report("show picture", show, "query + CopyToPicture + paint", bareLoad);
+    Report("show picture", show, "... + status texts + ShowMainWindow", bareSteps);
+
+    // Autosave: from the clipboard change to the file closed, inside the CloseClipboard.
+    for (const auto& [format, name] : {std::pair{L"BMP", "autosave BMP"}, std::pair{L"JPG", "autosave JPEG"}}) {
+      form.AutoSaveFormat = format;
+      const std::wstring floorFile = folder + (format == std::wstring(L"BMP") ? L"\\floor.bmp" : L"\\floor.jpg");
+      std::vector<double> ours;
+      std::vector<double> floor;
+      for (int round = 0; round <= kRounds; ++round) {
+        form.AufBilderReagieren1->SetChecked(true);
+        form.Bilderautomatischspeichern1->SetChecked(true);
+        const double a = Put(screenshot);
+        RemoveFilesIn(out);
+        form.AufBilderReagieren1->SetChecked(false);
+        double b = Put(screenshot);
+        ui::TPicture picture;
+        b += Time([&] {
+          clipboard::Clipboard().CopyToPicture(picture);
+          if (format == std::wstring(L"BMP")) {
+            imaging::WriteBmp(picture, floorFile);
+          } else {
+            imaging::WriteJpeg(picture, floorFile);
+          }
+        });
+        if (round > 0) {
+          ours.push_back(a);
+          floor.push_back(b);
+        }
+      }
+      Report(name, ours, "change + CopyToPicture + writer alone", floor);
+      DeleteFileW(floorFile.c_str());
+    }
+    DeleteObject(screenshot);
+  }
+  RemoveFilesIn(out);
+  SetCurrentDirectoryW(temp);
+  RemoveDirectoryW(out.c_str());
+  RemoveFilesIn(folder);
+  RemoveDirectoryW(folder.c_str());
+  return 0;
+}

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "app/AutoSaveName.h"
+#include "app/LocalDateTime.h"
+
+namespace {
+
+using app::AutoSaveFileName;
+using app::DateTimeText;
+using app::LocalDateTimeText;
+
+TEST(AutoSaveName, JoinsFolderBaseNameDateTimeAndExtensionWithUnsafeCharactersReplaced) {
+  const std::wstring afternoon = DateTimeText(L"07.12.2026", L"14:05:09", false);
+  EXPECT_EQ(AutoSaveFileName(L"C:\\Bilder", L"Pic", afternoon, L".bmp", 1), L"C:\\Bilder\\Pic07.12.2026 14-05-09.bmp");
+  EXPECT_EQ(AutoSaveFileName(L"C:\\Bilder", L"Pic", DateTimeText(L"08.12.2026", L"00:00:00", true), L".bmp", 1),
+            L"C:\\Bilder\\Pic08.12.2026.bmp");
+  EXPECT_EQ(AutoSaveFileName(L"C:\\Bilder", L"", afternoon, L".jpg", 1), L"C:\\Bilder\\07.12.2026 14-05-09.jpg");
+  // A drive root keeps its own backslash and colon.
+  EXPECT_EQ(AutoSaveFileName(L"D:\\", L"Pic", afternoon, L".bmp", 1), L"D:\\\\Pic07.12.2026 14-05-09.bmp");
+  // "/" from a regional date format, and whatever else a file name cannot hold in the base
+  // name; the folder is left as it is.
+  EXPECT_EQ(
+      AutoSaveFileName(L"C:\\a b", L"x<y>*?\"|\\\t", DateTimeText(L"12/7/2026", L"2:05:09 PM", false), L".bmp", 1),
+      L"C:\\a b\\x-y-------12-7-2026 2-05-09 PM.bmp");
+}
+
+TEST(AutoSaveName, ATakenNameGetsTheFirstFreeCounterBeforeTheExtension) {
+  std::set<std::wstring> taken;
+  const auto free = [&] {
+    return app::FreeAutoSaveFileName(L"C:\\B", L"Pic", L"1.1.2026 1:02:03", L".bmp",
+                                     [&](const std::wstring& path) { return taken.count(path) != 0; });
+  };
+  EXPECT_EQ(free(), L"C:\\B\\Pic1.1.2026 1-02-03.bmp");
+  taken.insert(free());
+  EXPECT_EQ(free(), L"C:\\B\\Pic1.1.2026 1-02-03 (2).bmp");
+  taken.insert(free());
+  EXPECT_EQ(free(), L"C:\\B\\Pic1.1.2026 1-02-03 (3).bmp");
+}
+
+// Two-digit days and months, since regional formats differ between systems in their leading
+// zeros ("d.M.yyyy" or "dd.MM.yyyy") but not in their order and separators.
+TEST(LocalDateTimeText, WritesTheShortDateAndLongTimeOfEachRegionalFormat) {
+  const SYSTEMTIME afternoon{2026, 12, 4, 17, 14, 5, 9, 0};
+  EXPECT_EQ(LocalDateTimeText(afternoon, L"de-DE"), L"17.12.2026 14:05:09");
+  EXPECT_EQ(LocalDateTimeText(afternoon, L"en-US"), L"12/17/2026 2:05:09 PM");
+  EXPECT_EQ(LocalDateTimeText(afternoon, L"pl-PL"), L"17.12.2026 14:05:09");
+  EXPECT_EQ(AutoSaveFileName(L"C:\\Bilder", L"Pic", LocalDateTimeText(afternoon, L"en-US"), L".bmp", 1),
+            L"C:\\Bilder\\Pic12-17-2026 2-05-09 PM.bmp");
+  // Midnight, milliseconds aside, leaves the time out; one second later it is back.
+  EXPECT_EQ(LocalDateTimeText(SYSTEMTIME{2026, 12, 5, 18, 0, 0, 0, 999}, L"de-DE"), L"18.12.2026");
+  EXPECT_EQ(LocalDateTimeText(SYSTEMTIME{2026, 12, 5, 18, 0, 0, 1, 0}, L"de-DE"), L"18.12.2026 00:00:01");
+}
+
+}  // namespace

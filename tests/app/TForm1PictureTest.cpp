@@ -1,0 +1,328 @@
+// The picture menu's commands, the viewer and the autosave, on a main window in the test's
+// own process. Modal boxes and the save dialog are answered from a thread of their own.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "MainFormFixture.h"
+#include "clipboard/Clipboard.h"
+#include "clipboard/Graphics.h"
+#include "support/DialogAnswerer.h"
+#include "ui/PopupMenu.h"
+
+namespace {
+
+using testing_support::DialogAnswerer;
+using testing_support::PumpFor;
+
+// Bytes at the start of a file, as a string for readable comparisons.
+std::string Start(const std::wstring& path, std::size_t count) {
+  const auto bytes = testing_support::ReadFileBytes(path);
+  return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size()))};
+}
+const std::string kJpegStart = "\xFF\xD8\xFF";
+
+// The files (not folders) in a folder.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+int ScreenBits() {
+  ui::WindowDc screen(nullptr);
+  return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
+}
+
+class PictureTest : public app_test::MainFormFixture {
+ protected:
+  void SetUp() override {
+    MainFormFixture::SetUp();
+    ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
+  }
+  void TearDown() override {
+    MainFormFixture::TearDown();
+    ui::TPopupMenu::SetPopupFunction(nullptr);
+  }
+
+  // A picture of the screen's kind, as a screenshot arrives; `shade` makes pictures differ.
+  static void CopyPicture(int width, int height, int shade = 0x80) {
+    ASSERT_TRUE(testing_support::OpenClipboardPatiently(nullptr));
+    EmptyClipboard();
+    ui::WindowDc screen(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), width, height);
+    {
+      ui::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+      ui::SelectedObject selected(dc.get(), bitmap);
+      ui::UniqueGdiObject brush(CreateSolidBrush(RGB(shade, 0x40, 0x20)));
+      const RECT all{0, 0, width, height};
+      FillRect(dc.get(), &all, static_cast<HBRUSH>(brush.get()));
+    }
+    SetClipboardData(CF_BITMAP, bitmap);
+    CloseClipboard();
+  }
+  // What office programs place: an enhanced metafile first (red left half on white), then a
+  // bitmap of it.
+  static void CopyMetafileFirst() {
+    const RECT frame{0, 0, 5000, 2500};  // 50 mm x 25 mm
+    HDC recorder = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+    ui::UniqueGdiObject red(CreateSolidBrush(RGB(255, 0, 0)));
+    const int width = MulDiv(5000, GetDeviceCaps(recorder, HORZRES), GetDeviceCaps(recorder, HORZSIZE) * 100);
+    const int height = MulDiv(2500, GetDeviceCaps(recorder, VERTRES), GetDeviceCaps(recorder, VERTSIZE) * 100);
+    const RECT left{0, 0, width / 2, height};
+    FillRect(recorder, &left, static_cast<HBRUSH>(red.get()));
+    HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
+    ASSERT_TRUE(testing_support::OpenClipboardPatiently(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_ENHMETAFILE, metafile);
+    ui::WindowDc screen(nullptr);
+    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen.get(), 3, 3));
+    CloseClipboard();
+  }
+
+  // Runs a menu command that opens the save dialog and answers it with `answer`.
+  void SaveAs(const ui::TMenuItem* item, const std::function<void(HWND)>& answer) {
+    DialogAnswerer answerer(GetCurrentProcessId(), answer);
+    Choose(item);
+    EXPECT_EQ(answerer.Answered(), 1) << "no save dialog showed";
+  }
+  static std::function<void(HWND)> SaveUnder(const std::wstring& path) {
+    return [path](HWND dialog) { testing_support::SaveUnderName(dialog, path); };
+  }
+  static std::function<void(HWND)> Cancel() {
+    return [](HWND dialog) { testing_support::PressButton(dialog, IDCANCEL); };
+  }
+
+  std::wstring Panel(int index) const { return form_->StatusBar->PanelText(index); }
+  static std::wstring KB(long long bytes) { return std::to_wstring(bytes / 1024) + L" KB"; }
+
+  std::vector<std::wstring> popups_;
+};
+
+TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
+  StartForm();
+  CopyPicture(640, 480);
+  ASSERT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuBitmap"});
+  std::wstring title;
+  SaveAs(form_->Bitmapspeichernunter1, [&](HWND dialog) {
+    title = testing_support::WindowText(dialog);
+    testing_support::PressButton(dialog, IDCANCEL);
+  });
+  SaveAs(form_->Bitmapspeichernunter1, Cancel());
+  EXPECT_EQ(title, L"Bild speichern unter...");
+  EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{}) << "a cancelled dialog wrote something";
+  EXPECT_TRUE(form_->ReactionFlag);
+
+  const std::wstring out = folder_.Path() + L"out";
+  ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+  form_->SaveDialog->FilterIndex = 2;
+  SaveAs(form_->Bitmapspeichernunter1, SaveUnder(out + L"\\a.bmp"));
+  EXPECT_EQ(Start(out + L"\\a.bmp", 3), kJpegStart);
+  EXPECT_EQ(form_->SaveDialog->FilterIndex, 2) << "the filter chosen last is kept for the next run";
+
+  Choose(form_->English1);
+  form_->SaveDialog->FilterIndex = 1;
+  SaveAs(form_->BitmapSpeichernunter2, [&](HWND dialog) {
+    title = testing_support::WindowText(dialog);
+    testing_support::SaveUnderName(dialog, out + L"\\b.jpg");
+  });
+  EXPECT_EQ(title, L"Save picture as...");
+  EXPECT_EQ(Start(out + L"\\b.jpg", 2), "BM");
+  EXPECT_EQ(testing_support::ReadFileBytes(out + L"\\b.jpg").size(),
+            54u + 640u * 480u * static_cast<unsigned>(ScreenBits()) / 8u);
+  // The dialog leaves the working directory alone: the settings file stays where it was.
+  wchar_t current[MAX_PATH]{};
+  GetCurrentDirectoryW(MAX_PATH, current);
+  EXPECT_EQ(std::wstring(current) + L"\\", folder_.Path());
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
+}
+
+TEST_F(PictureTest, SaveAsAsksBeforeReplacingAFile) {
+  StartForm();
+  const std::wstring path = folder_.Path() + L"kept.bmp";
+  testing_support::WriteFileBytes(path, {'o', 'l', 'd'});
+  CopyPicture(8, 8);
+  bool asked = false;
+  SaveAs(form_->Bitmapspeichernunter1, [&](HWND dialog) {
+    testing_support::SaveUnderName(dialog, path);
+    if (HWND prompt = testing_support::WaitForDialog(GetCurrentProcessId(), 5000, {dialog})) {
+      asked = true;
+      testing_support::PressButton(prompt, IDNO);
+      Sleep(300);
+    }
+    testing_support::PressButton(dialog, IDCANCEL);
+  });
+  EXPECT_TRUE(asked);
+  EXPECT_EQ(Start(path, 3), "old");
+}
+
+TEST_F(PictureTest, ShowPictureShowsTheWindowWithDimensionsAndSizeInWholeKilobytes) {
+  StartForm();
+  CopyPicture(640, 480);
+  Choose(form_->Bitmapanzeigen1);
+  EXPECT_TRUE(form_->Visible());
+  EXPECT_EQ(Panel(0), L"Abmessungen: 640x480");
+  const long long bmpBytes = 54LL + 640LL * 480LL * ScreenBits() / 8;
+  EXPECT_EQ(Panel(1), L"Größe im Speicher: " + KB(bmpBytes));
+  EXPECT_TRUE(form_->ReactionFlag);
+
+  CopyPicture(10, 10);  // 54 + 400 bytes as a BMP
+  Choose(form_->English1);
+  Choose(form_->Bitmapanzeigen1);
+  EXPECT_EQ(Panel(0), L"Dimensions: 10x10");
+  EXPECT_EQ(Panel(1), L"Size in memory: 0 KB");
+}
+
+TEST_F(PictureTest, ASmallPictureSwitchesStretchingOffUntilTheWindowIsResized) {
+  StartForm();
+  CopyPicture(50, 40);
+  Choose(form_->Bitmapanzeigen1);
+  EXPECT_FALSE(form_->Image->Stretch());
+  CopyPicture(2000, 1500);
+  Choose(form_->Bitmapanzeigen1);
+  EXPECT_FALSE(form_->Image->Stretch()) << "showing never switches stretching on";
+  SetWindowPos(form_->Handle(), nullptr, 0, 0, 600, 520, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(form_->Image->Stretch());
+  CopyPicture(50, 40);
+  Choose(form_->Bitmapanzeigen1);
+  SetWindowPos(form_->Handle(), nullptr, 0, 0, 500, 480, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_FALSE(form_->Image->Stretch());
+}
+
+TEST_F(PictureTest, AMetafileFirstClipboardShowsTheRenderedPictureWithItsRealSize) {
+  StartForm();
+  CopyMetafileFirst();
+  ui::TPicture probe;
+  clipboard::Clipboard().CopyToPicture(probe);
+  ASSERT_NE(probe.GraphicAs<clipboard::TMetafile>(), nullptr);
+  const int width = probe.Width();
+  const int height = probe.Height();
+  ASSERT_GT(width, 10);
+
+  Choose(form_->Bitmapanzeigen1);
+  auto* bitmap = form_->Image->Picture().GraphicAs<clipboard::TBitmap>();
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_FALSE(bitmap->Empty());
+  EXPECT_EQ(Panel(0), L"Abmessungen: " + std::to_wstring(width) + L"x" + std::to_wstring(height));
+  const long long bmpBytes = 54LL + 4LL * width * height;
+  EXPECT_EQ(Panel(1), L"Größe im Speicher: " + KB(bmpBytes));
+  ui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  ui::SelectedObject selected(dc.get(), bitmap->Handle());
+  EXPECT_EQ(GetPixel(dc.get(), width / 4, height / 2), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(dc.get(), width * 3 / 4, height / 2), RGB(255, 255, 255));
+}
+
+class AutoSaveTest : public PictureTest {
+ protected:
+  void StartWith(const std::wstring& folder, const std::string& format, const std::string& language = "DE") {
+    const std::string dir(folder.begin(), folder.end());
+    WriteIni("[Program]\r\nLanguage=" + language + "\r\nAutoSave=1\r\n[AutoSave]\r\nDir=" + dir +
+             "\r\nFormat=" + format + "\r\nPicName=Pic\r\n");
+    StartForm();
+  }
+  void CopyRichText() {
+    ASSERT_TRUE(testing_support::OpenClipboardPatiently(nullptr));
+    EmptyClipboard();
+    const std::wstring text = L"text";
+    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    CloseClipboard();
+  }
+  std::wstring Out() const { return folder_.Path() + L"out"; }
+};
+
+TEST_F(AutoSaveTest, WithoutAFolderEachPictureShowsTheMessageInTheCurrentLanguageAndNothingIsWritten) {
+  StartWith(L"", "BMP", "EN");
+  std::vector<std::wstring> boxes;
+  bool icon = true;
+  {
+    DialogAnswerer answerer(
+        GetCurrentProcessId(),
+        [&](HWND box) {
+          boxes.push_back(testing_support::WindowText(box) + L"|" + testing_support::StaticTexts(box));
+          icon = testing_support::HasIcon(box);
+          testing_support::PressButton(box, IDOK);
+        },
+        2);
+    CopyPicture(20, 20);
+    Choose(form_->Polski1);
+    CopyPicture(30, 30);
+  }
+  EXPECT_EQ(boxes,
+            (std::vector<std::wstring>{L"Velmo Clipboard|Directory for autosave is empty",
+                                       L"Velmo Clipboard|Katalog dla automatycznego zapisu nie jest zdefinjowany"}));
+  EXPECT_FALSE(icon);
+  EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{L"VelmoClipboard.ini"});
+  EXPECT_TRUE(popups_.empty());
+  EXPECT_TRUE(form_->ReactionFlag);
+}
+
+TEST_F(AutoSaveTest, PicturesWithinOneSecondEachGetAFileOfTheirOwnInTheChosenFormat) {
+  ASSERT_TRUE(CreateDirectoryW(Out().c_str(), nullptr));
+  StartWith(Out(), "BMP");
+  CopyPicture(16, 16, 0x10);
+  CopyPicture(17, 16, 0x20);
+  CopyPicture(18, 16, 0x30);
+  auto files = FilesIn(Out());
+  ASSERT_EQ(files.size(), 3u);
+  std::set<std::size_t> sizes;  // three different pictures, three different files
+  for (const auto& name : files) {
+    EXPECT_EQ(name.substr(0, 3), L"Pic");
+    EXPECT_EQ(name.substr(name.size() - 4), L".bmp");
+    EXPECT_EQ(name.find_first_of(L":/"), std::wstring::npos);
+    EXPECT_EQ(Start(Out() + L"\\" + name, 2), "BM");
+    sizes.insert(testing_support::ReadFileBytes(Out() + L"\\" + name).size());
+  }
+  EXPECT_EQ(sizes.size(), 3u);
+
+  form_->AutoSaveFormat = L"JPG";
+  CopyPicture(16, 16);
+  files = FilesIn(Out());
+  ASSERT_EQ(files.size(), 4u);
+  const auto jpeg = std::find_if(files.begin(), files.end(),
+                                 [](const std::wstring& name) { return name.substr(name.size() - 4) == L".jpg"; });
+  ASSERT_NE(jpeg, files.end());
+  EXPECT_EQ(Start(Out() + L"\\" + *jpeg, 3), kJpegStart);
+  EXPECT_TRUE(popups_.empty());
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
+}
+
+TEST_F(AutoSaveTest, AFormatInLowerCaseWritesNothingAndShowsNothing) {
+  ASSERT_TRUE(CreateDirectoryW(Out().c_str(), nullptr));
+  StartWith(Out(), "bmp");
+  DialogAnswerer answerer(
+      GetCurrentProcessId(), [](HWND box) { testing_support::PressButton(box, IDOK); }, 1, 1500);
+  CopyPicture(20, 20);
+  PumpFor(300);
+  EXPECT_EQ(answerer.Answered(), 0);
+  EXPECT_TRUE(FilesIn(Out()).empty());
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
+}
+
+TEST_F(AutoSaveTest, AMissingFolderShowsTheWritersErrorOnceAndLaterReactionsStillCome) {
+  StartWith(folder_.Path() + L"missing", "BMP");
+  CopyPicture(20, 20);
+  ASSERT_EQ(testing_support::ShownErrors().size(), 1u);
+  const std::wstring& error = testing_support::ShownErrors()[0];
+  EXPECT_EQ(error.rfind(L"Datei " + folder_.Path() + L"missing\\Pic", 0), 0u) << error;
+  const std::wstring end = L".bmp kann nicht erstellt werden.";
+  EXPECT_EQ(error.substr(error.size() - std::min(error.size(), end.size())), end);
+  EXPECT_TRUE(form_->ReactionFlag);
+
+  CopyRichText();
+  EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuText"});
+  CopyPicture(20, 20);
+  EXPECT_EQ(testing_support::ShownErrors().size(), 2u);
+}
+
+}  // namespace
