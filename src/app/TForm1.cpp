@@ -3,10 +3,10 @@
 #include <optional>
 #include <vector>
 
-#include "ui/Application.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsKeys.h"
+#include "ui/Application.h"
 #include "ui/Icon.h"
 
 namespace app {
@@ -91,6 +91,10 @@ void TForm1::CreateMenus() {
   Hilfe1 = &PopupMenuTray->Add(L"Hilfe1", L"Hilfe", kImageHelp);
   Beenden1 = &PopupMenuTray->Add(L"Beenden1", L"Beenden", kImageExit);
   Beenden1->OnClick = [this] { Beenden1Click(); };
+  Autostartverknpfungerstellen1->OnClick = [this] { MitWindowsstarten1Click(); };
+  Desktopverknpfungerstellen1->OnClick = [this] { Desktopverknpfungerstellen1Click(); };
+  Ueber1->OnClick = [this] { Ueber1Click(); };
+  Hilfe1->OnClick = [this] { Hilfe1Click(); };
   Formatierungentfernen1->OnClick = [this] { Formatierungentfernen1Click(); };
   AufTextReagieren1->OnClick = [this] { AufTextReagieren1Click(); };
   AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };

@@ -4,6 +4,7 @@
 
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "shell/TForm2.h"
 #include "shell/TJclAppInstances.h"
 #include "ui/Application.h"
 
@@ -13,6 +14,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   application.SetTitle(L"Velmo Clipboard");
   try {
     app::TForm1 form1;
+    shell::TForm2 form2(form1.ReactionFlag);
+    form1.Form2 = &form2;
     application.SetShowMainForm(false);
     return application.Run();
   } catch (const shell::EndOfRun& end) {
