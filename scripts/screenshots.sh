@@ -2,6 +2,7 @@
 # Takes the README's screenshots of the real program on a virtual X display:
 #   docs/text-menu.png   the text menu over Notepad, after formatted text was copied
 #   docs/tray-menu.png   the tray menu, opened by a right-button press on the tray icon
+#   docs/about.png       the About window, chosen from the tray menu
 # Needs the x86_64 build (cmake --preset x86_64 && cmake --build --preset x86_64) and
 # ImageMagick's `import`.
 set -euo pipefail
@@ -38,4 +39,8 @@ run textmenu >"$work/area.txt"
 shoot text-menu.png
 run traymenu >"$work/area.txt"
 shoot tray-menu.png
+run about >"$work/area.txt"
+shoot about.png
+run closeabout
+run traymenu >/dev/null
 run exit

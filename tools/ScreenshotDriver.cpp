@@ -4,6 +4,8 @@
 //   ScreenshotDriver textmenu           opens Notepad with some text, copies formatted text
 //                                       with the mouse over it, waits for the text menu
 //   ScreenshotDriver traymenu           closes any open menu, opens the tray menu at the icon
+//   ScreenshotDriver about              opens the tray menu, chooses About, waits for the window
+//   ScreenshotDriver closeabout         closes the About window with a click on its free area
 //   ScreenshotDriver exit               chooses Exit in the open tray menu and waits for the end
 // Wine shows tray icons without an X tray as "__winex11_tray_icon" windows inside the
 // "__winex11_standalone_tray" window; an open popup menu is a visible "#32768" window.
@@ -155,21 +157,26 @@ int TextMenu() {
   return PrintArea(area);
 }
 
-int TrayMenu() {
-  const DWORD processId = ProgramProcess();
-  if (!processId) return Fail("the program is not running");
+// Closes any open menu and opens the tray menu at the icon; null when it does not open.
+HWND OpenTrayMenu(DWORD processId) {
   if (HWND open = VisibleMenu(processId)) {
     PostMessageW(open, WM_KEYDOWN, VK_ESCAPE, 0);
     WaitFor([&] { return !VisibleMenu(processId); }, 5000);
   }
   HWND icon = FirstTrayIcon();
-  if (!icon) return Fail("no tray icon");
+  if (!icon) return nullptr;
   RECT iconRect{};
   GetWindowRect(icon, &iconRect);
   SetCursorPos((iconRect.left + iconRect.right) / 2, (iconRect.top + iconRect.bottom) / 2);
   PostMessageW(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
   PostMessageW(icon, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
-  HWND menu = WaitFor([&] { return VisibleMenu(processId); }, 10000);
+  return WaitFor([&] { return VisibleMenu(processId); }, 10000);
+}
+
+int TrayMenu() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  HWND menu = OpenTrayMenu(processId);
   if (!menu) return Fail("the tray menu did not open");
   Sleep(500);  // let the menu paint
 
@@ -179,6 +186,37 @@ int TrayMenu() {
   GetWindowRect(StandaloneTray(), &trayRect);
   UnionRect(&area, &area, &trayRect);
   return PrintArea(area);
+}
+
+int About() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  HWND menu = OpenTrayMenu(processId);
+  if (!menu) return Fail("the tray menu did not open");
+  // Up from no selection wraps round to Exit; two more are Help and then About.
+  for (const WPARAM key : {WPARAM{VK_UP}, WPARAM{VK_UP}, WPARAM{VK_UP}, WPARAM{VK_RETURN}}) {
+    PostMessageW(menu, WM_KEYDOWN, key, 0);
+    Sleep(50);
+  }
+  HWND about = WaitFor(
+      [] {
+        HWND window = FindWindowW(L"TForm2", nullptr);
+        return window && IsWindowVisible(window) ? window : nullptr;
+      },
+      10000);
+  if (!about) return Fail("the About window did not open");
+  Sleep(500);  // let it paint
+  RECT area{};
+  GetWindowRect(about, &area);
+  return PrintArea(area);
+}
+
+int CloseAbout() {
+  HWND about = FindWindowW(L"TForm2", nullptr);
+  if (!about || !IsWindowVisible(about)) return Fail("the About window is not open");
+  PostMessageW(about, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageW(about, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  return WaitFor([about] { return !IsWindowVisible(about); }, 5000) ? 0 : Fail("the About window stayed open");
 }
 
 int Exit() {
@@ -204,7 +242,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"start" && argc == 3) return Start(argv[2]);
   if (command == L"textmenu" && argc == 2) return TextMenu();
   if (command == L"traymenu" && argc == 2) return TrayMenu();
+  if (command == L"about" && argc == 2) return About();
+  if (command == L"closeabout" && argc == 2) return CloseAbout();
   if (command == L"exit" && argc == 2) return Exit();
-  std::fprintf(stderr, "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | exit\n");
+  std::fprintf(stderr, "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | about | closeabout | exit\n");
   return 2;
 }
