@@ -11,6 +11,7 @@ wine_env_can_run_i686 && arch=i686
 cmake --preset "$arch" >/dev/null
 cmake --build --preset "$arch" --target VelmoClipboard
 wine_env_start
-cd "$here"  # the settings file lives in the working directory
+cd "$here"  # the settings file and the help file live in the working directory
+cp "build/$arch/Help.chm" Help.chm
 echo "run: starting build/$arch/VelmoClipboard.exe (it lives in the notification area)"
 scripts/wine-run.sh "$arch" "build/$arch/VelmoClipboard.exe"

@@ -4,6 +4,7 @@
 #   docs/tray-menu.png   the tray menu, opened by a right-button press on the tray icon
 #   docs/picture-menu.png   the picture menu, after a picture was copied
 #   docs/picture-window.png the main window showing that picture with its status texts
+#   docs/about.png       the About window, chosen from the tray menu
 # Needs the x86_64 build (cmake --preset x86_64 && cmake --build --preset x86_64) and
 # ImageMagick's `import`.
 set -euo pipefail
@@ -44,5 +45,8 @@ run picturemenu >"$work/area.txt"
 shoot picture-menu.png
 run picturewindow >"$work/area.txt"
 shoot picture-window.png
+run about >"$work/area.txt"
+shoot about.png
+run closeabout
 run traymenu >/dev/null
 run exit

@@ -8,6 +8,8 @@
 //                                       picture menu
 //   ScreenshotDriver picturewindow      chooses "show picture" in the open picture menu and
 //                                       waits for the main window
+//   ScreenshotDriver about              opens the tray menu, chooses About, waits for the window
+//   ScreenshotDriver closeabout         closes the About window with a click on its free area
 //   ScreenshotDriver exit               chooses Exit in the open tray menu and waits for the end
 // Wine shows tray icons without an X tray as "__winex11_tray_icon" windows inside the
 // "__winex11_standalone_tray" window; an open popup menu is a visible "#32768" window.
@@ -174,18 +176,23 @@ void CloseOpenMenu(DWORD processId) {
   }
 }
 
-int TrayMenu() {
-  const DWORD processId = ProgramProcess();
-  if (!processId) return Fail("the program is not running");
+// Closes any open menu and opens the tray menu at the icon; null when it does not open.
+HWND OpenTrayMenu(DWORD processId) {
   CloseOpenMenu(processId);
   HWND icon = FirstTrayIcon();
-  if (!icon) return Fail("no tray icon");
+  if (!icon) return nullptr;
   RECT iconRect{};
   GetWindowRect(icon, &iconRect);
   SetCursorPos((iconRect.left + iconRect.right) / 2, (iconRect.top + iconRect.bottom) / 2);
   PostMessageW(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
   PostMessageW(icon, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
-  HWND menu = WaitFor([&] { return VisibleMenu(processId); }, 10000);
+  return WaitFor([&] { return VisibleMenu(processId); }, 10000);
+}
+
+int TrayMenu() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  HWND menu = OpenTrayMenu(processId);
   if (!menu) return Fail("the tray menu did not open");
   Sleep(500);  // let the menu paint
 
@@ -229,10 +236,14 @@ int PictureMenu() {
   if (!processId) return Fail("the program is not running");
   CloseOpenMenu(processId);
   SetCursorPos(200, 160);
-  if (!OpenClipboard(nullptr)) return Fail("cannot open the clipboard");
+  const ui::UniqueWindow owner(
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr));
+  if (!owner || !OpenClipboard(owner.get())) return Fail("cannot open the clipboard");
   EmptyClipboard();
-  SetClipboardData(CF_BITMAP, DrawPicture());
-  CloseClipboard();
+  HBITMAP picture = DrawPicture();
+  const bool placed = SetClipboardData(CF_BITMAP, picture) != nullptr;
+  if (!placed) DeleteObject(picture);
+  if (!CloseClipboard() || !placed) return Fail("the clipboard refused the picture");
   HWND menu = WaitFor([&] { return VisibleMenu(processId); }, 10000);
   if (!menu) return Fail("the picture menu did not open");
   Sleep(500);  // let the menu paint
@@ -257,6 +268,37 @@ int PictureWindow() {
   RECT area{};
   GetWindowRect(mainWindow, &area);
   return PrintArea(area);
+}
+
+int About() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  HWND menu = OpenTrayMenu(processId);
+  if (!menu) return Fail("the tray menu did not open");
+  // Up from no selection wraps round to Exit; two more are Help and then About.
+  for (const WPARAM key : {WPARAM{VK_UP}, WPARAM{VK_UP}, WPARAM{VK_UP}, WPARAM{VK_RETURN}}) {
+    PostMessageW(menu, WM_KEYDOWN, key, 0);
+    Sleep(50);
+  }
+  HWND about = WaitFor(
+      [] {
+        HWND window = FindWindowW(L"TForm2", nullptr);
+        return window && IsWindowVisible(window) ? window : nullptr;
+      },
+      10000);
+  if (!about) return Fail("the About window did not open");
+  Sleep(500);  // let it paint
+  RECT area{};
+  GetWindowRect(about, &area);
+  return PrintArea(area);
+}
+
+int CloseAbout() {
+  HWND about = FindWindowW(L"TForm2", nullptr);
+  if (!about || !IsWindowVisible(about)) return Fail("the About window is not open");
+  PostMessageW(about, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageW(about, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  return WaitFor([about] { return !IsWindowVisible(about); }, 5000) ? 0 : Fail("the About window stayed open");
 }
 
 int Exit() {
@@ -284,7 +326,10 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"traymenu" && argc == 2) return TrayMenu();
   if (command == L"picturemenu" && argc == 2) return PictureMenu();
   if (command == L"picturewindow" && argc == 2) return PictureWindow();
+  if (command == L"about" && argc == 2) return About();
+  if (command == L"closeabout" && argc == 2) return CloseAbout();
   if (command == L"exit" && argc == 2) return Exit();
-  std::fprintf(stderr, "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | exit\n");
+  std::fprintf(stderr, "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | picturemenu | picturewindow | about | "
+               "closeabout | exit\n");
   return 2;
 }

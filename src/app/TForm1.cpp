@@ -102,6 +102,10 @@ void TForm1::CreateMenus() {
   Hilfe1 = &PopupMenuTray->Add(L"Hilfe1", L"Hilfe", kImageHelp);
   Beenden1 = &PopupMenuTray->Add(L"Beenden1", L"Beenden", kImageExit);
   Beenden1->OnClick = [this] { Beenden1Click(); };
+  Autostartverknpfungerstellen1->OnClick = [this] { MitWindowsstarten1Click(); };
+  Desktopverknpfungerstellen1->OnClick = [this] { Desktopverknpfungerstellen1Click(); };
+  Ueber1->OnClick = [this] { Ueber1Click(); };
+  Hilfe1->OnClick = [this] { Hilfe1Click(); };
   Formatierungentfernen1->OnClick = [this] { Formatierungentfernen1Click(); };
   AufTextReagieren1->OnClick = [this] { AufTextReagieren1Click(); };
   AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };

@@ -11,6 +11,7 @@
 #include "settings/TIniFile.h"
 #include "settings/TJvMultiStringHolder.h"
 #include "shell/TCoolTrayIcon.h"
+#include "shell/TForm2.h"
 #include "shell/TJvAppInstances.h"
 #include "ui/Form.h"
 #include "ui/Image.h"
@@ -94,6 +95,17 @@ class TForm1 : public ui::TForm {
   void Polski1Click();
   // A second copy is being refused: tell the user before it ends.
   void JvAppInstanzRejected(shell::TJvAppInstances& sender);
+
+  // The About window, created by the program right after this window; null until then.
+  shell::TForm2* Form2 = nullptr;
+
+  // The shortcut commands: a shortcut to the program in the Startup folder, on the desktop.
+  void MitWindowsstarten1Click();
+  void Desktopverknpfungerstellen1Click();
+  // The About window, modal; clipboard reactions rest while it is open.
+  void Ueber1Click();
+  // The help file from the working directory, when it is there.
+  void Hilfe1Click();
 
   // Reaction to a clipboard change: the text menu, the picture menu, or nothing.
   void ClipboardMonitorChange();

@@ -4,6 +4,7 @@
 
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "shell/TForm2.h"
 #include "shell/TJclAppInstances.h"
 #include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
@@ -19,6 +20,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     shell::TTrayIconHandler trayIconHandler;  // receives the shell's callbacks for the tray icon
     shell::InstanceRegistryOwner registry;    // the guard joins it while the main window is built
     app::TForm1 form1;
+    shell::TForm2 form2(form1.ReactionFlag);
+    form1.Form2 = &form2;
     application.SetShowMainForm(false);
     const int exitCode = application.Run();
     // The clean-up starts by leaving the registry: a copy started from now on must not count

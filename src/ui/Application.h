@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/Com.h"
 #include "ui/Handle.h"
 
 namespace ui {
@@ -71,6 +72,9 @@ class TApplication {
   void Present(const std::wstring& text);
 
   static TApplication* current_;
+  // First in, last out: COM serves every window and component of the program, on its one
+  // GUI thread (shell links, ShellExecute).
+  ComApartment com_;
   UniqueWindow window_;
   std::wstring title_;
   TForm* mainForm_ = nullptr;

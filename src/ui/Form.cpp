@@ -1,5 +1,7 @@
 #include "ui/Form.h"
 
+#include <vector>
+
 #include "ui/Application.h"
 #include "ui/Errors.h"
 #include "ui/PopupMenu.h"
@@ -19,7 +21,7 @@ void TControl::Notification(TComponent* component) {
 }
 
 TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption, int left,
-             int top, int width, int height)
+             int top, int width, int height, DWORD style)
     : TComponent(owner, std::move(name)) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
@@ -38,8 +40,8 @@ TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, con
   TApplication* app = TApplication::Current();
   // Owned by the application window, so the form never gets a taskbar button of its own.
   HWND ownerWindow = app ? app->Handle() : nullptr;
-  if (!CreateWindowExW(0, className, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
-                       ownerWindow, nullptr, instance, this)) {
+  if (!CreateWindowExW(0, className, caption.c_str(), style, left, top, width, height, ownerWindow, nullptr, instance,
+                       this)) {
     RaiseLastOSError(GetLastError());
   }
   if (app) app->FormCreated(this);
@@ -70,8 +72,70 @@ void TForm::Show() {
 
 void TForm::Hide() { ShowWindow(window_.get(), SW_HIDE); }
 
+namespace {
+
+BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list) {
+  if (IsWindowVisible(window) && IsWindowEnabled(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
+// Disables the visible windows of this thread but `keep` and enables them again at scope end.
+class DisabledThreadWindows {
+ public:
+  explicit DisabledThreadWindows(HWND keep) {
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&windows_));
+    std::erase(windows_, keep);
+    for (HWND window : windows_) EnableWindow(window, FALSE);
+  }
+  ~DisabledThreadWindows() {
+    for (HWND window : windows_) EnableWindow(window, TRUE);
+  }
+  DisabledThreadWindows(const DisabledThreadWindows&) = delete;
+  DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
+
+ private:
+  std::vector<HWND> windows_;
+};
+
+}  // namespace
+
+void TForm::ShowModal() {
+  if (modal_) {
+    SetForegroundWindow(window_.get());
+    return;
+  }
+  const HWND previouslyActive = GetActiveWindow();
+  {
+    const DisabledThreadWindows disabled(window_.get());
+    modal_ = true;
+    modalEnded_ = false;
+    ShowWindow(window_.get(), SW_SHOW);
+    SetForegroundWindow(window_.get());
+    MSG msg{};
+    while (!modalEnded_) {
+      const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+      if (got == -1) break;
+      if (got == 0) {
+        PostQuitMessage(static_cast<int>(msg.wParam));  // the program is ending: leave it for the main loop
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    modal_ = false;
+  }
+  // Hidden only once the others are enabled again, or Windows activates some other program.
+  Hide();
+  if (previouslyActive && IsWindow(previouslyActive)) SetActiveWindow(previouslyActive);
+}
+
 void TForm::Close() {
   if (!CloseQuery()) return;
+  Closed();
+  if (modal_) {
+    modalEnded_ = true;
+    return;
+  }
   TApplication* app = TApplication::Current();
   if (app && app->MainForm() == this) {
     app->Terminate();

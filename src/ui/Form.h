@@ -37,8 +37,9 @@ class TControl : public TComponent {
 
 class TForm : public TComponent {
  public:
+  static constexpr DWORD kSizeableStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption, int left, int top,
-        int width, int height);
+        int width, int height, DWORD style = kSizeableStyle);
   ~TForm() override;
 
   [[nodiscard]] HWND Handle() const noexcept { return window_.get(); }
@@ -49,13 +50,20 @@ class TForm : public TComponent {
   [[nodiscard]] bool Visible() const;
   void Show();
   void Hide();
-  // Asks CloseQuery; on yes hides the form, and for the main form ends the message loop.
+  // Shows the form with the program's other windows disabled and runs a message loop until the
+  // form closes (or the program ends). Asked again while it runs, it only brings it to the front.
+  void ShowModal();
+  [[nodiscard]] bool Modal() const noexcept { return modal_; }
+  // Asks CloseQuery; on yes runs Closed, then ends a modal showing, or hides the form, or for
+  // the main form ends the message loop.
   void Close();
   // Re-lays out the aligned child controls (bottom first, then the client control).
   void Realign();
 
  protected:
   virtual bool CloseQuery() { return true; }
+  // The form is closing, however the close was asked for.
+  virtual void Closed() {}
   virtual void Resized() {}
   // Windows ends the session (wParam of WM_ENDSESSION true).
   virtual void SessionEnding() {}
@@ -69,6 +77,8 @@ class TForm : public TComponent {
 
   UniqueWindow window_;
   UniqueGdiObject font_;
+  bool modal_ = false;
+  bool modalEnded_ = false;
 };
 
 }  // namespace ui

@@ -1,0 +1,52 @@
+#pragma once
+// The About window "Info": the program's icon and name, the credits and four addresses that
+// open in the browser or the mail program. It is shown modally, and any click outside the
+// addresses closes it. Clipboard reactions rest while it is open.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/Form.h"
+#include "ui/Handle.h"
+
+namespace shell {
+
+class TForm2 : public ui::TForm {
+ public:
+  // `reactionFlag` is the program's reaction flag; closing the window sets it again.
+  explicit TForm2(bool& reactionFlag);
+
+  // The controls, by their names. Label4, Label5, Label7 and Label8 are the addresses.
+  ui::UniqueWindow Image1;
+  ui::UniqueWindow Label1;
+  ui::UniqueWindow Label2;
+  ui::UniqueWindow Label4;
+  ui::UniqueWindow Label5;
+  ui::UniqueWindow Label6;
+  ui::UniqueWindow Label7;
+  ui::UniqueWindow Label8;
+
+  // Lays the window out for `dpi`: the positions and sizes below are for 96 dots per inch.
+  void Layout(UINT dpi);
+  void CentreOnScreen();
+
+ protected:
+  void Closed() override;
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void FormClick();
+  void Label4Click();
+  void Label5Click();
+  void Label7Click();
+  void Label8Click();
+  [[nodiscard]] bool IsLink(HWND control) const;
+  [[nodiscard]] static std::wstring Text(HWND control);
+
+  bool& reactionFlag_;
+  ui::UniqueGdiObject font_;
+  ui::UniqueGdiObject titleFont_;
+  ui::UniqueIcon icon_;
+};
+
+}  // namespace shell
