@@ -25,8 +25,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     application.SetShowMainForm(false);
     const int exitCode = application.Run();
     // The clean-up starts by leaving the registry: a copy started from now on must not count
-    // this one, whose windows are about to go. The main window then lets go of the clipboard
-    // before anything else of it is destroyed, then the tray icon and the rest go with it.
+    // this one, whose windows are about to go. Then the About window goes, then the main window,
+    // which lets go of the clipboard before anything else of it is destroyed; the tray icon and
+    // the rest go with it.
     registry.Reset();
     return exitCode;
   } catch (const shell::EndOfRun& end) {
