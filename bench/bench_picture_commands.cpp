@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "clipboard/Clipboard.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/TJPEGImage.h"
+#include "shell/TJclAppInstances.h"
+#include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
 #include "ui/Handle.h"
 
@@ -62,11 +65,15 @@ HBITMAP Duplicate(HBITMAP source) {
 
 // Puts a fresh copy of the screenshot on the clipboard (the clipboard takes the bitmap over)
 // and answers how long the CloseClipboard took, which is when the program reacts.
-double Put(HBITMAP screenshot) {
+double Put(HWND owner, HBITMAP screenshot) {
   HBITMAP copy = Duplicate(screenshot);
-  while (!OpenClipboard(nullptr)) Sleep(1);
+  while (!OpenClipboard(owner)) Sleep(1);
   EmptyClipboard();
-  SetClipboardData(CF_BITMAP, copy);
+  if (!SetClipboardData(CF_BITMAP, copy)) {
+    DeleteObject(copy);
+    std::fprintf(stderr, "the clipboard refused the screenshot\n");
+    std::exit(1);
+  }
   const double start = Milliseconds();
   CloseClipboard();
   return Milliseconds() - start;
@@ -106,8 +113,14 @@ int main() {
   const std::wstring out = folder + L"\\out";
   CreateDirectoryW(out.c_str(), nullptr);
   {
+    clipboard::TClipboard clipboardObject;
     ui::TApplication application;
     application.SetTitle(L"Velmo Clipboard");
+    shell::TTrayIconHandler trayIconHandler;
+    shell::InstanceRegistryOwner registry;
+    // Copies come from a window of another kind than the program's own, as from another program.
+    const ui::UniqueWindow copier(
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr));
     application.SetErrorPresenter(
         [](const std::wstring& text, const std::wstring&) { std::fwprintf(stderr, L"error: %ls\n", text.c_str()); });
     app::TForm1 form;
@@ -122,7 +135,7 @@ int main() {
 
     // Show picture: the command, status bar and all, until the display has painted.
     form.AufBilderReagieren1->SetChecked(false);
-    Put(screenshot);
+    Put(copier.get(), screenshot);
     command(form.Bitmapanzeigen1);
     std::vector<double> show;
     std::vector<double> bareLoad;
@@ -134,19 +147,19 @@ int main() {
       }
     };
     for (int round = 0; round <= 2 * kRounds; ++round) {
-      Put(screenshot);
+      Put(copier.get(), screenshot);
       const double a = Time([&] {
         command(form.Bitmapanzeigen1);
         UpdateWindow(form.Image->Handle());
       });
-      Put(screenshot);
+      Put(copier.get(), screenshot);
       const double b = Time([&] {
         load();
         UpdateWindow(form.Image->Handle());
       });
       // The same steps by hand, with the texts known beforehand: what is left between this and
       // the command is the command's own share (the stretch rule and the size calculation).
-      Put(screenshot);
+      Put(copier.get(), screenshot);
       const double c = Time([&] {
         load();
         form.StatusBar->SetPanelText(0, L"Abmessungen: 3840x2160");
@@ -172,10 +185,10 @@ int main() {
       for (int round = 0; round <= kRounds; ++round) {
         form.AufBilderReagieren1->SetChecked(true);
         form.Bilderautomatischspeichern1->SetChecked(true);
-        const double a = Put(screenshot);
+        const double a = Put(copier.get(), screenshot);
         RemoveFilesIn(out);
         form.AufBilderReagieren1->SetChecked(false);
-        double b = Put(screenshot);
+        double b = Put(copier.get(), screenshot);
         ui::TPicture picture;
         b += Time([&] {
           clipboard::Clipboard().CopyToPicture(picture);

@@ -151,6 +151,10 @@ class TForm1 : public ui::TForm {
   void FormCreate();
   void ChooseLanguage(const std::wstring& code);
   void ApplyTrayIconSettings();
+  void CreateSaveDialog();
+  // Asks for a name and writes the held picture as the chosen filter says.
+  void RunSaveDialog();
+  void SaveToAutoSaveFolder();
   // The program stops reacting for good: the clipboard handler is let go and the viewer chain
   // left, so nothing can reach the handler while the menus it uses are being destroyed.
   void StopWatchingClipboard();

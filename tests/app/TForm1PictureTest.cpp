@@ -7,6 +7,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "MainFormFixture.h"
@@ -58,19 +59,17 @@ class PictureTest : public app_test::MainFormFixture {
 
   // A picture of the screen's kind, as a screenshot arrives; `shade` makes pictures differ.
   static void CopyPicture(int width, int height, int shade = 0x80) {
-    ASSERT_TRUE(testing_support::OpenClipboardPatiently(nullptr));
-    EmptyClipboard();
     ui::WindowDc screen(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), width, height);
+    ui::UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.get(), width, height));
     {
       ui::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
-      ui::SelectedObject selected(dc.get(), bitmap);
+      ui::SelectedObject selected(dc.get(), bitmap.get());
       ui::UniqueGdiObject brush(CreateSolidBrush(RGB(shade, 0x40, 0x20)));
       const RECT all{0, 0, width, height};
       FillRect(dc.get(), &all, static_cast<HBRUSH>(brush.get()));
     }
-    SetClipboardData(CF_BITMAP, bitmap);
-    CloseClipboard();
+    testing_support::ClipboardFill fill;
+    fill.Put(CF_BITMAP, std::move(bitmap));
   }
   // What office programs place: an enhanced metafile first (red left half on white), then a
   // bitmap of it.
@@ -82,13 +81,11 @@ class PictureTest : public app_test::MainFormFixture {
     const int height = MulDiv(2500, GetDeviceCaps(recorder, VERTRES), GetDeviceCaps(recorder, VERTSIZE) * 100);
     const RECT left{0, 0, width / 2, height};
     FillRect(recorder, &left, static_cast<HBRUSH>(red.get()));
-    HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
-    ASSERT_TRUE(testing_support::OpenClipboardPatiently(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_ENHMETAFILE, metafile);
+    ui::UniqueEnhMetaFile metafile(CloseEnhMetaFile(recorder));
     ui::WindowDc screen(nullptr);
-    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen.get(), 3, 3));
-    CloseClipboard();
+    testing_support::ClipboardFill fill;
+    fill.Put(CF_ENHMETAFILE, std::move(metafile));
+    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 3, 3)));
   }
 
   // Runs a menu command that opens the save dialog and answers it with `answer`.
@@ -231,13 +228,7 @@ class AutoSaveTest : public PictureTest {
              "\r\nFormat=" + format + "\r\nPicName=Pic\r\n");
     StartForm();
   }
-  void CopyRichText() {
-    ASSERT_TRUE(testing_support::OpenClipboardPatiently(nullptr));
-    EmptyClipboard();
-    const std::wstring text = L"text";
-    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    CloseClipboard();
-  }
+  static void CopyRichText() { testing_support::SetClipboardUnicodeText(L"text"); }
   std::wstring Out() const { return folder_.Path() + L"out"; }
 };
 

@@ -32,11 +32,7 @@ class DesktopCommandsTest : public app_test::MainFormFixture {
     MainFormFixture::TearDown();
   }
   static void CopyText() {
-    ASSERT_TRUE(testing_support::OpenClipboardPatiently(nullptr));
-    EmptyClipboard();
-    const std::wstring text = L"copied";
-    testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-    CloseClipboard();
+    testing_support::SetClipboardUnicodeText(L"copied");
     testing_support::PumpFor(50);
   }
 

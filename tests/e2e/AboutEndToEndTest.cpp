@@ -24,12 +24,7 @@ HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
   return nullptr;
 }
 
-void CopyText(const std::wstring& text) {
-  ASSERT_TRUE(testing_support::OpenClipboardPatiently(ui::TApplication::Current()->Handle()));
-  EmptyClipboard();
-  testing_support::SetClipboardBlock(nullptr, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  CloseClipboard();
-}
+void CopyText(const std::wstring& text) { testing_support::SetClipboardUnicodeText(text); }
 
 TEST(AboutEndToEnd, NoMenuWhileAboutIsOpenAndTheNextCopyAfterClosingItOpensOne) {
   testing_support::TemporaryFolder folder;

@@ -64,11 +64,9 @@ class PictureMenuTest : public ::testing::Test {
   void TearDown() override { process_.reset(); }
 
   static void CopyPicture(int width, int height) {
-    ASSERT_TRUE(testing_support::OpenClipboardPatiently(ui::TApplication::Current()->Handle()));
-    EmptyClipboard();
     ui::WindowDc screen(nullptr);
-    SetClipboardData(CF_BITMAP, CreateCompatibleBitmap(screen.get(), width, height));
-    CloseClipboard();
+    testing_support::ClipboardFill fill;
+    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), width, height)));
   }
   // Waits for the picture menu and chooses its item number `item` (1 = save as, 2 = show).
   void ChooseFromMenu(int item) const {
