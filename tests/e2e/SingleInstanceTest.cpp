@@ -293,7 +293,8 @@ void StartTenTogether(const std::wstring& path) {
     const ULONGLONG start = GetTickCount64();
     for (int i = 0; i < 10; ++i) copies.push_back(std::make_unique<Copy>(path));
     const DWORD heldMs = static_cast<DWORD>(GetTickCount64() - start);
-    const DWORD limitMs = shell::TJclOptex::kAcquireTimeoutMs - 1500;
+    // Half the lock's limit at most: the copies queue for the lock after it, one at a time.
+    const DWORD limitMs = shell::TJclOptex::kAcquireTimeoutMs / 2;
     PumpUntil([&] { return std::ranges::all_of(copies, [](const auto& copy) { return copy->MainWindow(); }); },
               limitMs > heldMs ? limitMs - heldMs : 0);
     testing_support::PumpFor(300);
