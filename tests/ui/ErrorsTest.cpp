@@ -72,14 +72,13 @@ TEST(DefaultErrorHandler, AFailureWhileReportingNeverLeavesAWindowProcedure) {
   EXPECT_FALSE(ui::TApplication::Current()->ShowingError());
 }
 
+LRESULT CALLBACK RefuseEveryWindow(int code, WPARAM wParam, LPARAM lParam) {
+  return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(Form, AWindowThatCannotBeCreatedRaisesAnError) {
   // The system refuses the window, as it does when it runs out of window handles.
-  HHOOK refuse = SetWindowsHookExW(
-      WH_CBT,
-      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
-      },
-      nullptr, GetCurrentThreadId());
+  HHOOK refuse = SetWindowsHookExW(WH_CBT, &RefuseEveryWindow, nullptr, GetCurrentThreadId());
   ASSERT_NE(refuse, nullptr);
   EXPECT_THROW(ui::TForm(nullptr, L"Form", L"TRefusedForm", L"", 0, 0, 10, 10), ui::EOutOfResources);
   UnhookWindowsHookEx(refuse);
