@@ -19,6 +19,7 @@
 namespace {
 
 using testing_support::DialogAnswerer;
+using testing_support::FilesIn;
 using testing_support::PumpFor;
 
 // Bytes at the start of a file, as a string for readable comparisons.
@@ -27,19 +28,6 @@ std::string Start(const std::wstring& path, std::size_t count) {
   return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size()))};
 }
 const std::string kJpegStart = "\xFF\xD8\xFF";
-
-// The files (not folders) in a folder.
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
 
 int ScreenBits() {
   ui::WindowDc screen(nullptr);

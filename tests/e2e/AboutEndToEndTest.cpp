@@ -31,14 +31,8 @@ TEST(AboutEndToEnd, NoMenuWhileAboutIsOpenAndTheNextCopyAfterClosingItOpensOne) 
   const auto before = testing_support::TrayIconWindows();
   testing_support::StartedProgram program(folder.Path());
   ASSERT_NE(program.WaitUntilReady(), nullptr);
-  HWND icon = nullptr;
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        const auto added = testing_support::NewWindows(before, testing_support::TrayIconWindows());
-        icon = added.size() == 1 ? added.front() : nullptr;
-        return icon != nullptr;
-      },
-      10000));
+  HWND icon = testing_support::WaitForNewTrayIcon(before, 10000);
+  ASSERT_NE(icon, nullptr);
   SetCursorPos(400, 300);
 
   PostMessageW(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));

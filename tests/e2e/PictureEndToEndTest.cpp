@@ -19,6 +19,7 @@
 
 namespace {
 
+using testing_support::FilesIn;
 using testing_support::ProcessWindows;
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
@@ -26,18 +27,6 @@ using testing_support::PumpUntil;
 int ScreenBits() {
   ui::WindowDc screen(nullptr);
   return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
-}
-
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
 }
 
 // A status bar panel's text in another process: the text has to be fetched into that

@@ -47,14 +47,8 @@ TEST(TrayEndToEnd, IconOpensTrayMenuAndExitFromTheMenuEndsTheProgramAndRemovesTh
   ASSERT_TRUE(program.Started());
 
   // Only the icon shows: no window, no taskbar button.
-  HWND icon = nullptr;
-  ASSERT_TRUE(PumpUntil(
-      [&] {
-        const auto added = testing_support::NewWindows(before, testing_support::TrayIconWindows());
-        icon = added.size() == 1 ? added.front() : nullptr;
-        return icon != nullptr;
-      },
-      20000));
+  HWND icon = testing_support::WaitForNewTrayIcon(before, 20000);
+  ASSERT_NE(icon, nullptr);
   EXPECT_EQ(ClassOf(GetAncestor(icon, GA_PARENT)), L"__winex11_standalone_tray");
   // The icon shows while the main window is still being built: a press before the tray menu is
   // attached opens nothing, as on Windows.

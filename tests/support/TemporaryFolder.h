@@ -43,5 +43,7 @@ void WriteFileBytes(const std::wstring& path, const std::vector<unsigned char>& 
 [[nodiscard]] std::wstring ReadTextFile(const std::wstring& path);
 // The non-empty lines of a text file, without line ends.
 [[nodiscard]] std::vector<std::wstring> ReadTextLines(const std::wstring& path);
+// The names of the files (not folders) in a folder, in the system's order.
+[[nodiscard]] std::vector<std::wstring> FilesIn(const std::wstring& folder);
 
 }  // namespace testing_support

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "support/TestSupport.h"
+
 namespace testing_support {
 namespace {
 
@@ -63,6 +65,18 @@ HWND VisibleMenuWindow(DWORD processId) {
   MenuSearch search{processId, nullptr};
   EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs) {
+  HWND icon = nullptr;
+  PumpUntil(
+      [&] {
+        const auto added = NewWindows(before, TrayIconWindows());
+        icon = added.size() == 1 ? added.front() : nullptr;
+        return icon != nullptr;
+      },
+      timeoutMs);
+  return icon;
 }
 
 }  // namespace testing_support

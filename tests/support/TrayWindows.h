@@ -13,6 +13,8 @@ namespace testing_support {
 std::vector<HWND> TrayIconWindows();
 // The tray icon windows in `now` that are not in `before`.
 std::vector<HWND> NewWindows(const std::vector<HWND>& before, const std::vector<HWND>& now);
+// Waits for the one tray icon window that is not in `before`; null when none came in time.
+HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs);
 // A visible popup menu window of the given process (0: of any process), or null.
 HWND VisibleMenuWindow(DWORD processId = 0);
 
