@@ -41,12 +41,12 @@ run textmenu >"$work/area.txt"
 shoot text-menu.png
 run traymenu >"$work/area.txt"
 shoot tray-menu.png
+run about >"$work/area.txt"
+shoot about.png
+run closeabout
 run picturemenu >"$work/area.txt"
 shoot picture-menu.png
 run picturewindow >"$work/area.txt"
 shoot picture-window.png
-run about >"$work/area.txt"
-shoot about.png
-run closeabout
 run traymenu >/dev/null
 run exit

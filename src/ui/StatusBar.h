@@ -1,5 +1,6 @@
 #pragma once
-// The common-controls status bar at the bottom of a form, in panels of fixed widths.
+// The common-controls status bar at the bottom of a form, in panels of set widths. A panel
+// whose text needs more room grows to fit it, so no text is ever cut.
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@ class TStatusBar : public TControl {
 
   void SetPanelText(int panel, const std::wstring& text);
   [[nodiscard]] std::wstring PanelText(int panel) const;
+
+ private:
+  void ApplyWidths();
+
+  std::vector<int> setWidths_;
+  std::vector<int> widths_;
 };
 
 }  // namespace ui

@@ -96,6 +96,14 @@ TEST_F(MainWindowTest, TheStatusBarHasTwoPanelsForDimensionsAndSize) {
   form_.StatusBar->SetPanelText(1, L"Größe im Speicher: 900 KB");
   EXPECT_EQ(form_.StatusBar->PanelText(0), L"Abmessungen: 640x480");
   EXPECT_EQ(form_.StatusBar->PanelText(1), L"Größe im Speicher: 900 KB");
+  // A text wider than its panel widens the panel rather than being cut; a short one gives the
+  // set width back.
+  SendMessageW(form_.StatusBar->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  EXPECT_GE(edges[0], 150);
+  EXPECT_GT(edges[1] - edges[0], 100) << "the size text is cut";
+  form_.StatusBar->SetPanelText(1, L"");
+  SendMessageW(form_.StatusBar->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  EXPECT_EQ(edges[1] - edges[0], 50);
 }
 
 TEST_F(MainWindowTest, CaptionAndLayoutFollowTheDesign) {
