@@ -41,11 +41,17 @@ void CentreInWorkArea(HWND window) {
 }
 
 // The new-style browser lays itself out after BFFM_INITIALIZED, so it is centred only when it
-// first shows.
-LRESULT CALLBACK CentreWhenShown(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+// first shows. The start folder is selected again then: Wine's browser at times rebuilds its
+// tree after BFFM_INITIALIZED and loses the first selection.
+LRESULT CALLBACK CentreWhenShown(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                 DWORD_PTR startFolder) {
   if ((msg == WM_SHOWWINDOW && wParam) || msg == WM_NCDESTROY) {
     RemoveWindowSubclass(window, &CentreWhenShown, id);
-    if (msg == WM_SHOWWINDOW) CentreInWorkArea(window);
+    if (msg == WM_SHOWWINDOW) {
+      CentreInWorkArea(window);
+      const auto* start = reinterpret_cast<const std::wstring*>(startFolder);
+      if (!start->empty()) SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->c_str()));
+    }
   }
   return DefSubclassProc(window, msg, wParam, lParam);
 }
@@ -125,7 +131,7 @@ int CALLBACK TJvBrowseForFolderDialog::Callback(HWND window, UINT msg, LPARAM lP
 void TJvBrowseForFolderDialog::Notify(HWND window, UINT msg, LPARAM lParam) {
   if (msg == BFFM_INITIALIZED) {
     if (newDialogStyle_) {
-      SetWindowSubclass(window, &CentreWhenShown, kCentreSubclass, 0);
+      SetWindowSubclass(window, &CentreWhenShown, kCentreSubclass, reinterpret_cast<DWORD_PTR>(&Directory));
     } else {
       CentreInWorkArea(window);
     }
