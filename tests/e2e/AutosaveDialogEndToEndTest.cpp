@@ -131,7 +131,7 @@ TEST(AutosaveDialogEndToEnd, SavedFromTheTrayMenuTheFourValuesAreWrittenAndTheNe
   for (const WPARAM key :
        {WPARAM{VK_DOWN}, WPARAM{VK_DOWN}, WPARAM{VK_RIGHT}, WPARAM{VK_DOWN}, WPARAM{VK_DOWN}, WPARAM{VK_RETURN}}) {
     PostMessageW(menu, WM_KEYDOWN, key, 0);
-    PumpFor(60);
+    PumpFor(150);
   }
   HWND dialog = nullptr;
   ASSERT_TRUE(PumpUntil([&] { return (dialog = VisibleWindowOf(program.Id(), L"TForm3")) != nullptr; }, 10000))
