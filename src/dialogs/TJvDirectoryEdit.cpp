@@ -152,6 +152,10 @@ LRESULT TJvDirectoryEdit::HandleEdit(HWND window, UINT msg, WPARAM wParam, LPARA
         return 0;
       }
       break;
+    case WM_GETDLGCODE:
+      // Tabbing into the field leaves its text unselected: only a field the user types into
+      // selects all on entry.
+      return DefSubclassProc(window, msg, wParam, lParam) & ~static_cast<LRESULT>(DLGC_HASSETSEL);
     case WM_CUT:
     case WM_PASTE:
     case WM_CLEAR:

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/MainFormFixture.h"
@@ -30,6 +31,21 @@ HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control
 
 void Press(const ui::UniqueWindow& button) { SendMessageW(button.get(), BM_CLICK, 0, 0); }
 bool Checked(const ui::UniqueWindow& button) { return SendMessageW(button.get(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Presses Tab in the open dialog from a timer of its modal loop, noting where the focus is
+// (and what of its text is selected) before each press; closes the dialog after a round.
+HWND tabDialog = nullptr;
+std::vector<std::pair<HWND, LRESULT>> tabStops;
+void CALLBACK TabOnce(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND focus = GetFocus();
+  tabStops.emplace_back(focus, SendMessageW(focus, EM_GETSEL, 0, 0));  // 0 from a button
+  if (tabStops.size() < 7) {
+    PostMessageW(focus, WM_KEYDOWN, VK_TAB, 1);
+  } else {
+    KillTimer(nullptr, timer);
+    PostMessageW(tabDialog, WM_CLOSE, 0, 0);
+  }
+}
 
 class AutoSaveDialogTest : public app_test::MainFormFixture {
  protected:
@@ -123,6 +139,17 @@ TEST_F(AutoSaveDialogTest, TabGoesThroughTheControlsInTheirOrder) {
   for (std::size_t i = 0; i < order.size(); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(d.Handle(), order[i], FALSE), order[(i + 1) % order.size()]) << i;
   }
+  // The open dialog moves the focus on Tab itself (the keys go through its own modal loop), starting
+  // on the chosen format; only the name field selects its text on entry.
+  d.DirectoryEdit->SetText(L"C:\\Bilder");
+  tabDialog = d.Handle();
+  tabStops.clear();
+  OpenAndDo([] { SetTimer(nullptr, 0, 60, &TabOnce); });
+  const std::vector<std::pair<HWND, LRESULT>> expected = {
+      {d.RadioBtnBMP.get(), 0},  {d.DirectoryEdit->Handle(), 0},  {d.ButtonSave.get(), 0},
+      {d.ButtonCancel.get(), 0}, {d.CheckBoxSaveActive.get(), 0}, {d.EditFileName.get(), MAKELRESULT(0, 3)},
+      {d.RadioBtnBMP.get(), 0}};
+  EXPECT_EQ(tabStops, expected);
 }
 
 TEST_F(AutoSaveDialogTest, SaveWritesTheFourValuesAtOnceAndChecksTheTrayItem) {

@@ -85,12 +85,16 @@ TEST_F(DirectoryEditTest, KeysCutPasteAndDeleteLeaveTheTextWhileCtrlCCopiesTheSe
   Key(WM_KEYDOWN, VK_DELETE);
   Key(WM_CHAR, L'\t');
   Key(WM_CHAR, L'\n');
+  Key(WM_CHAR, 0x16);  // Ctrl+V
+  Key(WM_CHAR, 0x18);  // Ctrl+X
   for (const UINT msg : {UINT{WM_PASTE}, UINT{WM_CUT}, UINT{WM_CLEAR}}) SendMessageW(edit_->Handle(), msg, 0, 0);
   EXPECT_EQ(edit_->Text(), L"C:\\Bilder");
-  EXPECT_EQ(ClipboardText(), L"D:\\pasted");  // the cut put nothing there either
+  EXPECT_EQ(ClipboardText(), L"D:\\pasted");  // the cuts put nothing there either
   SendMessageW(edit_->Handle(), EM_SETSEL, 0, 2);
-  SendMessageW(edit_->Handle(), WM_COPY, 0, 0);
+  Key(WM_CHAR, 0x03);  // Ctrl+C
   EXPECT_EQ(ClipboardText(), L"C:");
+  // The dialog manager selects all of a field it tabs into only when the field asks for it.
+  EXPECT_EQ(SendMessageW(edit_->Handle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL, 0);
   EXPECT_TRUE(starts_.empty());
 }
 
