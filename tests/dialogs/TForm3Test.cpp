@@ -199,6 +199,23 @@ TEST_F(AutoSaveDialogTest, CancelAndTheCloseBoxKeepTheSettingsButTheNextOpeningS
   EXPECT_FALSE(testing_support::FileExists(IniPath()));
 }
 
+TEST_F(AutoSaveDialogTest, AFailedWriteIsShownWithTheValuesInForceAndTheDialogStillOpen) {
+  dialogs::TForm3& d = *dialog_;
+  WriteIni("[Program]\r\n");
+  const ui::UniqueFile lock(
+      CreateFileW(IniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(lock);
+  OpenAndDo([&] {
+    Press(d.CheckBoxSaveActive);
+    Press(d.ButtonSave);
+    EXPECT_EQ(testing_support::ShownErrors(),
+              std::vector<std::wstring>{L"nach .\\VelmoClipboard.ini kann nicht geschrieben werden."});
+    EXPECT_TRUE(d.Modal());
+    d.Close();
+  });
+  EXPECT_TRUE(form_->Bilderautomatischspeichern1->Checked());
+}
+
 TEST_F(AutoSaveDialogTest, ALanguageCommandRelabelsTheDialogAtOnce) {
   dialogs::TForm3& d = *dialog_;
   Choose(form_->English1);
