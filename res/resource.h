@@ -23,4 +23,7 @@
 #define IDI_MENU_FLAG_EN       115
 #define IDI_MENU_HELP          117
 
+/* The folder glyph on the browse button of the folder picker field. */
+#define IDI_DIRECTORY_GLYPH 200
+
 #endif

@@ -605,6 +605,34 @@ def draw_menu(fn, hard):
 
 
 # ---------------------------------------------------------------------------------------------
+# The folder picker field's button glyph: an open folder. The button is 21 x 17 pixels at 96
+# dots per inch with a 2-pixel frame, so the drawing keeps to rows 3 to 13 of the 16-pixel
+# grid; the larger sizes are the same drawing for 125 %, 150 % and 200 %.
+
+GLYPH_ICON = "directory_glyph.ico"
+GLYPH_FORMATS = [(16, 32), (20, 32), (24, 32), (32, 32), (16, 8)]
+FOLDER_OUT = "8a5a0c"
+
+
+def draw_folder_glyph(size, hard):
+    c = Canvas(size, hard)
+    k = size / 16.0
+
+    def poly(points):
+        return Polygon([(x * k, y * k) for x, y in points])
+
+    back = poly([(1, 3), (6, 3), (7.5, 4.5), (14, 4.5), (14, 13.5), (1, 13.5)])
+    c.outlined(back, FOLDER_OUT, vgradient(3 * k, 13.5 * k, "e9b949", "c98f22"), width=k)
+    front = poly([(1, 13.5), (3.4, 7), (15.6, 7), (13.4, 13.5)])
+    c.outlined(front, FOLDER_OUT, vgradient(7 * k, 13.5 * k, "fff0b0", "f3c552"), width=k)
+    return c
+
+
+def glyph_images():
+    return [(size, bpp, draw_folder_glyph(size, hard=(bpp == 4)).rgba8()) for size, bpp in GLYPH_FORMATS]
+
+
+# ---------------------------------------------------------------------------------------------
 # Colour reduction for the palette images
 
 
@@ -822,6 +850,7 @@ def targets():
     out = [(PROGRAM_ICON, PROGRAM_FORMATS, program_images)]
     for index, name, fn in MENU_ICONS:
         out.append((menu_file_name(index, name), MENU_FORMATS, lambda fn=fn: menu_images(fn)))
+    out.append((GLYPH_ICON, GLYPH_FORMATS, glyph_images))
     return out
 
 

@@ -5,6 +5,8 @@
 #   docs/picture-menu.png   the picture menu, after a picture was copied
 #   docs/picture-window.png the main window showing that picture with its status texts
 #   docs/about.png       the About window, chosen from the tray menu
+#   docs/autosave-dialog-de.png, docs/autosave-dialog-en.png
+#                        the Autosave dialog, chosen from the tray menu, in German and in English
 # Needs the x86_64 build (cmake --preset x86_64 && cmake --build --preset x86_64) and
 # ImageMagick's `import`.
 set -euo pipefail
@@ -36,6 +38,9 @@ shoot() {
   echo "screenshots: docs/$name (${width}x${height})"
 }
 
+# A folder and a base name for the Autosave dialog to show; autosave itself stays off, so the
+# picture menu still opens.
+printf '[AutoSave]\r\nDir=C:\\users\\Public\\Pictures\r\nPicName=Screenshot\r\n' >"$work/VelmoClipboard.ini"
 run start "$(wine_path "$program")" >/dev/null
 run textmenu >"$work/area.txt"
 shoot text-menu.png
@@ -44,6 +49,13 @@ shoot tray-menu.png
 run about >"$work/area.txt"
 shoot about.png
 run closeabout
+run autosave >"$work/area.txt"
+shoot autosave-dialog-de.png
+run closeautosave
+run english
+run autosave >"$work/area.txt"
+shoot autosave-dialog-en.png
+run closeautosave
 run picturemenu >"$work/area.txt"
 shoot picture-menu.png
 run picturewindow >"$work/area.txt"

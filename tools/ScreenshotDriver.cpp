@@ -10,6 +10,10 @@
 //                                       waits for the main window
 //   ScreenshotDriver about              opens the tray menu, chooses About, waits for the window
 //   ScreenshotDriver closeabout         closes the About window with a click on its free area
+//   ScreenshotDriver autosave           opens the tray menu, chooses Options > Autosave, waits
+//                                       for the Autosave dialog
+//   ScreenshotDriver closeautosave      closes the Autosave dialog by its close box
+//   ScreenshotDriver english            opens the tray menu and chooses Language > English
 //   ScreenshotDriver exit               chooses Exit in the open tray menu and waits for the end
 // Wine shows tray icons without an X tray as "__winex11_tray_icon" windows inside the
 // "__winex11_standalone_tray" window; an open popup menu is a visible "#32768" window.
@@ -18,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -301,6 +306,52 @@ int CloseAbout() {
   return WaitFor([about] { return !IsWindowVisible(about); }, 5000) ? 0 : Fail("the About window stayed open");
 }
 
+// Opens the tray menu and walks it with these keys; false when it does not open.
+bool ChooseInTrayMenu(DWORD processId, std::initializer_list<WPARAM> keys) {
+  HWND menu = OpenTrayMenu(processId);
+  if (!menu) return false;
+  for (const WPARAM key : keys) {
+    PostMessageW(menu, WM_KEYDOWN, key, 0);
+    Sleep(150);
+  }
+  return true;
+}
+
+HWND VisibleAutosaveDialog() {
+  HWND dialog = FindWindowW(L"TForm3", nullptr);
+  return dialog && IsWindowVisible(dialog) ? dialog : nullptr;
+}
+
+int Autosave() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  // Shortcuts, Options; Right opens the options on their first item; two further down is Autosave.
+  if (!ChooseInTrayMenu(processId, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN}))
+    return Fail("the tray menu did not open");
+  HWND dialog = WaitFor(VisibleAutosaveDialog, 10000);
+  if (!dialog) return Fail("the Autosave dialog did not open");
+  Sleep(500);  // let it paint
+  RECT area{};
+  GetWindowRect(dialog, &area);
+  return PrintArea(area);
+}
+
+int CloseAutosave() {
+  HWND dialog = VisibleAutosaveDialog();
+  if (!dialog) return Fail("the Autosave dialog is not open");
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  return WaitFor([dialog] { return !IsWindowVisible(dialog); }, 5000) ? 0 : Fail("the Autosave dialog stayed open");
+}
+
+int English() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  // Shortcuts, Options, Language; Right opens it on Deutsch, the next is English.
+  if (!ChooseInTrayMenu(processId, {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}))
+    return Fail("the tray menu did not open");
+  return WaitFor([processId] { return !VisibleMenu(processId); }, 5000) ? 0 : Fail("the tray menu stayed open");
+}
+
 int Exit() {
   HWND mainWindow = FindWindowW(L"TForm1", nullptr);
   if (!mainWindow) return Fail("the program is not running");
@@ -328,8 +379,13 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"picturewindow" && argc == 2) return PictureWindow();
   if (command == L"about" && argc == 2) return About();
   if (command == L"closeabout" && argc == 2) return CloseAbout();
+  if (command == L"autosave" && argc == 2) return Autosave();
+  if (command == L"closeautosave" && argc == 2) return CloseAutosave();
+  if (command == L"english" && argc == 2) return English();
   if (command == L"exit" && argc == 2) return Exit();
-  std::fprintf(stderr, "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | picturemenu | picturewindow | about | "
-               "closeabout | exit\n");
+  std::fprintf(
+      stderr,
+      "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | picturemenu | picturewindow | about | "
+      "closeabout | autosave | closeautosave | english | exit\n");
   return 2;
 }

@@ -109,6 +109,7 @@ void TForm1::CreateMenus() {
   Formatierungentfernen1->OnClick = [this] { Formatierungentfernen1Click(); };
   AufTextReagieren1->OnClick = [this] { AufTextReagieren1Click(); };
   AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };
+  Bilderautomatischspeichern1->OnClick = [this] { Bilderautomatischspeichern1Click(); };
   // Before the settings are read: text off, pictures on, autosave off.
   AufBilderReagieren1->SetChecked(true);
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "clipboard/TJvClipboardMonitor.h"
+#include "dialogs/TForm3.h"
 #include "settings/TIniFile.h"
 #include "settings/TJvMultiStringHolder.h"
 #include "shell/TCoolTrayIcon.h"
@@ -106,6 +107,13 @@ class TForm1 : public ui::TForm {
   void Ueber1Click();
   // The help file from the working directory, when it is there.
   void Hilfe1Click();
+
+  // The Autosave dialog, created by the program after the About window; null until then.
+  dialogs::TForm3* Form3 = nullptr;
+  // The values the Autosave dialog shows and sets.
+  [[nodiscard]] dialogs::TAutoSaveValues AutoSaveValues();
+  // Opens the Autosave dialog; its Save, not this click, sets the check mark.
+  void Bilderautomatischspeichern1Click();
 
   // Reaction to a clipboard change: the text menu, the picture menu, or nothing.
   void ClipboardMonitorChange();

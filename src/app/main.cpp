@@ -4,6 +4,7 @@
 
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "dialogs/TForm3.h"
 #include "shell/TForm2.h"
 #include "shell/TJclAppInstances.h"
 #include "shell/TTrayIconHandler.h"
@@ -22,12 +23,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     app::TForm1 form1;
     shell::TForm2 form2(form1.ReactionFlag);
     form1.Form2 = &form2;
+    // Filled from the settings the main window has read; a language command relabels it.
+    dialogs::TForm3 form3(form1.AutoSaveValues());
+    form1.Form3 = &form3;
+    form1.OnLanguageApplied = [&form3] { form3.ApplyLanguage(); };
     application.SetShowMainForm(false);
     const int exitCode = application.Run();
     // The clean-up starts by leaving the registry: a copy started from now on must not count
-    // this one, whose windows are about to go. Then the About window goes, then the main window,
-    // which lets go of the clipboard before anything else of it is destroyed; the tray icon and
-    // the rest go with it.
+    // this one, whose windows are about to go. Then the Autosave dialog and the About window go,
+    // then the main window, which lets go of the clipboard before anything else of it is
+    // destroyed; the tray icon and the rest go with it.
     registry.Reset();
     return exitCode;
   } catch (const shell::EndOfRun& end) {

@@ -4,12 +4,12 @@
 
 #include "resource.h"
 #include "shell/ShellOpen.h"
+#include "ui/Dpi.h"
 
 namespace shell {
 namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr UINT kDefaultDpi = 96;
 constexpr int kClientWidth = 226;
 constexpr int kClientHeight = 200;
 constexpr int kMargin = 16;
@@ -25,18 +25,6 @@ constexpr const wchar_t* kTranslator = L"Übersetzung: Velmo Clipboard translato
 constexpr const wchar_t* kTranslatorWeb = L"https://velmo.example.org/i18n";
 constexpr const wchar_t* kTranslatorMail = L"translators@velmo.example.org";
 
-// GetDpiForWindow exists from Windows 10 1607 on; before that every window has the system's.
-UINT WindowDpi(HWND window) {
-  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow) {
-    if (const UINT dpi = getDpiForWindow(window)) return dpi;
-  }
-  const ui::WindowDc screen(nullptr);
-  return screen ? static_cast<UINT>(GetDeviceCaps(screen.get(), LOGPIXELSY)) : kDefaultDpi;
-}
-
 HWND CreateStatic(HWND parent, DWORD style, const wchar_t* text) {
   return CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | style, 0, 0, 0, 0, parent, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
@@ -47,19 +35,6 @@ HWND CreateStatic(HWND parent, DWORD style, const wchar_t* text) {
 HFONT CreateFormFont(int height, int weight) {
   return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Tahoma");
-}
-
-// Gives a label its font and, as an auto-sized label, exactly the size of its text.
-void PlaceLabel(HWND label, HFONT font, int left, int top) {
-  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(label)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(label, text.data(), static_cast<int>(text.size()))));
-  SIZE size{};
-  if (const ui::WindowDc dc(label); dc) {
-    const ui::SelectedObject selected(dc.get(), font);
-    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-  }
-  SetWindowPos(label, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace
@@ -75,23 +50,23 @@ TForm2::TForm2(bool& reactionFlag)
   Label6.reset(CreateStatic(self, 0, kTranslator));
   Label7.reset(CreateStatic(self, 0, kTranslatorWeb));
   Label8.reset(CreateStatic(self, 0, kTranslatorMail));
-  Layout(WindowDpi(self));
+  Layout(ui::WindowDpi(self));
   CentreOnScreen();
 }
 
 void TForm2::Layout(UINT dpi) {
-  const auto scale = [dpi](int value) { return MulDiv(value, static_cast<int>(dpi), static_cast<int>(kDefaultDpi)); };
+  const auto scale = [dpi](int value) { return ui::ScaleForDpi(value, dpi); };
   // The new fonts go to the labels before the old ones are deleted.
   ui::UniqueGdiObject font(CreateFormFont(scale(-11), FW_NORMAL));
   ui::UniqueGdiObject titleFont(CreateFormFont(scale(-16), FW_BOLD));
   const auto normal = static_cast<HFONT>(font.get());
-  PlaceLabel(Label1.get(), static_cast<HFONT>(titleFont.get()), scale(64), scale(24));
-  PlaceLabel(Label2.get(), normal, scale(16), scale(64));
-  PlaceLabel(Label4.get(), normal, scale(16), scale(80));
-  PlaceLabel(Label5.get(), normal, scale(16), scale(96));
-  PlaceLabel(Label6.get(), normal, scale(16), scale(120));
-  PlaceLabel(Label7.get(), normal, scale(16), scale(136));
-  PlaceLabel(Label8.get(), normal, scale(16), scale(152));
+  ui::PlaceLabel(Label1.get(), static_cast<HFONT>(titleFont.get()), scale(64), scale(24));
+  ui::PlaceLabel(Label2.get(), normal, scale(16), scale(64));
+  ui::PlaceLabel(Label4.get(), normal, scale(16), scale(80));
+  ui::PlaceLabel(Label5.get(), normal, scale(16), scale(96));
+  ui::PlaceLabel(Label6.get(), normal, scale(16), scale(120));
+  ui::PlaceLabel(Label7.get(), normal, scale(16), scale(136));
+  ui::PlaceLabel(Label8.get(), normal, scale(16), scale(152));
   font_ = std::move(font);
   titleFont_ = std::move(titleFont);
 

@@ -1,8 +1,7 @@
 #include "ui/Form.h"
 
-#include <vector>
-
 #include "ui/Application.h"
+#include "ui/DisabledThreadWindows.h"
 #include "ui/Errors.h"
 #include "ui/PopupMenu.h"
 
@@ -72,33 +71,6 @@ void TForm::Show() {
 
 void TForm::Hide() { ShowWindow(window_.get(), SW_HIDE); }
 
-namespace {
-
-BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list) {
-  if (IsWindowVisible(window) && IsWindowEnabled(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
-
-// Disables the visible windows of this thread but `keep` and enables them again at scope end.
-class DisabledThreadWindows {
- public:
-  explicit DisabledThreadWindows(HWND keep) {
-    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&windows_));
-    std::erase(windows_, keep);
-    for (HWND window : windows_) EnableWindow(window, FALSE);
-  }
-  ~DisabledThreadWindows() {
-    for (HWND window : windows_) EnableWindow(window, TRUE);
-  }
-  DisabledThreadWindows(const DisabledThreadWindows&) = delete;
-  DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
-
- private:
-  std::vector<HWND> windows_;
-};
-
-}  // namespace
-
 void TForm::ShowModal() {
   if (modal_) {
     SetForegroundWindow(window_.get());
@@ -119,6 +91,7 @@ void TForm::ShowModal() {
         PostQuitMessage(static_cast<int>(msg.wParam));  // the program is ending: leave it for the main loop
         break;
       }
+      if (PreTranslateMessage(msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }

@@ -67,6 +67,12 @@ class TForm : public TComponent {
   virtual void Resized() {}
   // Windows ends the session (wParam of WM_ENDSESSION true).
   virtual void SessionEnding() {}
+  // Sees each message of the form's modal loop before it is dispatched; answers true when it
+  // took the message (a dialog moves the focus with Tab and the arrow keys here).
+  virtual bool PreTranslateMessage(MSG& msg) {
+    (void)msg;
+    return false;
+  }
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -1,0 +1,69 @@
+#pragma once
+// The Autosave dialog "Autospeichern...": autosave on or off, its folder, its picture format
+// and the pictures' base name. Shown modally from the tray menu; Save puts the values in force
+// and writes them to the settings file at once, Cancel keeps what is in force. The controls are
+// filled once, at creation, so a later opening shows what they held when the dialog closed.
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "dialogs/TJvDirectoryEdit.h"
+#include "settings/TIniFile.h"
+#include "settings/TJvMultiStringHolder.h"
+#include "ui/Form.h"
+#include "ui/Handle.h"
+#include "ui/PopupMenu.h"
+
+namespace dialogs {
+
+// The program-wide values the dialog shows and sets; they live in the main window.
+struct TAutoSaveValues {
+  ui::TMenuItem& AutoSaveItem;  // its check mark is the autosave switch
+  std::wstring& Folder;
+  std::wstring& Format;  // "BMP" or "JPG"
+  std::wstring& PicName;
+  std::unique_ptr<settings::TIniFile>& IniFile;  // gone once Exit has written it
+  const settings::TJvMultiStringHolder& MultiString;
+  const std::size_t& LanguageIndex;
+};
+
+class TForm3 : public ui::TForm {
+ public:
+  explicit TForm3(const TAutoSaveValues& values);
+
+  // The controls, by their names, created in their tab order.
+  ui::UniqueWindow RadioBtnBMP;
+  ui::UniqueWindow RadioBtnJPG;
+  TJvDirectoryEdit* DirectoryEdit = nullptr;
+  ui::UniqueWindow ButtonSave;
+  ui::UniqueWindow ButtonCancel;
+  ui::UniqueWindow CheckBoxSaveActive;
+  ui::UniqueWindow EditFileName;
+  ui::UniqueWindow LabelFolder;
+  ui::UniqueWindow LabelFormat;
+  ui::UniqueWindow LabelPicName;
+
+  // The captions of the language in use (also after a language command).
+  void ApplyLanguage();
+  // Lays the dialog out for `dpi`: the positions and sizes below are for 96 dots per inch.
+  void Layout(UINT dpi);
+  void ButtonSaveClick();
+  void ButtonCancelClick();
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool PreTranslateMessage(MSG& msg) override;
+
+ private:
+  void FormCreate();
+  void CentreOnMainWindow();
+  [[nodiscard]] bool IsChecked(const ui::UniqueWindow& button) const;
+
+  TAutoSaveValues values_;
+  UINT dpi_ = 96;
+  ui::UniqueGdiObject font_;
+};
+
+}  // namespace dialogs

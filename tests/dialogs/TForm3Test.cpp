@@ -1,0 +1,249 @@
+// The Autosave dialog with a real main window: its layout at three densities, its tab order,
+// Save writing the four values at once, Cancel keeping them, and the language commands.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/MainFormFixture.h"
+#include "dialogs/TForm3.h"
+#include "support/ModalForms.h"
+#include "ui/Dpi.h"
+
+namespace {
+
+using testing_support::WhileModal;
+using ui::WindowText;
+
+// Where a control sits in its parent's client area, and its size.
+RECT PlaceOf(HWND control) {
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
+
+void Press(const ui::UniqueWindow& button) { SendMessageW(button.get(), BM_CLICK, 0, 0); }
+bool Checked(const ui::UniqueWindow& button) { return SendMessageW(button.get(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// Presses Tab in the open dialog from a timer of its modal loop, noting where the focus is
+// (and what of its text is selected) before each press; closes the dialog after a round.
+HWND tabDialog = nullptr;
+std::vector<std::pair<HWND, LRESULT>> tabStops;
+void CALLBACK TabOnce(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND focus = GetFocus();
+  tabStops.emplace_back(focus, SendMessageW(focus, EM_GETSEL, 0, 0));  // 0 from a button
+  if (tabStops.size() < 7) {
+    PostMessageW(focus, WM_KEYDOWN, VK_TAB, 1);
+  } else {
+    KillTimer(nullptr, timer);
+    PostMessageW(tabDialog, WM_CLOSE, 0, 0);
+  }
+}
+
+class AutoSaveDialogTest : public app_test::MainFormFixture {
+ protected:
+  void SetUp() override {
+    MainFormFixture::SetUp();
+    app::TForm1& form = StartForm();
+    dialog_ = std::make_unique<dialogs::TForm3>(form.AutoSaveValues());
+    form.Form3 = dialog_.get();
+    form.OnLanguageApplied = [this] { dialog_->ApplyLanguage(); };
+  }
+  void TearDown() override {
+    form_->OnLanguageApplied = nullptr;
+    dialog_.reset();
+    MainFormFixture::TearDown();
+  }
+  // Opens the dialog from the tray item, runs `edit` inside it, and waits for it to close.
+  void OpenAndDo(const std::function<void()>& edit) {
+    const WhileModal whileOpen(*dialog_, edit);
+    Choose(form_->Bilderautomatischspeichern1);
+    EXPECT_FALSE(dialog_->Visible());
+  }
+  [[nodiscard]] std::wstring FolderWithoutBackslash() const {
+    return folder_.Path().substr(0, folder_.Path().size() - 1);
+  }
+
+  std::unique_ptr<dialogs::TForm3> dialog_;
+};
+
+TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessageFontWithNothingCutOff) {
+  dialogs::TForm3& d = *dialog_;
+  EXPECT_EQ(d.Caption(), L"Autospeichern...");
+  EXPECT_EQ(WindowText(d.LabelFolder.get()), L"Verzeichnis:");
+  EXPECT_EQ(WindowText(d.LabelFormat.get()), L"Format:");
+  EXPECT_EQ(WindowText(d.LabelPicName.get()), L"Name:");
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(d.Handle(), GWL_STYLE));
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+
+  for (const UINT dpi : {96u, 120u, 144u}) {
+    d.Layout(dpi);
+    const auto scale = [dpi](int value) { return ui::ScaleForDpi(value, dpi); };
+    RECT client{};
+    GetClientRect(d.Handle(), &client);
+    EXPECT_EQ(client.right, scale(333)) << dpi;
+    EXPECT_EQ(client.bottom, scale(196)) << dpi;
+    const struct {
+      HWND control;
+      int left, top, width, height;
+    } places[] = {{d.CheckBoxSaveActive.get(), 16, 16, 289, 17}, {d.DirectoryEdit->Handle(), 120, 48, 185, 21},
+                  {d.RadioBtnBMP.get(), 120, 88, 49, 17},        {d.RadioBtnJPG.get(), 200, 88, 49, 17},
+                  {d.EditFileName.get(), 120, 120, 185, 21},     {d.ButtonSave.get(), 168, 160, 75, 25},
+                  {d.ButtonCancel.get(), 248, 160, 75, 25}};
+    for (const auto& place : places) {
+      const RECT at = PlaceOf(place.control);
+      EXPECT_EQ(at.left, scale(place.left)) << WindowText(place.control) << " at " << dpi;
+      EXPECT_EQ(at.top, scale(place.top)) << WindowText(place.control) << " at " << dpi;
+      EXPECT_EQ(at.right - at.left, scale(place.width)) << WindowText(place.control) << " at " << dpi;
+      EXPECT_EQ(at.bottom - at.top, scale(place.height)) << WindowText(place.control) << " at " << dpi;
+      LOGFONTW font{};
+      GetObjectW(FontOf(place.control), sizeof(font), &font);
+      EXPECT_STREQ(font.lfFaceName, metrics.lfMessageFont.lfFaceName);
+      const SIZE text = ui::TextExtent(place.control, FontOf(place.control));
+      EXPECT_LE(text.cy, at.bottom - at.top - 2) << WindowText(place.control) << " is cut at " << dpi;
+      // Check boxes and radio buttons give their box and a gap about 20 pixels at 96 dots per inch.
+      const bool boxed = place.control == d.CheckBoxSaveActive.get() || place.control == d.RadioBtnBMP.get() ||
+                         place.control == d.RadioBtnJPG.get();
+      EXPECT_LE(text.cx + (boxed ? scale(20) : scale(4)), at.right - at.left)
+          << WindowText(place.control) << " is cut at " << dpi;
+    }
+    // Each label stays left of the controls column, on the row of its control.
+    for (const auto& [label, top] : {std::pair{d.LabelFolder.get(), 56}, std::pair{d.LabelFormat.get(), 88},
+                                     std::pair{d.LabelPicName.get(), 128}}) {
+      const RECT at = PlaceOf(label);
+      EXPECT_EQ(at.left, scale(16));
+      EXPECT_EQ(at.top, scale(top));
+      EXPECT_GT(at.right - at.left, 0);
+      EXPECT_LT(at.right, scale(120)) << WindowText(label) << " runs into its control at " << dpi;
+    }
+    RECT button{};
+    GetClientRect(d.DirectoryEdit->Button(), &button);
+    EXPECT_EQ(button.right, scale(21)) << dpi;
+  }
+}
+
+TEST_F(AutoSaveDialogTest, TabGoesThroughTheControlsInTheirOrder) {
+  dialogs::TForm3& d = *dialog_;
+  const std::vector<HWND> order = {d.RadioBtnBMP.get(),  d.DirectoryEdit->Handle(),  d.ButtonSave.get(),
+                                   d.ButtonCancel.get(), d.CheckBoxSaveActive.get(), d.EditFileName.get()};
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    EXPECT_EQ(GetNextDlgTabItem(d.Handle(), order[i], FALSE), order[(i + 1) % order.size()]) << i;
+  }
+  // The open dialog moves the focus on Tab itself (the keys go through its own modal loop), starting
+  // on the chosen format; only the name field selects its text on entry.
+  d.DirectoryEdit->SetText(L"C:\\Bilder");
+  tabDialog = d.Handle();
+  tabStops.clear();
+  OpenAndDo([] { SetTimer(nullptr, 0, 60, &TabOnce); });
+  const std::vector<std::pair<HWND, LRESULT>> expected = {
+      {d.RadioBtnBMP.get(), 0},  {d.DirectoryEdit->Handle(), 0},  {d.ButtonSave.get(), 0},
+      {d.ButtonCancel.get(), 0}, {d.CheckBoxSaveActive.get(), 0}, {d.EditFileName.get(), MAKELRESULT(0, 3)},
+      {d.RadioBtnBMP.get(), 0}};
+  EXPECT_EQ(tabStops, expected);
+}
+
+TEST_F(AutoSaveDialogTest, SaveWritesTheFourValuesAtOnceAndChecksTheTrayItem) {
+  dialogs::TForm3& d = *dialog_;
+  EXPECT_FALSE(Checked(d.CheckBoxSaveActive));
+  EXPECT_TRUE(Checked(d.RadioBtnBMP));
+  EXPECT_EQ(WindowText(d.EditFileName.get()), L"Pic");
+  const std::wstring folder = FolderWithoutBackslash();
+  OpenAndDo([&] {
+    EXPECT_FALSE(form_->Bilderautomatischspeichern1->Checked()) << "opening toggled the check mark";
+    Press(d.CheckBoxSaveActive);
+    d.DirectoryEdit->SetText(folder);
+    Press(d.RadioBtnJPG);
+    SetWindowTextW(d.EditFileName.get(), L"Bild ż");
+    Press(d.ButtonSave);
+  });
+  EXPECT_TRUE(form_->Bilderautomatischspeichern1->Checked());
+  EXPECT_EQ(form_->AutoSaveDir, folder);
+  EXPECT_EQ(form_->AutoSaveFormat, L"JPG");
+  EXPECT_EQ(form_->PicName, L"Bild ż");
+  EXPECT_EQ(IniLines(), (std::vector<std::wstring>{L"[Program]", L"AutoSave=1", L"[AutoSave]", L"Dir=" + folder,
+                                                   L"Format=JPG", L"PicName=Bild ż"}));
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
+}
+
+TEST_F(AutoSaveDialogTest, CancelAndTheCloseBoxKeepTheSettingsButTheNextOpeningShowsTheEdits) {
+  dialogs::TForm3& d = *dialog_;
+  OpenAndDo([&] {
+    Press(d.CheckBoxSaveActive);
+    d.DirectoryEdit->SetText(L"C:\\Bearbeitet");
+    Press(d.RadioBtnJPG);
+    SetWindowTextW(d.EditFileName.get(), L"Neu");
+    Press(d.ButtonCancel);
+  });
+  OpenAndDo([&] {
+    EXPECT_TRUE(Checked(d.CheckBoxSaveActive));
+    EXPECT_EQ(d.DirectoryEdit->Text(), L"C:\\Bearbeitet");
+    EXPECT_TRUE(Checked(d.RadioBtnJPG));
+    EXPECT_FALSE(Checked(d.RadioBtnBMP));
+    EXPECT_EQ(WindowText(d.EditFileName.get()), L"Neu");
+    SendMessageW(d.Handle(), WM_CLOSE, 0, 0);
+  });
+  EXPECT_FALSE(form_->Bilderautomatischspeichern1->Checked());
+  EXPECT_EQ(form_->AutoSaveDir, L"");
+  EXPECT_EQ(form_->AutoSaveFormat, L"BMP");
+  EXPECT_EQ(form_->PicName, L"Pic");
+  EXPECT_FALSE(testing_support::FileExists(IniPath()));
+}
+
+TEST_F(AutoSaveDialogTest, AFailedWriteIsShownWithTheValuesInForceAndTheDialogStillOpen) {
+  dialogs::TForm3& d = *dialog_;
+  WriteIni("[Program]\r\n");
+  const ui::UniqueFile lock(
+      CreateFileW(IniPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(lock);
+  OpenAndDo([&] {
+    Press(d.CheckBoxSaveActive);
+    Press(d.ButtonSave);
+    EXPECT_EQ(testing_support::ShownErrors(),
+              std::vector<std::wstring>{L"nach .\\VelmoClipboard.ini kann nicht geschrieben werden."});
+    EXPECT_TRUE(d.Modal());
+    d.Close();
+  });
+  EXPECT_TRUE(form_->Bilderautomatischspeichern1->Checked());
+}
+
+TEST_F(AutoSaveDialogTest, ALanguageCommandRelabelsTheDialogAtOnce) {
+  dialogs::TForm3& d = *dialog_;
+  Choose(form_->English1);
+  EXPECT_EQ(d.Caption(), L"Autosave...");
+  EXPECT_EQ(WindowText(d.CheckBoxSaveActive.get()), L"Autosave");
+  EXPECT_EQ(WindowText(d.LabelFolder.get()), L"Directory:");
+  EXPECT_EQ(WindowText(d.LabelPicName.get()), L"Name:");
+  EXPECT_EQ(WindowText(d.ButtonSave.get()), L"Save");
+  EXPECT_EQ(WindowText(d.ButtonCancel.get()), L"Cancel");
+  const RECT label = PlaceOf(d.LabelFolder.get());
+  EXPECT_EQ(label.right - label.left, ui::TextExtent(d.LabelFolder.get(), FontOf(d.LabelFolder.get())).cx);
+  Choose(form_->Polski1);
+  EXPECT_EQ(d.Caption(), L"Automatyczny zapis...");
+  EXPECT_EQ(WindowText(d.LabelFolder.get()), L"Katalog:");
+  EXPECT_EQ(WindowText(d.ButtonSave.get()), L"Zapisz");
+}
+
+TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithJpgAndTheFolder) {
+  WriteIni("[Program]\r\nAutoSave=1\r\n[AutoSave]\r\nDir=C:\\Fotos\r\nFormat=JPG\r\nPicName=Urlaub\r\n");
+  form_->OnLanguageApplied = nullptr;
+  dialog_.reset();
+  app::TForm1& form = StartForm();
+  const dialogs::TForm3 d(form.AutoSaveValues());
+  EXPECT_TRUE(Checked(d.CheckBoxSaveActive));
+  EXPECT_EQ(d.DirectoryEdit->Text(), L"C:\\Fotos");
+  EXPECT_TRUE(Checked(d.RadioBtnJPG));
+  EXPECT_FALSE(Checked(d.RadioBtnBMP));
+  EXPECT_EQ(WindowText(d.EditFileName.get()), L"Urlaub");
+}
+
+}  // namespace
