@@ -84,7 +84,7 @@ std::uint32_t ShellVersion() {
 
 bool TJvBrowseForFolderDialog::Execute(HWND owner) {
   const std::uint32_t version = ShellVersion();
-  if (version < kMinimumShellVersion) throw EJVCLException(L"Die Shell ist mit BrowseForFolder nicht kompatibel");
+  if (version < kMinimumShellVersion) throw EJVCLException(L"Shell not compatible with BrowseForFolder");
   try {
     return Run(owner, BrowseFlags(version));
   } catch (...) {
