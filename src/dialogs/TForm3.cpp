@@ -199,14 +199,9 @@ LRESULT TForm3::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    case WM_DPICHANGED: {
-      // Moved onto a screen of another density: keep the place Windows suggests, and relay out.
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-      Layout(LOWORD(wParam));
+    case WM_DPICHANGED:
+      Layout(ui::TakeSuggestedPlace(Handle(), wParam, lParam));
       return 0;
-    }
     default:
       break;
   }

@@ -58,4 +58,10 @@ void PlaceLabel(HWND label, HFONT font, int left, int top) {
   SetWindowPos(label, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+UINT TakeSuggestedPlace(HWND window, WPARAM wParam, LPARAM lParam) {
+  const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return LOWORD(wParam);
+}
+
 }  // namespace ui

@@ -15,6 +15,9 @@ UINT WindowDpi(HWND window);
 [[nodiscard]] inline int ScaleForDpi(int value, UINT dpi) {
   return MulDiv(value, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
 }
+// Moved onto a screen of another density (WM_DPICHANGED): keeps the place Windows suggests and
+// answers the new density, for the caller to lay the window out again.
+UINT TakeSuggestedPlace(HWND window, WPARAM wParam, LPARAM lParam);
 // The system's message font (Segoe UI on current Windows, Tahoma under Wine) at its point size
 // for `dpi`; the caller owns it.
 HFONT CreateMessageFont(UINT dpi);

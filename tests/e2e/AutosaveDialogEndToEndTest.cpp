@@ -25,17 +25,7 @@ using testing_support::PumpUntil;
 
 constexpr WPARAM kBeenden1Command = 115;  // see SettingsEndToEndTest.cpp
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
+using testing_support::FilesIn;
 
 HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
   for (HWND window : testing_support::ProcessWindows(processId, className)) {
