@@ -33,10 +33,6 @@ std::size_t PngRowBytes(const PngHeader& header) {
   return (static_cast<std::size_t>(header.width) * Channels(header.colorType) * header.bitDepth + 7) / 8;
 }
 
-std::size_t PngPixelBytes(const PngHeader& header) {
-  return std::max<std::size_t>(1, Channels(header.colorType) * header.bitDepth / 8);
-}
-
 void WritePngChunk(TStream& stream, const char (&type)[5], const std::uint8_t* data, std::size_t size) {
   std::uint8_t head[8];
   PutBig32(head, static_cast<std::uint32_t>(size));
@@ -76,18 +72,20 @@ void WritePngTail(TStream& stream, const std::uint8_t* data, std::size_t size) {
   WritePngChunk(stream, "IEND", nullptr, 0);
 }
 
-bool HasRealAlpha(const std::uint8_t* top, std::ptrdiff_t step, std::uint32_t width, std::uint32_t height) {
-  // Real once two pixels differ in alpha, or one has an alpha other than 0 and 255.
+std::optional<std::uint8_t> SharedAlpha(const std::uint8_t* top, std::ptrdiff_t step, std::uint32_t width,
+                                        std::uint32_t height) {
   const std::uint8_t first = top[3];
-  if (first != 0 && first != 255) return true;
   for (std::uint32_t y = 0; y < height; ++y) {
     const std::uint8_t* row = top + step * static_cast<std::ptrdiff_t>(y);
+    // No early exit inside a row: the loop stays simple enough for the compiler to vectorise.
     std::uint8_t differs = 0;
     for (std::uint32_t x = 0; x < width; ++x) differs |= static_cast<std::uint8_t>(row[4 * x + 3] ^ first);
-    if (differs != 0) return true;
+    if (differs != 0) return std::nullopt;
   }
-  return false;
+  return first;
 }
+
+bool IsRealAlpha(std::optional<std::uint8_t> shared) { return !shared || (*shared != 0 && *shared != 255); }
 
 void BgrToRgb(const std::uint8_t* from, std::uint32_t width, std::uint8_t* to) {
   for (std::uint32_t x = 0; x < width; ++x, from += 3, to += 3) {

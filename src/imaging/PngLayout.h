@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "imaging/Streams.h"
@@ -26,8 +27,6 @@ struct PngHeader {
 
 // Bytes of one row without its filter byte.
 [[nodiscard]] std::size_t PngRowBytes(const PngHeader& header);
-// Bytes of one pixel, at least 1: the distance the row filters look back.
-[[nodiscard]] std::size_t PngPixelBytes(const PngHeader& header);
 
 struct PngColor {
   std::uint8_t red;
@@ -42,11 +41,13 @@ void WritePngHead(TStream& stream, const PngHeader& header, const std::vector<Pn
 // The compressed image data as IDAT chunks of at most kPngIdatChunkSize bytes, then IEND.
 void WritePngTail(TStream& stream, const std::uint8_t* data, std::size_t size);
 
-// Whether the fourth byte of 32-bit pixels is a real alpha channel. Pictures whose alpha byte
-// is 0 everywhere (GDI drawing clears it) or 255 everywhere carry no transparency.
-// `top` is the first byte of the top row, `step` the distance to the next row down.
-[[nodiscard]] bool HasRealAlpha(const std::uint8_t* top, std::ptrdiff_t step, std::uint32_t width,
-                                std::uint32_t height);
+// The alpha byte (the fourth byte) that all 32-bit pixels of the rows share, or none when
+// two differ. `top` is the first byte of the top row, `step` the distance to the next row down.
+[[nodiscard]] std::optional<std::uint8_t> SharedAlpha(const std::uint8_t* top, std::ptrdiff_t step, std::uint32_t width,
+                                                      std::uint32_t height);
+// Whether pixels with that alpha carry transparency worth keeping: they do unless all share 0
+// (what GDI drawing leaves) or 255.
+[[nodiscard]] bool IsRealAlpha(std::optional<std::uint8_t> shared);
 
 // Pixel rows of Windows bitmaps turned into PNG rows of `width` pixels.
 void BgrToRgb(const std::uint8_t* from, std::uint32_t width, std::uint8_t* to);

@@ -190,6 +190,52 @@ TEST_F(PngWriter, LargeDeviceBitmapSpansBandsAndSeveralDataChunks) {
   }
 }
 
+// A program that copies a picture with transparency puts a 32-bit CF_DIBV5 with an alpha mask
+// on the clipboard. Asked for CF_BITMAP, Wine makes a 32-bit device bitmap from it that keeps
+// the alpha bytes (and the holder's copy keeps them too); real alpha, even when only the last
+// band of rows has it, makes an RGBA file, and a fully opaque picture stays RGB.
+TEST_F(PngWriter, DibV5WithAlphaFromTheClipboardKeepsItsAlpha) {
+  constexpr int kWidth = 3;
+  constexpr int kHeight = 150;
+  for (const bool translucent : {true, false}) {
+    struct {
+      BITMAPV5HEADER header;
+      std::uint32_t pixels[kWidth * kHeight];
+    } block{};
+    block.header.bV5Size = sizeof(BITMAPV5HEADER);
+    block.header.bV5Width = kWidth;
+    block.header.bV5Height = -kHeight;
+    block.header.bV5Planes = 1;
+    block.header.bV5BitCount = 32;
+    block.header.bV5Compression = BI_BITFIELDS;
+    block.header.bV5RedMask = 0xFF0000;
+    block.header.bV5GreenMask = 0x00FF00;
+    block.header.bV5BlueMask = 0x0000FF;
+    block.header.bV5AlphaMask = 0xFF000000;
+    for (std::uint32_t i = 0; i < kWidth * kHeight; ++i) block.pixels[i] = 0xFF000000U | i * 0x010203U;
+    if (translucent) block.pixels[kWidth * kHeight - 1] = 0x80123456;
+    {
+      testing_support::ClipboardFill fill;
+      fill.PutBlock(CF_DIBV5, &block, sizeof(block));
+    }
+    clipboard::Clipboard().CopyToPicture(picture);
+    const auto* bitmap = picture.GraphicAs<clipboard::TBitmap>();
+    ASSERT_NE(bitmap, nullptr);
+    EXPECT_FALSE(bitmap->IsDeviceIndependent());
+    EXPECT_EQ(bitmap->Description().dsBm.bmBitsPixel, 32);
+
+    const std::wstring path = folder.Path(L"alpha.png");
+    imaging::WritePng(picture, path);
+    const DecodedPng png = DecodePng(ReadFileBytes(path));
+    ASSERT_TRUE(png.ok) << png.error;
+    ASSERT_EQ(png.colorType, translucent ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB);
+    for (std::uint32_t i = 0; i < kWidth * kHeight; ++i) {
+      const std::uint32_t want = translucent ? block.pixels[i] : block.pixels[i] & 0xFFFFFF;
+      ASSERT_EQ(png.pixels[i], want) << i;
+    }
+  }
+}
+
 TEST_F(PngWriter, MetafileIsDrawnOnWhiteAndSavedWithoutAlpha) {
   imaging_test::PutMetafile(picture, 2000, 1000);
   const std::wstring path = folder.Path(L"meta.png");
