@@ -381,8 +381,9 @@ int main(int argc, char** argv) {
     if (grid) {
       for (int level = 1; level <= 9; ++level) {
         for (const Strategy s : {kFixedUp, kFixedPaeth, kBestOfFive, kBestOfUpSubPaeth}) {
-          candidates.push_back({"libdeflate " + std::to_string(level) + ", " + kStrategyNames[s],
-                                [&p, level, s] { return Deflate(p, level, s).size(); }});
+          char name[64];
+          std::snprintf(name, sizeof(name), "libdeflate %d, %s", level, kStrategyNames[s]);
+          candidates.push_back({name, [&p, level, s] { return Deflate(p, level, s).size(); }});
         }
       }
     }
