@@ -9,10 +9,8 @@
 #include "ImagingTestSupport.h"
 #include "PngDecoding.h"
 #include "clipboard/Clipboard.h"
-#include "imaging/PngLayout.h"
 #include "imaging/PngWriter.h"
 #include "support/TestSupport.h"
-#include "ui/Application.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
 
