@@ -1,0 +1,21 @@
+#pragma once
+// PNG output: the holder's content encoded as a PNG file, in the form closest to what it holds
+// (a palette picture keeps its palette, real alpha is kept, everything else becomes RGB).
+#include <string>
+
+#include "clipboard/Graphics.h"
+#include "imaging/Streams.h"
+#include "ui/Picture.h"
+
+namespace imaging {
+
+// Appends the bitmap's PNG form to the stream; writes nothing for a bitmap without pixels.
+// Passes on what the stream raises; raises EOutOfResources when the system cannot convert the
+// pixels or there is no memory for the encoding.
+void EncodePng(const clipboard::TBitmap& bitmap, TStream& sink);
+
+// The PNG writer: the holder's content taken as a bitmap (a metafile is drawn into one),
+// encoded and written to a new file of that name. With nothing to write no file is created.
+void WritePng(ui::TPicture& picture, const std::wstring& fileName);
+
+}  // namespace imaging
