@@ -38,7 +38,7 @@ class TForm1 : public ui::TForm {
   std::unique_ptr<settings::TIniFile> IniFile;
   // The autosave settings, read at start-up and written at Exit.
   std::wstring AutoSaveDir;     // folder, as the folder picker returns it
-  std::wstring AutoSaveFormat;  // "BMP" or "JPG"
+  std::wstring AutoSaveFormat;  // "BMP", "JPG" or "PNG"
   std::wstring PicName;         // base name of the saved pictures
 
   // The interface language: which list of MultiString is in use, and its code for the

@@ -9,15 +9,18 @@
 #include "clipboard/Clipboard.h"
 #include "clipboard/Graphics.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/PngWriter.h"
 #include "imaging/TJPEGImage.h"
 #include "ui/Application.h"
 
 namespace app {
 namespace {
 
-// The save dialog's filter indexes, as the dialog counts them.
+// The save dialog's filter indexes, as the dialog counts them. PNG came last, so an index
+// remembered from a run with two filters still means the same format.
 constexpr int kFilterBmp = 1;
 constexpr int kFilterJpeg = 2;
+constexpr int kFilterPng = 3;
 
 bool FileTaken(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -33,7 +36,7 @@ std::wstring FreeNameNow(const std::wstring& folder, const std::wstring& baseNam
 void TForm1::CreateSaveDialog() {
   SaveDialog = new ui::TSaveDialog(this, L"SaveDialog");
   SaveDialog->Title = L"Bild speichern unter...";
-  SaveDialog->Filter = L"Bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg";
+  SaveDialog->Filter = L"Bitmap (*.bmp)|*.bmp|JPEG (*.jpg)|*.jpg|PNG (*.png)|*.png";
   SaveDialog->DefaultExt = L"bmp";
   SaveDialog->FilterIndex = kFilterBmp;
   SaveDialog->OnClose = [this] { SaveDialogClose(); };
@@ -52,6 +55,8 @@ void TForm1::RunSaveDialog() {
     imaging::WriteBmp(Image->Picture(), name);
   } else if (SaveDialog->FilterIndex == kFilterJpeg) {
     imaging::WriteJpeg(Image->Picture(), name);
+  } else if (SaveDialog->FilterIndex == kFilterPng) {
+    imaging::WritePng(Image->Picture(), name);
   }
 }
 
@@ -116,6 +121,8 @@ void TForm1::SaveToAutoSaveFolder() {
     imaging::WriteBmp(picture, FreeNameNow(AutoSaveDir, PicName, L".bmp"));
   } else if (AutoSaveFormat == L"JPG") {
     imaging::WriteJpeg(picture, FreeNameNow(AutoSaveDir, PicName, L".jpg"));
+  } else if (AutoSaveFormat == L"PNG") {
+    imaging::WritePng(picture, FreeNameNow(AutoSaveDir, PicName, L".png"));
   }
 }
 

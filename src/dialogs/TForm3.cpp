@@ -21,8 +21,10 @@ struct Place {
 };
 constexpr Place kCheckBoxSaveActive{16, 16, 289, 17};
 constexpr Place kDirectoryEdit{120, 48, 185, 21};
+// The three formats share the width of the fields above and below them.
 constexpr Place kRadioBtnBMP{120, 88, 49, 17};
-constexpr Place kRadioBtnJPG{200, 88, 49, 17};
+constexpr Place kRadioBtnJPG{188, 88, 49, 17};
+constexpr Place kRadioBtnPNG{256, 88, 49, 17};
 constexpr Place kEditFileName{120, 120, 185, 21};
 constexpr Place kButtonSave{168, 160, 75, 25};
 constexpr Place kButtonCancel{248, 160, 75, 25};
@@ -52,6 +54,7 @@ TForm3::TForm3(const TAutoSaveValues& values)
   // Created in tab order; the radio buttons form one group, ended by the next WS_GROUP.
   RadioBtnBMP.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, L"BMP", id++));
   RadioBtnJPG.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON, L"JPG", id++));
+  RadioBtnPNG.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON, L"PNG", id++));
   DirectoryEdit = new TJvDirectoryEdit(this, L"DirectoryEdit");
   SetWindowLongPtrW(DirectoryEdit->Handle(), GWL_STYLE,
                     GetWindowLongPtrW(DirectoryEdit->Handle(), GWL_STYLE) | WS_GROUP);
@@ -74,9 +77,11 @@ void TForm3::FormCreate() {
   SendMessageW(CheckBoxSaveActive.get(), BM_SETCHECK, values_.AutoSaveItem.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
   DirectoryEdit->SetText(values_.Folder);
   SetWindowTextW(EditFileName.get(), values_.PicName.c_str());
-  if (values_.Format == L"JPG") {
+  // Any other value, one in lower case too, leaves BMP checked.
+  for (const auto& [format, button] : {std::pair{L"JPG", RadioBtnJPG.get()}, std::pair{L"PNG", RadioBtnPNG.get()}}) {
+    if (values_.Format != format) continue;
     SendMessageW(RadioBtnBMP.get(), BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(RadioBtnJPG.get(), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(button, BM_SETCHECK, BST_CHECKED, 0);
   }
 }
 
@@ -102,6 +107,7 @@ void TForm3::Layout(UINT dpi) {
   PlaceControl(CheckBoxSaveActive.get(), handle, kCheckBoxSaveActive, dpi);
   PlaceControl(RadioBtnBMP.get(), handle, kRadioBtnBMP, dpi);
   PlaceControl(RadioBtnJPG.get(), handle, kRadioBtnJPG, dpi);
+  PlaceControl(RadioBtnPNG.get(), handle, kRadioBtnPNG, dpi);
   PlaceControl(EditFileName.get(), handle, kEditFileName, dpi);
   PlaceControl(ButtonSave.get(), handle, kButtonSave, dpi);
   PlaceControl(ButtonCancel.get(), handle, kButtonCancel, dpi);
@@ -140,6 +146,12 @@ bool TForm3::IsChecked(const ui::UniqueWindow& button) const {
   return SendMessageW(button.get(), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+HWND TForm3::CheckedFormat() const {
+  if (IsChecked(RadioBtnJPG)) return RadioBtnJPG.get();
+  if (IsChecked(RadioBtnPNG)) return RadioBtnPNG.get();
+  return RadioBtnBMP.get();
+}
+
 void TForm3::ButtonSaveClick() {
   using namespace settings;
   values_.AutoSaveItem.SetChecked(IsChecked(CheckBoxSaveActive));
@@ -149,6 +161,8 @@ void TForm3::ButtonSaveClick() {
     values_.Format = L"BMP";
   } else if (IsChecked(RadioBtnJPG)) {
     values_.Format = L"JPG";
+  } else if (IsChecked(RadioBtnPNG)) {
+    values_.Format = L"PNG";
   }
   // The four are on disk at once; a failed write ends the save here, with the dialog open.
   if (values_.IniFile) {
@@ -195,7 +209,7 @@ LRESULT TForm3::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       // Opened or brought back: the keyboard goes to the chosen format, the first in tab order.
       if (LOWORD(wParam) != WA_INACTIVE && !IsChild(Handle(), GetFocus())) {
-        SetFocus(IsChecked(RadioBtnJPG) ? RadioBtnJPG.get() : RadioBtnBMP.get());
+        SetFocus(CheckedFormat());
         return 0;
       }
       break;

@@ -22,7 +22,7 @@ namespace dialogs {
 struct TAutoSaveValues {
   ui::TMenuItem& AutoSaveItem;  // its check mark is the autosave switch
   std::wstring& Folder;
-  std::wstring& Format;  // "BMP" or "JPG"
+  std::wstring& Format;  // "BMP", "JPG" or "PNG"
   std::wstring& PicName;
   std::unique_ptr<settings::TIniFile>& IniFile;  // gone once Exit has written it
   const settings::TJvMultiStringHolder& MultiString;
@@ -36,6 +36,7 @@ class TForm3 : public ui::TForm {
   // The controls, by their names, created in their tab order.
   ui::UniqueWindow RadioBtnBMP;
   ui::UniqueWindow RadioBtnJPG;
+  ui::UniqueWindow RadioBtnPNG;
   TJvDirectoryEdit* DirectoryEdit = nullptr;
   ui::UniqueWindow ButtonSave;
   ui::UniqueWindow ButtonCancel;
@@ -60,6 +61,7 @@ class TForm3 : public ui::TForm {
   void FormCreate();
   void CentreOnMainWindow();
   [[nodiscard]] bool IsChecked(const ui::UniqueWindow& button) const;
+  [[nodiscard]] HWND CheckedFormat() const;
 
   TAutoSaveValues values_;
   UINT dpi_ = 96;

@@ -2,6 +2,9 @@
 // own process. Modal boxes and the save dialog are answered from a thread of their own.
 #include <gtest/gtest.h>
 #include <windows.h>
+// clang-format off
+#include <dlgs.h>  // after windows.h, which it builds on
+// clang-format on
 
 #include <algorithm>
 #include <functional>
@@ -28,6 +31,21 @@ std::string Start(const std::wstring& path, std::size_t count) {
   return {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(count, bytes.size()))};
 }
 const std::string kJpegStart = "\xFF\xD8\xFF";
+const std::string kPngSignature = "\x89PNG\r\n\x1A\n";
+
+// The entries of a combo box, such as the save dialog's file types.
+std::vector<std::wstring> ComboItems(HWND combo) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);  // CB_ERR for no combo box
+  for (LRESULT i = 0; i < count; ++i) {
+    const auto index = static_cast<WPARAM>(i);
+    std::wstring text(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+    items.push_back(text);
+  }
+  return items;
+}
 
 int ScreenBits() {
   ui::WindowDc screen(nullptr);
@@ -100,12 +118,15 @@ TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
   CopyPicture(640, 480);
   ASSERT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuBitmap"});
   std::wstring title;
+  std::vector<std::wstring> types;
   SaveAs(form_->Bitmapspeichernunter1, [&](HWND dialog) {
     title = testing_support::WindowText(dialog);
+    types = ComboItems(GetDlgItem(dialog, cmb1));
     testing_support::PressButton(dialog, IDCANCEL);
   });
   SaveAs(form_->Bitmapspeichernunter1, Cancel());
   EXPECT_EQ(title, L"Bild speichern unter...");
+  EXPECT_EQ(types, (std::vector<std::wstring>{L"Bitmap (*.bmp)", L"JPEG (*.jpg)", L"PNG (*.png)"}));
   EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{}) << "a cancelled dialog wrote something";
   EXPECT_TRUE(form_->ReactionFlag);
 
@@ -126,6 +147,10 @@ TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
   EXPECT_EQ(Start(out + L"\\b.jpg", 2), "BM");
   EXPECT_EQ(testing_support::ReadFileBytes(out + L"\\b.jpg").size(),
             54u + 640u * 480u * static_cast<unsigned>(ScreenBits()) / 8u);
+  form_->SaveDialog->FilterIndex = 3;
+  SaveAs(form_->BitmapSpeichernunter2, SaveUnder(out + L"\\Bild.bmp"));
+  EXPECT_EQ(Start(out + L"\\Bild.bmp", 8), kPngSignature);
+  EXPECT_EQ(form_->SaveDialog->FilterIndex, 3);
   // The dialog leaves the working directory alone: the settings file stays where it was.
   wchar_t current[MAX_PATH]{};
   GetCurrentDirectoryW(MAX_PATH, current);

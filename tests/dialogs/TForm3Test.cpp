@@ -32,18 +32,20 @@ HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control
 void Press(const ui::UniqueWindow& button) { SendMessageW(button.get(), BM_CLICK, 0, 0); }
 bool Checked(const ui::UniqueWindow& button) { return SendMessageW(button.get(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-// Presses Tab in the open dialog from a timer of its modal loop, noting where the focus is
-// (and what of its text is selected) before each press; closes the dialog after a round.
-HWND tabDialog = nullptr;
-std::vector<std::pair<HWND, LRESULT>> tabStops;
-void CALLBACK TabOnce(HWND, UINT, UINT_PTR timer, DWORD) {
+// Presses `keys` one by one in the open dialog from a timer of its modal loop, noting where the
+// focus is and its answer to `probe` before each press and after the last; then closes the dialog.
+HWND keyDialog = nullptr;
+std::vector<WPARAM> keys;
+UINT probe = 0;
+std::vector<std::pair<HWND, LRESULT>> keyStops;
+void CALLBACK KeyOnce(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND focus = GetFocus();
-  tabStops.emplace_back(focus, SendMessageW(focus, EM_GETSEL, 0, 0));  // 0 from a button
-  if (tabStops.size() < 7) {
-    PostMessageW(focus, WM_KEYDOWN, VK_TAB, 1);
+  keyStops.emplace_back(focus, SendMessageW(focus, probe, 0, 0));
+  if (keyStops.size() <= keys.size()) {
+    PostMessageW(focus, WM_KEYDOWN, keys[keyStops.size() - 1], 1);
   } else {
     KillTimer(nullptr, timer);
-    PostMessageW(tabDialog, WM_CLOSE, 0, 0);
+    PostMessageW(keyDialog, WM_CLOSE, 0, 0);
   }
 }
 
@@ -97,9 +99,9 @@ TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessag
       HWND control;
       int left, top, width, height;
     } places[] = {{d.CheckBoxSaveActive.get(), 16, 16, 289, 17}, {d.DirectoryEdit->Handle(), 120, 48, 185, 21},
-                  {d.RadioBtnBMP.get(), 120, 88, 49, 17},        {d.RadioBtnJPG.get(), 200, 88, 49, 17},
-                  {d.EditFileName.get(), 120, 120, 185, 21},     {d.ButtonSave.get(), 168, 160, 75, 25},
-                  {d.ButtonCancel.get(), 248, 160, 75, 25}};
+                  {d.RadioBtnBMP.get(), 120, 88, 49, 17},        {d.RadioBtnJPG.get(), 188, 88, 49, 17},
+                  {d.RadioBtnPNG.get(), 256, 88, 49, 17},        {d.EditFileName.get(), 120, 120, 185, 21},
+                  {d.ButtonSave.get(), 168, 160, 75, 25},        {d.ButtonCancel.get(), 248, 160, 75, 25}};
     for (const auto& place : places) {
       const RECT at = PlaceOf(place.control);
       EXPECT_EQ(at.left, scale(place.left)) << WindowText(place.control) << " at " << dpi;
@@ -113,7 +115,7 @@ TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessag
       EXPECT_LE(text.cy, at.bottom - at.top - 2) << WindowText(place.control) << " is cut at " << dpi;
       // Check boxes and radio buttons give their box and a gap about 20 pixels at 96 dots per inch.
       const bool boxed = place.control == d.CheckBoxSaveActive.get() || place.control == d.RadioBtnBMP.get() ||
-                         place.control == d.RadioBtnJPG.get();
+                         place.control == d.RadioBtnJPG.get() || place.control == d.RadioBtnPNG.get();
       EXPECT_LE(text.cx + (boxed ? scale(20) : scale(4)), at.right - at.left)
           << WindowText(place.control) << " is cut at " << dpi;
     }
@@ -142,14 +144,40 @@ TEST_F(AutoSaveDialogTest, TabGoesThroughTheControlsInTheirOrder) {
   // The open dialog moves the focus on Tab itself (the keys go through its own modal loop), starting
   // on the chosen format; only the name field selects its text on entry.
   d.DirectoryEdit->SetText(L"C:\\Bilder");
-  tabDialog = d.Handle();
-  tabStops.clear();
-  OpenAndDo([] { SetTimer(nullptr, 0, 60, &TabOnce); });
+  keyDialog = d.Handle();
+  keys.assign(6, VK_TAB);
+  probe = EM_GETSEL;  // 0 from a button
+  keyStops.clear();
+  OpenAndDo([] { SetTimer(nullptr, 0, 60, &KeyOnce); });
   const std::vector<std::pair<HWND, LRESULT>> expected = {
       {d.RadioBtnBMP.get(), 0},  {d.DirectoryEdit->Handle(), 0},  {d.ButtonSave.get(), 0},
       {d.ButtonCancel.get(), 0}, {d.CheckBoxSaveActive.get(), 0}, {d.EditFileName.get(), MAKELRESULT(0, 3)},
       {d.RadioBtnBMP.get(), 0}};
-  EXPECT_EQ(tabStops, expected);
+  EXPECT_EQ(keyStops, expected);
+}
+
+TEST_F(AutoSaveDialogTest, ArrowsChooseTheFormatsInTheirOrderRoundTheGroupAndSaveWritesPng) {
+  dialogs::TForm3& d = *dialog_;
+  keyDialog = d.Handle();
+  keys = {VK_RIGHT, VK_DOWN, VK_RIGHT, VK_LEFT};
+  probe = BM_GETCHECK;
+  keyStops.clear();
+  OpenAndDo([] { SetTimer(nullptr, 0, 60, &KeyOnce); });
+  const std::vector<std::pair<HWND, LRESULT>> expected = {{d.RadioBtnBMP.get(), BST_CHECKED},
+                                                          {d.RadioBtnJPG.get(), BST_CHECKED},
+                                                          {d.RadioBtnPNG.get(), BST_CHECKED},
+                                                          {d.RadioBtnBMP.get(), BST_CHECKED},
+                                                          {d.RadioBtnPNG.get(), BST_CHECKED}};
+  EXPECT_EQ(keyStops, expected);
+  EXPECT_FALSE(Checked(d.RadioBtnBMP));
+  EXPECT_FALSE(Checked(d.RadioBtnJPG));
+  OpenAndDo([&] {
+    EXPECT_EQ(GetFocus(), d.RadioBtnPNG.get()) << "the reopened dialog starts on another format";
+    Press(d.ButtonSave);
+  });
+  EXPECT_EQ(form_->AutoSaveFormat, L"PNG");
+  EXPECT_EQ(IniLines(), (std::vector<std::wstring>{L"[Program]", L"AutoSave=0", L"[AutoSave]", L"Dir=", L"Format=PNG",
+                                                   L"PicName=Pic"}));
 }
 
 TEST_F(AutoSaveDialogTest, SaveWritesTheFourValuesAtOnceAndChecksTheTrayItem) {
@@ -233,7 +261,7 @@ TEST_F(AutoSaveDialogTest, ALanguageCommandRelabelsTheDialogAtOnce) {
   EXPECT_EQ(WindowText(d.ButtonSave.get()), L"Zapisz");
 }
 
-TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithJpgAndTheFolder) {
+TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithTheirFormatAndTheFolder) {
   WriteIni("[Program]\r\nAutoSave=1\r\n[AutoSave]\r\nDir=C:\\Fotos\r\nFormat=JPG\r\nPicName=Urlaub\r\n");
   form_->OnLanguageApplied = nullptr;
   dialog_.reset();
@@ -244,6 +272,13 @@ TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithJpgAndTheFolder) {
   EXPECT_TRUE(Checked(d.RadioBtnJPG));
   EXPECT_FALSE(Checked(d.RadioBtnBMP));
   EXPECT_EQ(WindowText(d.EditFileName.get()), L"Urlaub");
+  for (const auto& [format, checked] :
+       {std::pair{L"PNG", &dialogs::TForm3::RadioBtnPNG}, std::pair{L"png", &dialogs::TForm3::RadioBtnBMP}}) {
+    form.AutoSaveFormat = format;
+    const dialogs::TForm3 other(form.AutoSaveValues());
+    for (const auto* radio : {&other.RadioBtnBMP, &other.RadioBtnJPG, &other.RadioBtnPNG})
+      EXPECT_EQ(Checked(*radio), radio == &(other.*checked)) << format << " " << WindowText(radio->get());
+  }
 }
 
 }  // namespace

@@ -6,10 +6,14 @@
 #include <commctrl.h>  // after windows.h, which it builds on
 // clang-format on
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "imaging/PngDecoding.h"
 #include "support/DialogAnswerer.h"
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
@@ -52,10 +56,23 @@ class PictureMenuTest : public ::testing::Test {
   }
   void TearDown() override { process_.reset(); }
 
+  // A picture of the screen's kind, as a screenshot arrives: its left half kLeft, the rest kRight.
+  static constexpr COLORREF kLeft = RGB(200, 30, 10);
+  static constexpr COLORREF kRight = RGB(20, 90, 220);
   static void CopyPicture(int width, int height) {
     ui::WindowDc screen(nullptr);
+    ui::UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    {
+      ui::UniqueMemoryDc dc(CreateCompatibleDC(screen.get()));
+      ui::SelectedObject selected(dc.get(), bitmap.get());
+      for (const auto& [colour, area] :
+           {std::pair{kLeft, RECT{0, 0, width / 2, height}}, std::pair{kRight, RECT{width / 2, 0, width, height}}}) {
+        ui::UniqueGdiObject brush(CreateSolidBrush(colour));
+        FillRect(dc.get(), &area, static_cast<HBRUSH>(brush.get()));
+      }
+    }
     testing_support::ClipboardFill fill;
-    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), width, height)));
+    fill.Put(CF_BITMAP, std::move(bitmap));
   }
   // Waits for the picture menu and chooses its item number `item` (1 = save as, 2 = show).
   void ChooseFromMenu(int item) const {
@@ -123,6 +140,45 @@ TEST_F(PictureMenuTest, AutosaveWritesEveryCopiedPictureIntoTheFolder) {
   PumpFor(300);
   for (HWND menu : ProcessWindows(process_->Id(), L"#32768"))
     EXPECT_FALSE(IsWindowVisible(menu)) << "autosave opened the picture menu";
+}
+
+TEST_F(PictureMenuTest, AutosaveInPngWritesTheCopiedPictureAsAPngFile) {
+  const std::wstring out = folder_.Path() + L"out";
+  ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+  const std::string dir(out.begin(), out.end());
+  StartProgram("[Program]\r\nAutoSave=1\r\n[AutoSave]\r\nDir=" + dir + "\r\nFormat=PNG\r\nPicName=Shot\r\n");
+  CopyPicture(40, 30);
+  // Found once it is there whole: a PNG ends with its IEND chunk and that chunk's check sum.
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        const auto names = FilesIn(out);
+        if (names.size() != 1) return false;
+        bytes = testing_support::ReadFileBytes(out + L"\\" + names.front());
+        return bytes.size() > 33 && std::string(bytes.end() - 8, bytes.end() - 4) == "IEND";
+      },
+      5000))
+      << "no whole picture was saved";
+  const std::wstring name = FilesIn(out).front();
+  EXPECT_EQ(name.rfind(L"Shot", 0), 0u) << name;
+  EXPECT_EQ(name.substr(name.size() - 4), L".png");
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16));
+  const auto bigEndian = [&](std::size_t at) {
+    return std::uint32_t{bytes[at]} << 24 | std::uint32_t{bytes[at + 1]} << 16 | std::uint32_t{bytes[at + 2]} << 8 |
+           bytes[at + 3];
+  };
+  EXPECT_EQ(bigEndian(16), 40u);
+  EXPECT_EQ(bigEndian(20), 30u);
+  const imaging_test::DecodedPng png = imaging_test::DecodePng(bytes);
+  ASSERT_TRUE(png.ok) << png.error;
+  EXPECT_EQ(png.colorType, 2) << "a screen picture has no transparency to keep";
+  const auto rgb = [](COLORREF colour) {
+    return static_cast<std::uint32_t>(GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour));
+  };
+  for (const auto& [x, y, colour] :
+       {std::tuple{0, 0, kLeft}, std::tuple{19, 29, kLeft}, std::tuple{20, 0, kRight}, std::tuple{39, 29, kRight}}) {
+    EXPECT_EQ(png.At(x, y), rgb(colour)) << x << "," << y;
+  }
 }
 
 }  // namespace
