@@ -139,7 +139,7 @@ int main() {
   for (int round = 0; round < kRounds; ++round) {
     const double start = Milliseconds();
     clipboard::PngDecoder decoder(png);
-    decoder.DecodeBgra(pixels.data(), std::ptrdiff_t{kWidth} * 4);
+    decoder.DecodeBgra(pixels.data(), static_cast<std::ptrdiff_t>(kWidth) * 4);
     decode.push_back(Milliseconds() - start);
     fromPng.push_back(TimeCopyToPicture(owner.get(), clipboard::PngClipboardFormat(), png));
     fromDib.push_back(TimeCopyToPicture(owner.get(), CF_DIB, dib));

@@ -69,7 +69,8 @@ Decoded Decode(const Bytes& bytes) {
     result.width = png.Width();
     result.height = png.Height();
     result.pixels.assign(std::size_t{result.width} * result.height, 0xDEADBEEF);
-    png.DecodeBgra(reinterpret_cast<std::uint8_t*>(result.pixels.data()), std::ptrdiff_t{result.width} * 4);
+    png.DecodeBgra(reinterpret_cast<std::uint8_t*>(result.pixels.data()),
+                   static_cast<std::ptrdiff_t>(result.width) * 4);
   } catch (const ui::Exception& e) {
     result.error = e.Message();
   }
