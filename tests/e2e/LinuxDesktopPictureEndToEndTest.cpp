@@ -102,8 +102,8 @@ TEST_F(LinuxDesktopPicture, AutosaveWritesEveryPixelAndAlphaOfAPngOfferedByALinu
   OfferOnXClipboard(picture);
 
   // Wine tells of one change from an X program twice when it held the clipboard itself before
-  // (once for giving up its own content, once for the new), and each notice gets a reaction:
-  // every file written must hold the picture.
+  // (once for giving up its own content, once for the new); the files are not counted here,
+  // but every file written must hold the picture.
   const std::size_t expectedSize = 54 + std::size_t{123} * 77 * 4;
   std::vector<std::vector<unsigned char>> files;
   ASSERT_TRUE(PumpUntil(
