@@ -45,10 +45,17 @@ UINT PictureClipboardFormat() {
   return format;
 }
 
+UINT PngClipboardFormat() {
+  static const UINT format = RegisterClipboardFormatW(L"PNG");
+  return format;
+}
+
 GraphicFactory FindPictureFormat(UINT format) {
   for (auto entry = std::rbegin(kPictureFormats); entry != std::rend(kPictureFormats); ++entry) {
     if (entry->format == format) return entry->factory;
   }
+  // Registered formats get their numbers at run time, so this one cannot stand in the table.
+  if (format == PngClipboardFormat()) return &NewBitmap;
   return nullptr;
 }
 
@@ -93,14 +100,31 @@ void TClipboard::EmptyOnce() {
   emptied_ = true;
 }
 
+namespace {
+
+// The format a picture is loaded from, 0 for none; the clipboard must be open.
+UINT PictureFormatOnClipboard() {
+  const UINT png = PngClipboardFormat();
+  bool pngOffered = false;
+  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
+    if (f == png) {
+      pngOffered = true;
+    } else if (FindPictureFormat(f)) {
+      return f;
+    }
+  }
+  // A Windows program that also offers a bitmap or metafile gets the picture it always got,
+  // whichever it placed first.
+  return pngOffered ? png : 0;
+}
+
+}  // namespace
+
 bool TClipboard::ContainsFormat(UINT format) {
   if (IsClipboardFormatAvailable(format)) return true;
   if (format != PictureClipboardFormat()) return false;
   OpenGuard open(*this);
-  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
-    if (FindPictureFormat(f)) return true;
-  }
-  return false;
+  return PictureFormatOnClipboard() != 0;
 }
 
 namespace {
@@ -165,14 +189,11 @@ void TClipboard::PlaceTextBlock(ui::UniqueGlobal block) {
 
 void TClipboard::CopyToPicture(ui::TPicture& picture) {
   OpenGuard open(*this);
-  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
-    if (!FindPictureFormat(f)) continue;
-    HANDLE data = GetClipboardData(f);
-    auto palette = static_cast<HPALETTE>(GetClipboardData(CF_PALETTE));
-    LoadFromClipboardData(picture, f, data, palette);
-    return;
-  }
-  throw ui::Exception(L"Ungültiges Format der Zwischenablage");
+  const UINT format = PictureFormatOnClipboard();
+  if (format == 0) throw ui::Exception(L"Ungültiges Format der Zwischenablage");
+  HANDLE data = GetClipboardData(format);
+  auto palette = static_cast<HPALETTE>(GetClipboardData(CF_PALETTE));
+  LoadFromClipboardData(picture, format, data, palette);
 }
 
 bool TClipboard::ExcludedFromMonitoring() {

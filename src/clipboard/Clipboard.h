@@ -15,8 +15,12 @@ namespace clipboard {
 
 // Stands for "any picture the holder can load"; nothing is ever stored under it.
 UINT PictureClipboardFormat();
+// The registered format "PNG": a PNG file's bytes. Linux programs' image/png arrives under it
+// alone; Windows programs that put it beside a bitmap or metafile mean the same picture.
+UINT PngClipboardFormat();
 
-// The clipboard formats a picture can be loaded from, with the content that loads them.
+// The clipboard formats a picture can be loaded from, with the content that loads them: a
+// metafile, a bitmap, and "PNG", which is taken only when none of the others is offered.
 // The last matching entry wins; null when the format is not one of them.
 using GraphicFactory = std::unique_ptr<TClipboardGraphic> (*)();
 GraphicFactory FindPictureFormat(UINT format);
@@ -43,7 +47,8 @@ class TClipboard {
   // would, but copies the text straight from the clipboard's block into the new one: a
   // copied text of hundreds of megabytes then needs no third copy on our heap.
   void RewriteTextAlone();
-  // Loads the first picture in the clipboard's own order into the holder.
+  // Loads the first picture in the clipboard's own order into the holder; "PNG" only when
+  // there is no other.
   void CopyToPicture(ui::TPicture& picture);
   // The source asked clipboard watchers to leave this content alone (password managers do):
   // "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore", or

@@ -1,10 +1,13 @@
 #include "clipboard/Graphics.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "clipboard/Clipboard.h"
+#include "clipboard/PngDecoder.h"
 #include "ui/Errors.h"
 
 namespace clipboard {
@@ -86,6 +89,10 @@ void TBitmap::Assign(HBITMAP handle, HPALETTE palette) {
 }
 
 void TBitmap::LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) {
+  if (data && format == PngClipboardFormat()) {
+    LoadPng(data);
+    return;
+  }
   if (format != CF_BITMAP || !data) RaiseUnsupportedFormat();
   auto source = static_cast<HBITMAP>(data);
   const DIBSECTION dib = DescribeBitmap(source);
@@ -112,6 +119,30 @@ void TBitmap::LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) 
   handle_ = std::move(copy);
   palette_ = std::move(paletteCopy);
   dib_ = handle_ ? DescribeBitmap(Handle()) : DIBSECTION{};
+  Changed();
+}
+
+void TBitmap::LoadPng(HANDLE data) {
+  ui::GlobalLockGuard lock(data);
+  const auto* bytes = static_cast<const std::uint8_t*>(lock.data());
+  if (!bytes) RaiseUnsupportedFormat();
+  // The block may be longer than the PNG; the decoder looks only at the PNG's own chunks.
+  PngDecoder png({bytes, GlobalSize(data)});
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = static_cast<LONG>(png.Width());
+  info.bmiHeader.biHeight = static_cast<LONG>(png.Height());  // bottom-up, as every BMP reader takes it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  ui::UniqueGdiObject section(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!section) ui::RaiseLastOSError(GetLastError());
+  const auto stride = static_cast<std::ptrdiff_t>(png.Width()) * 4;
+  png.DecodeBgra(static_cast<std::uint8_t*>(bits) + stride * (static_cast<std::ptrdiff_t>(png.Height()) - 1), -stride);
+  handle_ = std::move(section);
+  palette_.reset();
+  dib_ = DescribeBitmap(Handle());
   Changed();
 }
 

@@ -14,6 +14,8 @@ class TClipboardGraphic : public ui::TGraphic {
   virtual void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) = 0;
 };
 
+// Loads from CF_BITMAP (a copy of the same kind) or from "PNG" (a bottom-up 32-bit section,
+// blue, green, red and the PNG's straight alpha).
 class TBitmap : public TClipboardGraphic {
  public:
   [[nodiscard]] int Width() const override { return dib_.dsBm.bmWidth; }
@@ -34,6 +36,8 @@ class TBitmap : public TClipboardGraphic {
   void Assign(HBITMAP handle, HPALETTE palette);
 
  private:
+  void LoadPng(HANDLE data);
+
   ui::UniqueGdiObject handle_;
   ui::UniqueGdiObject palette_;
   DIBSECTION dib_{};

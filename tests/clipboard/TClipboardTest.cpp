@@ -4,10 +4,12 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "clipboard/Clipboard.h"
+#include "support/PngFiles.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
 #include "ui/Errors.h"
@@ -226,6 +228,85 @@ TEST_F(ClipboardPicture, TextAloneIsNoPicture) {
   testing_support::SetClipboardUnicodeText(L"words");
   EXPECT_FALSE(Clipboard().ContainsFormat(PictureClipboardFormat()));
   EXPECT_EQ(ErrorOf([this] { Clipboard().CopyToPicture(picture_); }), L"Ungültiges Format der Zwischenablage");
+}
+
+// An RGBA picture whose every pixel differs, alpha included.
+testing_support::PngPicture RgbaPicture(std::uint32_t width, std::uint32_t height) {
+  testing_support::PngPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.colorType = 6;
+  for (std::uint32_t i = 0; i < width * height; ++i) {
+    picture.samples.insert(picture.samples.end(),
+                           {static_cast<std::uint16_t>(i * 7 % 256), static_cast<std::uint16_t>(i * 13 % 256),
+                            static_cast<std::uint16_t>(i * 29 % 256), static_cast<std::uint16_t>(i * 37 % 256)});
+  }
+  return picture;
+}
+
+// The bitmap's pixel (x, y), counted from the top, as 0xAARRGGBB.
+std::uint32_t PixelOf(const clipboard::TBitmap& bitmap, int x, int y) {
+  const DIBSECTION& dib = bitmap.Description();
+  const int row = dib.dsBmih.biHeight > 0 ? bitmap.Height() - 1 - y : y;
+  std::uint32_t pixel = 0;
+  std::memcpy(&pixel, static_cast<const unsigned char*>(dib.dsBm.bmBits) + row * dib.dsBm.bmWidthBytes + x * 4, 4);
+  return pixel;
+}
+
+TEST_F(ClipboardPicture, APngAloneInALongerBlockLoadsWithItsPixelsAndAlpha) {
+  const auto png = RgbaPicture(5, 4);
+  {
+    ClipboardFill fill;
+    auto bytes = testing_support::EncodePng(png);
+    bytes.resize(bytes.size() + 64, 0xEE);  // clipboard blocks are often longer than what they hold
+    fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+  }
+  ASSERT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
+  Clipboard().CopyToPicture(picture_);
+  auto* bitmap = picture_.GraphicAs<clipboard::TBitmap>();
+  ASSERT_NE(bitmap, nullptr);
+  ASSERT_EQ(picture_.Width(), 5);
+  ASSERT_EQ(picture_.Height(), 4);
+  ASSERT_TRUE(bitmap->IsDeviceIndependent());
+  EXPECT_EQ(bitmap->Description().dsBmih.biBitCount, 32);
+  EXPECT_EQ(bitmap->Description().dsBmih.biCompression, static_cast<DWORD>(BI_RGB));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(PixelOf(*bitmap, x, y), png.Bgra(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)))
+          << x << "," << y;
+  EXPECT_EQ(Clipboard().OpenCount(), 0);
+}
+
+TEST_F(ClipboardPicture, APngPlacedBeforeABitmapLeavesTheBitmapToBeTaken) {
+  {
+    ClipboardFill fill;
+    const auto bytes = testing_support::EncodePng(RgbaPicture(5, 4));
+    fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+    const auto dib = Dib(7, 3);
+    fill.PutBlock(CF_DIB, dib.data(), dib.size());
+  }
+  ASSERT_EQ(ClipboardFormats().front(), clipboard::PngClipboardFormat());
+  Clipboard().CopyToPicture(picture_);
+  EXPECT_EQ(picture_.Width(), 7);
+  EXPECT_EQ(picture_.Height(), 3);
+}
+
+TEST_F(ClipboardPicture, ADamagedPngIsRefusedInGermanAndChangesNothing) {
+  {
+    ClipboardFill fill;
+    auto bytes = testing_support::EncodePng(RgbaPicture(40, 30));
+    bytes.resize(bytes.size() / 2);
+    fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+  }
+  picture_.SetGraphic(std::make_unique<clipboard::TBitmap>());
+  const ui::TGraphic* before = picture_.Graphic();
+
+  EXPECT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
+  EXPECT_EQ(ErrorOf([this] { Clipboard().CopyToPicture(picture_); }), L"Ungültiges PNG-Bild in der Zwischenablage");
+  EXPECT_EQ(picture_.Graphic(), before);
+  EXPECT_EQ(Clipboard().OpenCount(), 0);
+  ASSERT_TRUE(OpenClipboard(nullptr)) << "left open";
+  CloseClipboard();
 }
 
 TEST(PictureHolder, LoadingAnUnknownFormatOrNoDataIsRefusedAndKeepsTheContent) {
