@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "imaging/PngDecoding.h"
+#include "support/PngDecoding.h"
 #include "support/DialogAnswerer.h"
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"

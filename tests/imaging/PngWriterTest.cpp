@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ImagingTestSupport.h"
-#include "PngDecoding.h"
+#include "support/PngDecoding.h"
 #include "clipboard/Clipboard.h"
 #include "imaging/PngWriter.h"
 #include "support/TestSupport.h"

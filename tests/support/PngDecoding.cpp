@@ -1,4 +1,4 @@
-#include "PngDecoding.h"
+#include "support/PngDecoding.h"
 
 #include <png.h>
 
