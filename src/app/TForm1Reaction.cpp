@@ -13,10 +13,15 @@ void TForm1::ClipboardMonitorChange() {
   // Our own write can arrive late when another viewer heads the chain and passes the
   // notification on after the write is over; the owner tells it apart.
   const bool ownWrite = application && GetClipboardOwner() == application->Handle();
-  const ClipboardSituation situation{ReactionFlag, ownWrite, AufTextReagieren1->Checked(),
-                                     AufBilderReagieren1->Checked(), Bilderautomatischspeichern1->Checked()};
+  const ClipboardSituation situation{ReactionFlag,
+                                     ownWrite,
+                                     AufTextReagieren1->Checked(),
+                                     AufBilderReagieren1->Checked(),
+                                     Bilderautomatischspeichern1->Checked(),
+                                     NurFormatiert1->Checked()};
   switch (ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
+      [&] { return HoldsFormattedText(clipboard.Formats(), clipboard::PrivacyMarkerFormats()); },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
       [&] { return clipboard.ExcludedFromMonitoring(); })) {
     case Reaction::TextMenu:
@@ -46,7 +51,14 @@ void TForm1::Formatierungentfernen1Click() {
   if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone();
 }
 
-void TForm1::AufTextReagieren1Click() { AufTextReagieren1->SetChecked(!AufTextReagieren1->Checked()); }
+void TForm1::AufTextReagieren1Click() {
+  AufTextReagieren1->SetChecked(!AufTextReagieren1->Checked());
+  EnableNurFormatiert();
+}
+
+void TForm1::NurFormatiert1Click() { NurFormatiert1->SetChecked(!NurFormatiert1->Checked()); }
+
+void TForm1::EnableNurFormatiert() { NurFormatiert1->SetEnabled(AufTextReagieren1->Checked()); }
 
 void TForm1::AufBilderReagieren1Click() { AufBilderReagieren1->SetChecked(!AufBilderReagieren1->Checked()); }
 

@@ -4,8 +4,10 @@
 // itself, on behalf of the application window.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "clipboard/Graphics.h"
 #include "ui/Handle.h"
@@ -15,6 +17,11 @@ namespace clipboard {
 
 // Stands for "any picture the holder can load"; nothing is ever stored under it.
 UINT PictureClipboardFormat();
+
+// The formats by which a source asks clipboard watchers to leave its content alone (password
+// managers do): "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore" and
+// "CanIncludeInClipboardHistory" (which asks it only while holding 0).
+const std::array<UINT, 3>& PrivacyMarkerFormats();
 
 // The clipboard formats a picture can be loaded from, with the content that loads them.
 // The last matching entry wins; null when the format is not one of them.
@@ -35,6 +42,8 @@ class TClipboard {
   TClipboard& operator=(const TClipboard&) = delete;
 
   [[nodiscard]] bool ContainsFormat(UINT format);
+  // Every format on the clipboard in its own order, those Windows derives included.
+  [[nodiscard]] std::vector<UINT> Formats();
   // The clipboard text as Unicode; empty when there is none.
   [[nodiscard]] std::wstring ReadText();
   // Replaces everything on the clipboard by this text alone.
@@ -45,9 +54,7 @@ class TClipboard {
   void RewriteTextAlone();
   // Loads the first picture in the clipboard's own order into the holder.
   void CopyToPicture(ui::TPicture& picture);
-  // The source asked clipboard watchers to leave this content alone (password managers do):
-  // "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore", or
-  // "CanIncludeInClipboardHistory" holding 0.
+  // The source asked clipboard watchers to leave this content alone (see PrivacyMarkerFormats).
   [[nodiscard]] bool ExcludedFromMonitoring();
 
   [[nodiscard]] int OpenCount() const noexcept { return openCount_; }
