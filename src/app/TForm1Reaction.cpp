@@ -7,6 +7,7 @@
 namespace app {
 
 void TForm1::ClipboardMonitorChange() {
+  const unsigned change = ++changesReported_;
   if (!ReactionFlag) return;
   auto& clipboard = clipboard::Clipboard();
   const ui::TApplication* application = ui::TApplication::Current();
@@ -19,11 +20,18 @@ void TForm1::ClipboardMonitorChange() {
                                      AufBilderReagieren1->Checked(),
                                      Bilderautomatischspeichern1->Checked(),
                                      NurFormatiert1->Checked()};
-  switch (ChooseReaction(
+  const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
       [&] { return HoldsFormattedText(clipboard.Formats(), clipboard::PrivacyMarkerFormats()); },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
-      [&] { return clipboard.ExcludedFromMonitoring(); })) {
+      [&] { return clipboard.ExcludedFromMonitoring(); });
+  // Under Wine the clipboard queries let sent messages in, so the next change can be handled in
+  // full inside this one's queries. One copy in a Linux program, after a copy in a Windows one,
+  // is two changes a few milliseconds apart (Wine takes the clipboard over once for losing the
+  // X selection and once more for its new owner): the newer one has answered with its own menu
+  // already, and a second menu for the same copy must not follow.
+  if (change != changesReported_) return;
+  switch (reaction) {
     case Reaction::TextMenu:
       PopupAtCursor(*PopupMenuText);
       break;
