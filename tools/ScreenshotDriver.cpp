@@ -325,8 +325,8 @@ HWND VisibleAutosaveDialog() {
 int Autosave() {
   const DWORD processId = ProgramProcess();
   if (!processId) return Fail("the program is not running");
-  // Shortcuts, Options; Right opens the options on their first item; two further down is Autosave.
-  if (!ChooseInTrayMenu(processId, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN}))
+  // Shortcuts, Options; Right opens the options on their first item; three further down is Autosave.
+  if (!ChooseInTrayMenu(processId, {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}))
     return Fail("the tray menu did not open");
   HWND dialog = WaitFor(VisibleAutosaveDialog, 10000);
   if (!dialog) return Fail("the Autosave dialog did not open");

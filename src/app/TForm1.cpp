@@ -88,6 +88,7 @@ void TForm1::CreateMenus() {
       &Shortcuts1->Add(L"Desktopverknpfungerstellen1", L"Desktopverknüpfung erstellen", kImageShortcut);
   Optionen1 = &PopupMenuTray->Add(L"Optionen1", L"Optionen", kImageOptions);
   AufTextReagieren1 = &Optionen1->Add(L"AufTextReagieren1", L"Auf Text reagieren", kNoImage);
+  NurFormatiert1 = &Optionen1->Add(L"NurFormatiert1", L"Nur formatierten Text", kNoImage);
   AufBilderReagieren1 = &Optionen1->Add(L"AufBilderReagieren1", L"Auf Bilder reagieren", kNoImage);
   Bilderautomatischspeichern1 =
       &Optionen1->Add(L"Bilderautomatischspeichern1", L"Bilder automatisch speichern", kNoImage);
@@ -108,6 +109,7 @@ void TForm1::CreateMenus() {
   Hilfe1->OnClick = [this] { Hilfe1Click(); };
   Formatierungentfernen1->OnClick = [this] { Formatierungentfernen1Click(); };
   AufTextReagieren1->OnClick = [this] { AufTextReagieren1Click(); };
+  NurFormatiert1->OnClick = [this] { NurFormatiert1Click(); };
   AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };
   Bilderautomatischspeichern1->OnClick = [this] { Bilderautomatischspeichern1Click(); };
   // Before the settings are read: text off, pictures on, autosave off.
@@ -143,6 +145,8 @@ void TForm1::FormCreate() {
   AufTextReagieren1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyReaktText, kDefaultReaktText));
   AufBilderReagieren1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyReaktBild, kDefaultReaktBild));
   Bilderautomatischspeichern1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyAutoSave, kDefaultAutoSave));
+  NurFormatiert1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyNurFormatiert, kDefaultNurFormatiert));
+  EnableNurFormatiert();
   AutoSaveDir = IniFile->ReadString(kSectionAutoSave, kKeyDir, kDefaultDir);
   AutoSaveFormat = IniFile->ReadString(kSectionAutoSave, kKeyFormat, kDefaultFormat);
   PicName = IniFile->ReadString(kSectionAutoSave, kKeyPicName, kDefaultPicName);
@@ -169,6 +173,7 @@ void TForm1::Beenden1Click() {
     IniFile->WriteBool(kSectionProgram, kKeyReaktText, AufTextReagieren1->Checked());
     IniFile->WriteBool(kSectionProgram, kKeyReaktBild, AufBilderReagieren1->Checked());
     IniFile->WriteBool(kSectionProgram, kKeyAutoSave, Bilderautomatischspeichern1->Checked());
+    IniFile->WriteBool(kSectionProgram, kKeyNurFormatiert, NurFormatiert1->Checked());
     IniFile->WriteString(kSectionAutoSave, kKeyDir, AutoSaveDir);
     IniFile->WriteString(kSectionAutoSave, kKeyFormat, AutoSaveFormat);
     IniFile->WriteString(kSectionAutoSave, kKeyPicName, PicName);
@@ -213,6 +218,7 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
   Sprache1->SetCaption(LanguageString(kTextLanguage));
   Optionen1->SetCaption(LanguageString(kTextOptions));
   AufTextReagieren1->SetCaption(LanguageString(kTextReactToText));
+  NurFormatiert1->SetCaption(LanguageString(kTextFormattedOnly));
   AufBilderReagieren1->SetCaption(LanguageString(kTextReactToPictures));
   Bilderautomatischspeichern1->SetCaption(LanguageString(kTextAutosavePictures));
   EmptyFolderMessage = LanguageString(kTextEmptyFolderMessage);

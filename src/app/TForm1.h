@@ -77,6 +77,7 @@ class TForm1 : public ui::TForm {
   ui::TMenuItem* Desktopverknpfungerstellen1 = nullptr;
   ui::TMenuItem* Optionen1 = nullptr;
   ui::TMenuItem* AufTextReagieren1 = nullptr;
+  ui::TMenuItem* NurFormatiert1 = nullptr;
   ui::TMenuItem* AufBilderReagieren1 = nullptr;
   ui::TMenuItem* Bilderautomatischspeichern1 = nullptr;
   ui::TMenuItem* Sprache1 = nullptr;
@@ -120,6 +121,8 @@ class TForm1 : public ui::TForm {
   // Rewrites the clipboard as its plain text alone.
   void Formatierungentfernen1Click();
   void AufTextReagieren1Click();
+  // Formatted text only: plain text gets no text menu. Only to be had while text reactions are on.
+  void NurFormatiert1Click();
   void AufBilderReagieren1Click();
 
   // The picture menu: save the clipboard picture under a chosen name, show it, or nothing.
@@ -159,6 +162,8 @@ class TForm1 : public ui::TForm {
   void FormCreate();
   void ChooseLanguage(const std::wstring& code);
   void ApplyTrayIconSettings();
+  // Formatted text only can be switched only while the text switch is on.
+  void EnableNurFormatiert();
   void CreateSaveDialog();
   // Asks for a name and writes the held picture as the chosen filter says.
   void RunSaveDialog();
@@ -166,6 +171,9 @@ class TForm1 : public ui::TForm {
   // The program stops reacting for good: the clipboard handler is let go and the viewer chain
   // left, so nothing can reach the handler while the menus it uses are being destroyed.
   void StopWatchingClipboard();
+
+  // Counts the clipboard changes reported, so a reaction can tell that a newer one overtook it.
+  unsigned changesReported_ = 0;
 };
 
 }  // namespace app

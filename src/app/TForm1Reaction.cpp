@@ -1,4 +1,6 @@
 // The main window's reaction to clipboard changes and its text commands.
+#include <array>
+
 #include "app/ClipboardReaction.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
@@ -7,18 +9,36 @@
 namespace app {
 
 void TForm1::ClipboardMonitorChange() {
+  const unsigned change = ++changesReported_;
   if (!ReactionFlag) return;
   auto& clipboard = clipboard::Clipboard();
   const ui::TApplication* application = ui::TApplication::Current();
   // Our own write can arrive late when another viewer heads the chain and passes the
   // notification on after the write is over; the owner tells it apart.
   const bool ownWrite = application && GetClipboardOwner() == application->Handle();
-  const ClipboardSituation situation{ReactionFlag, ownWrite, AufTextReagieren1->Checked(),
-                                     AufBilderReagieren1->Checked(), Bilderautomatischspeichern1->Checked()};
-  switch (ChooseReaction(
+  const ClipboardSituation situation{ReactionFlag,
+                                     ownWrite,
+                                     AufTextReagieren1->Checked(),
+                                     AufBilderReagieren1->Checked(),
+                                     Bilderautomatischspeichern1->Checked(),
+                                     NurFormatiert1->Checked()};
+  const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
+      [&] {
+        const auto& markers = clipboard::PrivacyMarkerFormats();
+        const std::array<unsigned, 4> notFormatting{markers[0], markers[1], markers[2],
+                                                    clipboard::PngClipboardFormat()};
+        return HoldsFormattedText(clipboard.Formats(), notFormatting);
+      },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
-      [&] { return clipboard.ExcludedFromMonitoring(); })) {
+      [&] { return clipboard.ExcludedFromMonitoring(); });
+  // Under Wine the clipboard queries let sent messages in, so the next change can be handled in
+  // full inside this one's queries. One copy in a Linux program, after a copy in a Windows one,
+  // is two changes a few milliseconds apart (Wine takes the clipboard over once for losing the
+  // X selection and once more for its new owner): the newer one has answered with its own menu
+  // already, and a second menu for the same copy must not follow.
+  if (change != changesReported_) return;
+  switch (reaction) {
     case Reaction::TextMenu:
       PopupAtCursor(*PopupMenuText);
       break;
@@ -46,7 +66,14 @@ void TForm1::Formatierungentfernen1Click() {
   if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone();
 }
 
-void TForm1::AufTextReagieren1Click() { AufTextReagieren1->SetChecked(!AufTextReagieren1->Checked()); }
+void TForm1::AufTextReagieren1Click() {
+  AufTextReagieren1->SetChecked(!AufTextReagieren1->Checked());
+  EnableNurFormatiert();
+}
+
+void TForm1::NurFormatiert1Click() { NurFormatiert1->SetChecked(!NurFormatiert1->Checked()); }
+
+void TForm1::EnableNurFormatiert() { NurFormatiert1->SetEnabled(AufTextReagieren1->Checked()); }
 
 void TForm1::AufBilderReagieren1Click() { AufBilderReagieren1->SetChecked(!AufBilderReagieren1->Checked()); }
 

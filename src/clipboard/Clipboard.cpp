@@ -50,6 +50,13 @@ UINT PngClipboardFormat() {
   return format;
 }
 
+const std::array<UINT, 3>& PrivacyMarkerFormats() {
+  static const std::array<UINT, 3> formats{RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing"),
+                                           RegisterClipboardFormatW(L"Clipboard Viewer Ignore"),
+                                           RegisterClipboardFormatW(L"CanIncludeInClipboardHistory")};
+  return formats;
+}
+
 GraphicFactory FindPictureFormat(UINT format) {
   for (auto entry = std::rbegin(kPictureFormats); entry != std::rend(kPictureFormats); ++entry) {
     if (entry->format == format) return entry->factory;
@@ -127,6 +134,16 @@ bool TClipboard::ContainsFormat(UINT format) {
   return PictureFormatOnClipboard() != 0;
 }
 
+std::vector<UINT> TClipboard::Formats() {
+  OpenGuard open(*this);
+  std::vector<UINT> formats;
+  SetLastError(ERROR_SUCCESS);
+  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) formats.push_back(f);
+  // The walk also ends on a failure; a partial list must not pass for the whole.
+  if (GetLastError() != ERROR_SUCCESS) throw ui::Exception(L"Formate der Zwischenablage können nicht gelesen werden");
+  return formats;
+}
+
 namespace {
 
 // The text up to its first zero, never past the end of the block: a block may lack its
@@ -197,9 +214,7 @@ void TClipboard::CopyToPicture(ui::TPicture& picture) {
 }
 
 bool TClipboard::ExcludedFromMonitoring() {
-  static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-  static const UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
-  static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+  const auto [exclude, viewerIgnore, history] = PrivacyMarkerFormats();
   if (IsClipboardFormatAvailable(exclude) || IsClipboardFormatAvailable(viewerIgnore)) return true;
   if (!IsClipboardFormatAvailable(history)) return false;
   OpenGuard open(*this);

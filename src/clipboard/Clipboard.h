@@ -4,8 +4,10 @@
 // itself, on behalf of the application window.
 #include <windows.h>
 
+#include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "clipboard/Graphics.h"
 #include "ui/Handle.h"
@@ -18,6 +20,11 @@ UINT PictureClipboardFormat();
 // The registered format "PNG": a PNG file's bytes. Linux programs' image/png arrives under it
 // alone; Windows programs that put it beside a bitmap or metafile mean the same picture.
 UINT PngClipboardFormat();
+
+// The formats by which a source asks clipboard watchers to leave its content alone (password
+// managers do): "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore" and
+// "CanIncludeInClipboardHistory" (which asks it only while holding 0).
+const std::array<UINT, 3>& PrivacyMarkerFormats();
 
 // The clipboard formats a picture can be loaded from, with the content that loads them: a
 // metafile, a bitmap, and "PNG", which is taken only when none of the others is offered.
@@ -39,6 +46,8 @@ class TClipboard {
   TClipboard& operator=(const TClipboard&) = delete;
 
   [[nodiscard]] bool ContainsFormat(UINT format);
+  // Every format on the clipboard in its own order, those Windows derives included.
+  [[nodiscard]] std::vector<UINT> Formats();
   // The clipboard text as Unicode; empty when there is none.
   [[nodiscard]] std::wstring ReadText();
   // Replaces everything on the clipboard by this text alone.
@@ -50,9 +59,7 @@ class TClipboard {
   // Loads the first picture in the clipboard's own order into the holder; "PNG" only when
   // there is no other.
   void CopyToPicture(ui::TPicture& picture);
-  // The source asked clipboard watchers to leave this content alone (password managers do):
-  // "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore", or
-  // "CanIncludeInClipboardHistory" holding 0.
+  // The source asked clipboard watchers to leave this content alone (see PrivacyMarkerFormats).
   [[nodiscard]] bool ExcludedFromMonitoring();
 
   [[nodiscard]] int OpenCount() const noexcept { return openCount_; }

@@ -33,7 +33,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Abbrechen",
         L"Autospeichern...",
         L"Es wurde kein Verzeichnis für die Autospeicherung angegeben",
-        L"Hilfe"}},
+        L"Hilfe",
+        L"Nur formatierten Text"}},
       {L"Englisch",
        L"EN",
        {L"Remove textformat",
@@ -61,7 +62,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Cancel",
         L"Autosave...",
         L"Directory for autosave is empty",
-        L"Help"}},
+        L"Help",
+        L"Formatted text only"}},
       {L"Polnisch",
        L"PL",
        {L"Usuń format tekstu",
@@ -89,7 +91,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Anuluj",
         L"Automatyczny zapis...",
         L"Katalog dla automatycznego zapisu nie jest zdefinjowany",
-        L"Pomoc"}},
+        L"Pomoc",
+        L"Tylko sformatowany tekst"}},
   }};
   return lists;
 }

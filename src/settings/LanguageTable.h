@@ -1,5 +1,5 @@
 #pragma once
-// The interface texts in German, English and Polish: 26 strings per language, addressed by
+// The interface texts in German, English and Polish: 27 strings per language, addressed by
 // the same index in every language, and the two-letter codes the settings file stores.
 #include <array>
 #include <cstddef>
@@ -36,6 +36,7 @@ enum LanguageText : std::size_t {
   kTextAutosaveDialogCaption,  // Autosave dialog caption
   kTextEmptyFolderMessage,     // autosave without a folder
   kTextHelp,                   // Hilfe1
+  kTextFormattedOnly,          // NurFormatiert1
   kLanguageTextCount
 };
 

@@ -13,6 +13,7 @@ inline constexpr const wchar_t* kKeyLanguage = L"Language";
 inline constexpr const wchar_t* kKeyReaktText = L"ReaktText";
 inline constexpr const wchar_t* kKeyReaktBild = L"ReaktBild";
 inline constexpr const wchar_t* kKeyAutoSave = L"AutoSave";
+inline constexpr const wchar_t* kKeyNurFormatiert = L"NurFormatiert";
 
 inline constexpr const wchar_t* kSectionAutoSave = L"AutoSave";
 inline constexpr const wchar_t* kKeyDir = L"Dir";
@@ -23,6 +24,7 @@ inline constexpr const wchar_t* kDefaultLanguage = L"DE";
 inline constexpr bool kDefaultReaktText = true;
 inline constexpr bool kDefaultReaktBild = true;
 inline constexpr bool kDefaultAutoSave = false;
+inline constexpr bool kDefaultNurFormatiert = false;
 inline constexpr const wchar_t* kDefaultDir = L"";
 inline constexpr const wchar_t* kDefaultFormat = L"BMP";
 inline constexpr const wchar_t* kDefaultPicName = L"Pic";

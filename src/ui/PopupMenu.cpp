@@ -51,6 +51,11 @@ void TMenuItem::SetChecked(bool checked) {
   Update();
 }
 
+void TMenuItem::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  Update();
+}
+
 void TMenuItem::SetImageIndex(int index) {
   imageIndex_ = index;
   Update();
@@ -67,7 +72,8 @@ TMenuItem& TMenuItem::Add(std::wstring name, std::wstring caption, int imageInde
 }
 
 void TMenuItem::Click() const {
-  if (OnClick) OnClick();
+  // A menu never sends a grayed item's command, but another program can post it.
+  if (enabled_ && OnClick) OnClick();
 }
 
 void TMenuItem::Update() const {
@@ -76,7 +82,7 @@ void TMenuItem::Update() const {
   info.cbSize = sizeof(info);
   info.fMask = MIIM_STRING | MIIM_STATE | MIIM_BITMAP | MIIM_SUBMENU;
   info.dwTypeData = text.data();
-  info.fState = checked_ ? MFS_CHECKED : MFS_UNCHECKED;
+  info.fState = (checked_ ? MFS_CHECKED : MFS_UNCHECKED) | (enabled_ ? MFS_ENABLED : MFS_GRAYED);
   info.hbmpItem = menu_.Images() ? menu_.Images()->MenuBitmap(imageIndex_) : nullptr;
   info.hSubMenu = submenu_.get();
   SetMenuItemInfoW(parent_, position_, TRUE, &info);

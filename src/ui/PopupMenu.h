@@ -29,6 +29,9 @@ class TMenuItem {
   void SetCaption(const std::wstring& caption);
   [[nodiscard]] bool Checked() const noexcept { return checked_; }
   void SetChecked(bool checked);
+  // A disabled item is grayed and cannot be chosen.
+  [[nodiscard]] bool Enabled() const noexcept { return enabled_; }
+  void SetEnabled(bool enabled);
   [[nodiscard]] int ImageIndex() const noexcept { return imageIndex_; }
   void SetImageIndex(int index);
 
@@ -37,7 +40,7 @@ class TMenuItem {
   [[nodiscard]] const std::vector<std::unique_ptr<TMenuItem>>& Items() const noexcept { return items_; }
   [[nodiscard]] UINT Command() const noexcept { return command_; }
 
-  // Runs the item's command; an empty OnClick does nothing.
+  // Runs the item's command; an empty OnClick, or a disabled item, does nothing.
   void Click() const;
   std::function<void()> OnClick;
 
@@ -54,6 +57,7 @@ class TMenuItem {
   std::wstring caption_;
   int imageIndex_;
   bool checked_ = false;
+  bool enabled_ = true;
   UINT command_;
   UniqueMenu submenu_;
   std::vector<std::unique_ptr<TMenuItem>> items_;

@@ -45,9 +45,9 @@ TEST(ChooseReaction, TextWinsAndEachSwitchGuardsItsKind) {
       {false, false, true, true, true, Reaction::None},
   };
   for (const Row& row : rows) {
-    const ClipboardSituation s{true, false, row.textSwitch, row.pictureSwitch, row.autoSave};
+    const ClipboardSituation s{true, false, row.textSwitch, row.pictureSwitch, row.autoSave, false};
     EXPECT_EQ(ChooseReaction(
-                  s, [&] { return row.text; }, [&] { return row.picture; }, [] { return false; }),
+                  s, [&] { return row.text; }, [] { return false; }, [&] { return row.picture; }, [] { return false; }),
               row.expected)
         << "text " << row.text << " picture " << row.picture << " switches " << row.textSwitch << row.pictureSwitch
         << row.autoSave;
@@ -59,15 +59,69 @@ TEST(ChooseReaction, AsksOnlyWhatMattersAndLooksAtPrivacyMarkersLast) {
   const auto yes = [] { return true; };
   const auto no = [] { return false; };
   // Paused, or the program's own write: nothing is asked at all.
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{false, false, true, true, false}, never, never, never), Reaction::None);
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, true, true, true, false}, never, never, never), Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{false, false, true, true, false, true}, never, never, never, never),
+            Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, true, true, true, false, true}, never, never, never, never),
+            Reaction::None);
   // With picture reactions off, the picture query (which can fail) is never asked; with no
   // reaction chosen, neither are the markers, which open the clipboard.
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, false, false}, no, never, never), Reaction::None);
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, false, false, true}, never, never, never), Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, false, false, false}, no, never, never, never),
+            Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, false, false, true, true}, never, never, never, never),
+            Reaction::None);
   // Marked content gets no reaction once one has been chosen.
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, true, false}, yes, never, yes), Reaction::None);
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, false, true, true}, never, yes, yes), Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, true, false, false}, yes, never, never, yes),
+            Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, false, true, true, true}, never, never, yes, yes),
+            Reaction::None);
+  // The formats are listed (which opens the clipboard) only for text, and only with formatted
+  // text only on.
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, true, false, true}, no, never, no, never),
+            Reaction::None);
+}
+
+TEST(ChooseReaction, FormattedTextOnlyTreatsPlainTextAsIfTheTextSwitchWereOff) {
+  struct FormattedRow {
+    bool formatting, picture, autoSave;
+    Reaction expected;
+  };
+  const FormattedRow rows[] = {
+      {true, false, false, Reaction::TextMenu},
+      {true, true, true, Reaction::TextMenu},  // formatted text still wins over a picture
+      {false, false, false, Reaction::None},
+      {false, true, false, Reaction::PictureMenu},  // text beside a picture: the picture's rule
+      {false, true, true, Reaction::AutoSave},
+  };
+  for (const FormattedRow& row : rows) {
+    const ClipboardSituation s{true, false, true, true, row.autoSave, true};
+    EXPECT_EQ(
+        ChooseReaction(
+            s, [] { return true; }, [&] { return row.formatting; }, [&] { return row.picture; }, [] { return false; }),
+        row.expected)
+        << "formatting " << row.formatting << " picture " << row.picture << " autosave " << row.autoSave;
+  }
+}
+
+TEST(HoldsFormattedText, LooksPastThePlainTextFamilyPicturesAndPrivacyMarkers) {
+  const std::vector<unsigned> markers = {0xC001, 0xC002, 0xC003};
+  constexpr unsigned rtf = 0xC100, html = 0xC101, privateFormat = 0x0200;
+  const struct {
+    const char* what;
+    std::vector<unsigned> formats;
+    bool expected;
+  } cases[] = {
+      {"plain text", {13, 1, 7}, false},
+      {"plain text and locale", {13, 16, 1, 7}, false},
+      {"text and rich text", {rtf, 13, 16, 1, 7}, true},
+      {"text and HTML", {html, 1, 13}, true},
+      {"text and a private format", {1, privateFormat}, true},
+      {"text and a picture", {13, 2, 8, 17, 9, 16, 1, 7}, false},
+      {"text and a metafile", {1, 14, 3}, false},
+      {"markers only", {0xC001, 0xC003}, false},
+      {"text with markers", {13, 0xC002, 16, 1, 7}, false},
+      {"nothing", {}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(app::HoldsFormattedText(c.formats, markers), c.expected) << c.what;
 }
 
 TEST(ReactionPause, GivesBackTheValueItFoundAlsoWhenTheCommandFails) {
@@ -220,6 +274,31 @@ TEST_F(ReactionTest, ClipboardChangesDuringTeardownReachNothing) {
   PumpUntil([] { return false; }, 100);
   flood.join();
   EXPECT_EQ(popups_.size(), before) << "a clipboard change reached the handler of a window being destroyed";
+}
+
+TEST_F(ReactionTest, WithFormattedTextOnlyPlainTextGetsNoMenuAndTextBesideAPictureIsThePicture) {
+  Choose(*form_->NurFormatiert1);
+  ASSERT_TRUE(form_->NurFormatiert1->Checked());
+  testing_support::SetClipboardUnicodeText(L"plain");
+  EXPECT_TRUE(popups_.empty());
+  {
+    testing_support::ClipboardFill fill;
+    const std::wstring text = L"caption";
+    fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    ui::WindowDc screen(nullptr);
+    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 4, 4)));
+  }
+  EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuBitmap"});
+  {
+    // "PNG" is a picture too, not formatting of the text beside it.
+    testing_support::ClipboardFill fill;
+    const std::wstring text = L"caption";
+    fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    fill.PutBlock(clipboard::PngClipboardFormat(), "\x89PNG", 4);
+  }
+  EXPECT_EQ(popups_, (std::vector<std::wstring>{L"PopupMenuBitmap", L"PopupMenuBitmap"}));
+  CopyRichText(L"rich");
+  EXPECT_EQ(popups_, (std::vector<std::wstring>{L"PopupMenuBitmap", L"PopupMenuBitmap", L"PopupMenuText"}));
 }
 
 TEST_F(ReactionTest, KeepingTheFormattingLeavesTheClipboardUntouched) {

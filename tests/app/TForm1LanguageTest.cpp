@@ -37,6 +37,7 @@ const LanguageView kGerman{WithLanguageItems({
                                {L"Desktopverknpfungerstellen1", L"Desktopverkn\u00fcpfung erstellen"},
                                {L"Optionen1", L"Optionen"},
                                {L"AufTextReagieren1", L"Auf Text reagieren"},
+                               {L"NurFormatiert1", L"Nur formatierten Text"},
                                {L"AufBilderReagieren1", L"Auf Bilder reagieren"},
                                {L"Bilderautomatischspeichern1", L"Bilder automatisch speichern"},
                                {L"Sprache1", L"Sprache"},
@@ -59,6 +60,7 @@ const LanguageView kEnglish{WithLanguageItems({
                                 {L"Desktopverknpfungerstellen1", L"Create desktop shortcut"},
                                 {L"Optionen1", L"Properties"},
                                 {L"AufTextReagieren1", L"Text highlighting"},
+                                {L"NurFormatiert1", L"Formatted text only"},
                                 {L"AufBilderReagieren1", L"Picture highlighting"},
                                 {L"Bilderautomatischspeichern1", L"Autosave for pictures"},
                                 {L"Sprache1", L"Language"},
@@ -80,6 +82,7 @@ const LanguageView kPolish{WithLanguageItems({
                                {L"Desktopverknpfungerstellen1", L"Za\u0142\u00f3\u017c skrut na pulpicie"},
                                {L"Optionen1", L"Opcje"},
                                {L"AufTextReagieren1", L"Reaguj na tekst"},
+                               {L"NurFormatiert1", L"Tylko sformatowany tekst"},
                                {L"AufBilderReagieren1", L"Reaguj na obrazy"},
                                {L"Bilderautomatischspeichern1", L"Automatyczny zapis obraz\u00f3w"},
                                {L"Sprache1", L"J\u0119zyk"},
@@ -201,14 +204,14 @@ TEST_F(TForm1Language, ChoosingPolskiThenExitWritesPl) {
   EXPECT_EQ(IniLines().at(1), L"Language=PL");
 }
 
-TEST_F(TForm1Language, MultiStringHoldsTheThreeNamedListsOf26Strings) {
+TEST_F(TForm1Language, MultiStringHoldsTheThreeNamedListsOf27Strings) {
   const app::TForm1& form = StartForm();
   const auto& lists = form.MultiString->Lists();
   ASSERT_EQ(lists.size(), 3u);
   EXPECT_EQ(lists[0].Name, L"Deutsch");
   EXPECT_EQ(lists[1].Name, L"Englisch");
   EXPECT_EQ(lists[2].Name, L"Polnisch");
-  for (const auto& list : lists) EXPECT_EQ(list.Strings.size(), 26u);
+  for (const auto& list : lists) EXPECT_EQ(list.Strings.size(), 27u);
   EXPECT_EQ(lists[2].Strings[24], L"Katalog dla automatycznego zapisu nie jest zdefinjowany");
 }
 

@@ -27,6 +27,8 @@ TEST_F(TForm1Settings, FirstStartWithoutFileUsesTheDefaultsAndWritesNothing) {
   EXPECT_TRUE(form.AufTextReagieren1->Checked());
   EXPECT_TRUE(form.AufBilderReagieren1->Checked());
   EXPECT_FALSE(form.Bilderautomatischspeichern1->Checked());
+  EXPECT_FALSE(form.NurFormatiert1->Checked());
+  EXPECT_TRUE(form.NurFormatiert1->Enabled());
   EXPECT_EQ(form.AutoSaveDir, L"");
   EXPECT_EQ(form.AutoSaveFormat, L"BMP");
   EXPECT_EQ(form.PicName, L"Pic");
@@ -36,22 +38,25 @@ TEST_F(TForm1Settings, FirstStartWithoutFileUsesTheDefaultsAndWritesNothing) {
 
 TEST_F(TForm1Settings, StartReadsEverySettingIntoItsPlace) {
   WriteIni(
-      "[Program]\r\nLanguage=EN\r\nReaktText=0\r\nReaktBild=0x0\r\nAutoSave=2\r\n"
+      "[Program]\r\nLanguage=EN\r\nReaktText=0\r\nReaktBild=0x0\r\nAutoSave=2\r\nNurFormatiert=0x1\r\n"
       "[AutoSave]\r\nDir=D:\\Bilder\r\nFormat=JPG\r\nPicName=Shot\r\n");
   app::TForm1& form = StartForm();
   EXPECT_EQ(form.LanguageCode, L"EN");
   EXPECT_FALSE(form.AufTextReagieren1->Checked());
   EXPECT_FALSE(form.AufBilderReagieren1->Checked());
   EXPECT_TRUE(form.Bilderautomatischspeichern1->Checked());
+  EXPECT_TRUE(form.NurFormatiert1->Checked());
+  EXPECT_FALSE(form.NurFormatiert1->Enabled()) << "grayed while the text switch is off";
   EXPECT_EQ(form.AutoSaveDir, L"D:\\Bilder");
   EXPECT_EQ(form.AutoSaveFormat, L"JPG");
   EXPECT_EQ(form.PicName, L"Shot");
 }
 
-TEST_F(TForm1Settings, ExitWritesAllSevenSettingsInOrderThenEndsTheProgram) {
+TEST_F(TForm1Settings, ExitWritesAllEightSettingsInOrderThenEndsTheProgram) {
   app::TForm1& form = StartForm();
   form.AufTextReagieren1->SetChecked(false);
   form.Bilderautomatischspeichern1->SetChecked(true);
+  form.NurFormatiert1->SetChecked(true);
   form.AutoSaveDir = L"E:\\Ablage";
   form.AutoSaveFormat = L"JPG";
   form.PicName = L"Bild";
@@ -62,9 +67,9 @@ TEST_F(TForm1Settings, ExitWritesAllSevenSettingsInOrderThenEndsTheProgram) {
   EXPECT_TRUE(form.ExitFlag);
   EXPECT_EQ(form.IniFile, nullptr);
   EXPECT_TRUE(TakeQuitMessage());
-  EXPECT_EQ(IniLines(),
-            (std::vector<std::wstring>{L"[Program]", L"Language=DE", L"ReaktText=0", L"ReaktBild=1", L"AutoSave=1",
-                                       L"[AutoSave]", L"Dir=E:\\Ablage", L"Format=JPG", L"PicName=Bild"}));
+  EXPECT_EQ(IniLines(), (std::vector<std::wstring>{L"[Program]", L"Language=DE", L"ReaktText=0", L"ReaktBild=1",
+                                                   L"AutoSave=1", L"NurFormatiert=1", L"[AutoSave]", L"Dir=E:\\Ablage",
+                                                   L"Format=JPG", L"PicName=Bild"}));
 
   // The settings are written once: a later Exit only closes.
   const std::vector<unsigned char> written = testing_support::ReadFileBytes(IniPath());
@@ -79,9 +84,10 @@ TEST_F(TForm1Settings, ExitUpdatesAnExistingFileAndKeepsWhatElseItHolds) {
   app::TForm1& form = StartForm();
   form.PicName = L"Neu";
   Choose(form.Beenden1);
-  EXPECT_EQ(IniLines(), (std::vector<std::wstring>{L"; von Hand", L"[AutoSave]", L"PicName=Neu", L"Dir=C:\\Alt",
-                                                   L"Format=BMP", L"[Program]", L"Language=PL", L"ReaktText=1",
-                                                   L"ReaktBild=1", L"AutoSave=0", L"[Fremd]", L"x=1"}));
+  EXPECT_EQ(IniLines(),
+            (std::vector<std::wstring>{L"; von Hand", L"[AutoSave]", L"PicName=Neu", L"Dir=C:\\Alt", L"Format=BMP",
+                                       L"[Program]", L"Language=PL", L"ReaktText=1", L"ReaktBild=1", L"AutoSave=0",
+                                       L"NurFormatiert=0", L"[Fremd]", L"x=1"}));
 }
 
 TEST_F(TForm1Settings, FailedWriteShowsTheErrorKeepsRunningAndEachExitTriesAgain) {
@@ -134,7 +140,7 @@ TEST_F(TForm1Settings, EndOfTheSessionSavesExactlyAsExitDoes) {
   EXPECT_TRUE(TakeQuitMessage());
   EXPECT_EQ(IniLines(),
             (std::vector<std::wstring>{L"[Program]", L"Language=DE", L"ReaktText=1", L"ReaktBild=0", L"AutoSave=0",
-                                       L"[AutoSave]", L"Dir=", L"Format=BMP", L"PicName=Pic"}));
+                                       L"NurFormatiert=0", L"[AutoSave]", L"Dir=", L"Format=BMP", L"PicName=Pic"}));
 }
 
 TEST_F(TForm1Settings, FolderAndNameOutsideTheAnsiCodePageSurviveARun) {

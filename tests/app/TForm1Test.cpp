@@ -47,13 +47,15 @@ TEST_F(MainWindowTest, TheTrayMenuHoldsEveryItemAsARealMenuString) {
   EXPECT_EQ(MenuText(shortcuts, 1), L"Desktopverknüpfung erstellen");
 
   HMENU options = GetSubMenu(tray, 1);
-  ASSERT_EQ(GetMenuItemCount(options), 3);
+  ASSERT_EQ(GetMenuItemCount(options), 4);
   EXPECT_EQ(MenuText(options, 0), L"Auf Text reagieren");
-  EXPECT_EQ(MenuText(options, 2), L"Bilder automatisch speichern");
-  // Without a settings file: text on, pictures on, autosave off.
+  EXPECT_EQ(MenuText(options, 1), L"Nur formatierten Text");
+  EXPECT_EQ(MenuText(options, 3), L"Bilder automatisch speichern");
+  // Without a settings file: text on, formatted text only off, pictures on, autosave off.
   EXPECT_TRUE(IsChecked(options, 0));
-  EXPECT_TRUE(IsChecked(options, 1));
-  EXPECT_FALSE(IsChecked(options, 2));
+  EXPECT_FALSE(IsChecked(options, 1));
+  EXPECT_TRUE(IsChecked(options, 2));
+  EXPECT_FALSE(IsChecked(options, 3));
   EXPECT_FALSE(HasBitmap(options, 0));
 
   HMENU languages = GetSubMenu(tray, 2);
@@ -61,6 +63,23 @@ TEST_F(MainWindowTest, TheTrayMenuHoldsEveryItemAsARealMenuString) {
   EXPECT_EQ(MenuText(languages, 1), L"English");
   EXPECT_EQ(MenuText(languages, 2), L"Polski");
   for (UINT i = 0; i < 3; ++i) EXPECT_TRUE(HasBitmap(languages, i));
+}
+
+TEST_F(MainWindowTest, FormattedTextOnlyIsGrayedWhileTheTextSwitchIsOff) {
+  HMENU options = GetSubMenu(form_.PopupMenuTray->Handle(), 1);
+  const auto grayed = [&] { return (GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED) != 0; };
+  const auto choose = [&](const ui::TMenuItem* item) { SendMessageW(form_.Handle(), WM_COMMAND, item->Command(), 0); };
+  EXPECT_FALSE(grayed());
+  choose(form_.NurFormatiert1);
+  EXPECT_TRUE(IsChecked(options, 1));
+  choose(form_.AufTextReagieren1);
+  EXPECT_TRUE(grayed());
+  choose(form_.NurFormatiert1);  // posted by another program: a grayed item does nothing
+  EXPECT_TRUE(form_.NurFormatiert1->Checked());
+  choose(form_.AufTextReagieren1);
+  EXPECT_FALSE(grayed());
+  choose(form_.NurFormatiert1);
+  EXPECT_FALSE(IsChecked(options, 1));
 }
 
 TEST_F(MainWindowTest, TheClipboardMenusOfferTheirCommands) {

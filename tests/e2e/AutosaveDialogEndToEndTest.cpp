@@ -23,7 +23,7 @@ namespace {
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
 
-constexpr WPARAM kBeenden1Command = 115;  // see SettingsEndToEndTest.cpp
+constexpr WPARAM kBeenden1Command = 116;  // see SettingsEndToEndTest.cpp
 
 using testing_support::FilesIn;
 
@@ -115,11 +115,11 @@ TEST(AutosaveDialogEndToEnd, SavedFromTheTrayMenuTheFourValuesAreWrittenAndTheNe
   PostMessageW(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
   PostMessageW(icon, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
   ASSERT_TRUE(PumpUntil([&] { return testing_support::VisibleMenuWindow(program.Id()) != nullptr; }, 10000));
-  // Shortcuts, Options; Right opens the options on their first item; two further down is
+  // Shortcuts, Options; Right opens the options on their first item; three further down is
   // "Bilder automatisch speichern".
   HWND menu = testing_support::VisibleMenuWindow(program.Id());
-  for (const WPARAM key :
-       {WPARAM{VK_DOWN}, WPARAM{VK_DOWN}, WPARAM{VK_RIGHT}, WPARAM{VK_DOWN}, WPARAM{VK_DOWN}, WPARAM{VK_RETURN}}) {
+  for (const WPARAM key : {WPARAM{VK_DOWN}, WPARAM{VK_DOWN}, WPARAM{VK_RIGHT}, WPARAM{VK_DOWN}, WPARAM{VK_DOWN},
+                           WPARAM{VK_DOWN}, WPARAM{VK_RETURN}}) {
     PostMessageW(menu, WM_KEYDOWN, key, 0);
     PumpFor(150);
   }

@@ -14,9 +14,9 @@ namespace {
 
 // Menu command ids count from 100 in the order the main window creates its menu items:
 // the text menu's two items, then the tray menu's Shortcuts1 (two children), Optionen1
-// (three), Sprache1, Deutsch1, English1, Polski1, Ueber1, Hilfe1, Beenden1.
-constexpr WPARAM kPolski1Command = 112;
-constexpr WPARAM kBeenden1Command = 115;
+// (four), Sprache1, Deutsch1, English1, Polski1, Ueber1, Hilfe1, Beenden1.
+constexpr WPARAM kPolski1Command = 113;
+constexpr WPARAM kBeenden1Command = 116;
 
 constexpr DWORD kStartTimeoutMs = 20000;  // the first Wine start in a fresh prefix is slow
 constexpr DWORD kExitTimeoutMs = 10000;
@@ -52,12 +52,12 @@ class SettingsEndToEnd : public testing::Test {
   testing_support::TemporaryFolder folder_;
 };
 
-TEST_F(SettingsEndToEnd, ExitWritesTheSevenSettingsInTheirOrder) {
+TEST_F(SettingsEndToEnd, ExitWritesTheEightSettingsInTheirOrder) {
   WriteAnsiIni("[Program]\r\nLanguage=EN\r\n");
   RunAndEnd([](RunningProgram& program) { program.Post(WM_COMMAND, kBeenden1Command); });
   EXPECT_EQ(testing_support::ReadTextLines(IniPath()),
             (std::vector<std::wstring>{L"[Program]", L"Language=EN", L"ReaktText=1", L"ReaktBild=1", L"AutoSave=0",
-                                       L"[AutoSave]", L"Dir=", L"Format=BMP", L"PicName=Pic"}));
+                                       L"NurFormatiert=0", L"[AutoSave]", L"Dir=", L"Format=BMP", L"PicName=Pic"}));
 }
 
 TEST_F(SettingsEndToEnd, ChoosingPolskiThenExitWritesPlIntoANewUnicodeFile) {
@@ -70,7 +70,7 @@ TEST_F(SettingsEndToEnd, ChoosingPolskiThenExitWritesPlIntoANewUnicodeFile) {
   EXPECT_EQ(settings::DetectIniFileEncoding(bytes), settings::IniFileEncoding::Utf16LittleEndian);
   EXPECT_EQ(testing_support::ReadTextLines(IniPath()),
             (std::vector<std::wstring>{L"[Program]", L"Language=PL", L"ReaktText=1", L"ReaktBild=1", L"AutoSave=0",
-                                       L"[AutoSave]", L"Dir=", L"Format=BMP", L"PicName=Pic"}));
+                                       L"NurFormatiert=0", L"[AutoSave]", L"Dir=", L"Format=BMP", L"PicName=Pic"}));
 }
 
 TEST_F(SettingsEndToEnd, EndOfTheSessionSavesAsExitDoes) {

@@ -27,7 +27,7 @@ using testing_support::PumpUntil;
 constexpr DWORD kStartTimeoutMs = 20000;
 constexpr DWORD kEndTimeoutMs = 15000;
 // The Exit command's id: menu ids count from 100 in the order the main window creates its items.
-constexpr WPARAM kBeenden1Command = 115;
+constexpr WPARAM kBeenden1Command = 116;
 constexpr const wchar_t* kRefusalText = L"Action aborted...\r\nThis Program is allready started.";
 
 // The program under test, as a Windows path (the harness passes the Unix one).

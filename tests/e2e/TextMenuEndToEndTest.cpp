@@ -143,4 +143,16 @@ TEST_F(TextMenuTest, WithTextReactionsOffNothingOpens) {
   EXPECT_TRUE(Has(ClipboardFormats(), RtfFormat()));
 }
 
+TEST_F(TextMenuTest, WithFormattedTextOnlyPlainTextOpensNothingAndRichTextTheMenu) {
+  StartProgram("[Program]\r\nNurFormatiert=1\r\n");
+  testing_support::SetClipboardUnicodeText(kText);
+  PumpFor(1000);
+  EXPECT_EQ(OpenMenu(), nullptr) << "plain text opened a menu";
+  CopyFormattedText();
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "formatted text opened no menu";
+  Press(menu, {VK_ESCAPE});
+  EXPECT_TRUE(MenuClosed());
+}
+
 }  // namespace

@@ -1,0 +1,250 @@
+// Native Linux programs on the same X display: Wine shares its clipboard with the display, so
+// text a Linux program offers reaches the program, and what the program writes reaches Linux.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/StartedProgram.h"
+#include "support/TemporaryFolder.h"
+#include "support/TestSupport.h"
+#include "support/TrayWindows.h"
+#include "ui/Handle.h"
+
+namespace {
+
+using testing_support::PumpFor;
+
+std::string Utf8(const std::wstring& text) {
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+// One argument quoted as Wine splits a command line into a Linux program's arguments.
+std::wstring Quoted(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+// Where a Windows path lies in the Linux file system; empty outside Wine.
+std::wstring UnixPath(const std::wstring& path) {
+  using Convert = char*(CDECL*)(const wchar_t*);
+  const auto convert = reinterpret_cast<Convert>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unixPath = convert ? convert(path.c_str()) : nullptr;
+  if (!unixPath) return {};
+  std::wstring result(unixPath, unixPath + std::strlen(unixPath));
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return result;
+}
+
+struct LinuxResult {
+  int status;
+  std::string output;
+};
+
+// A Linux program started from this Windows program, found on the Linux PATH. Wine runs a
+// non-Windows executable by a plain fork and exec: it gives back no process or thread handle
+// (the fields hold none, so there is nothing to wait for or close), and it hands over no
+// standard handle but a file (a pipe arrives as /dev/null). So a shell runs the program with
+// its input, output and exit status in files of a folder of its own.
+class LinuxCommand {
+ public:
+  explicit LinuxCommand(const std::vector<std::wstring>& arguments, const std::string& input = {}) {
+    testing_support::WriteFileBytes(folder_.Path() + L"in", {input.begin(), input.end()});
+    std::wstring commandLine = L"/bin/sh -c " +
+                               Quoted(L"cd \"$0\" && \"$@\" <in >out 2>&1; echo $? 2>/dev/null >status") + L" " +
+                               Quoted(UnixPath(folder_.Path()));
+    for (const std::wstring& argument : arguments) commandLine += L" " + Quoted(argument);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    started_ = CreateProcessW(L"Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &startup, &info) != FALSE;
+  }
+
+  // The exit status and output once the program has ended; nothing when it has not in time.
+  std::optional<LinuxResult> Wait(DWORD timeoutMs) const {
+    std::optional<LinuxResult> result;
+    if (!started_) return result;
+    testing_support::PumpUntil(
+        [&] {
+          const std::string status = Text(L"status");
+          if (status.empty() || status.back() != '\n') return false;
+          result = LinuxResult{std::atoi(status.c_str()), Text(L"out")};
+          return true;
+        },
+        timeoutMs);
+    return result;
+  }
+
+  // The first line of output, once a whole one has come; nothing when none came in time.
+  std::optional<std::string> FirstLine(DWORD timeoutMs) const {
+    std::optional<std::string> line;
+    if (!started_) return line;
+    testing_support::PumpUntil(
+        [&] {
+          const std::string output = Text(L"out");
+          const std::size_t end = output.find('\n');
+          if (end != std::string::npos) line = output.substr(0, end);
+          return line.has_value();
+        },
+        timeoutMs);
+    return line;
+  }
+
+ private:
+  [[nodiscard]] std::string Text(const wchar_t* name) const {
+    const std::vector<unsigned char> bytes = testing_support::ReadFileBytes(folder_.Path() + name);
+    return {bytes.begin(), bytes.end()};
+  }
+
+  testing_support::TemporaryFolder folder_;
+  bool started_ = false;
+};
+
+// Polish and Japanese, so a conversion through a single-byte code page anywhere on the way shows.
+const std::wstring kText = L"za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144 \u6f22\u5b57\u304b\u306a";
+
+// The targets Wine offers X programs for plain text, and the ones every selection owner answers.
+const std::set<std::string> kPlainTextTargets = {
+    "TARGETS", "MULTIPLE", "TIMESTAMP",     "SAVE_TARGETS", "UTF8_STRING",
+    "STRING",  "TEXT",     "COMPOUND_TEXT", "text/plain",   "text/plain;charset=utf-8"};
+
+constexpr DWORD kLinuxTimeoutMs = 5000;
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t begin = 0;
+  for (std::size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1)
+    lines.push_back(text.substr(begin, end - begin));
+  if (begin < text.size()) lines.push_back(text.substr(begin));
+  return lines;
+}
+
+class LinuxDesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::optional<LinuxResult> xclip = LinuxCommand({L"xclip", L"-version"}).Wait(kLinuxTimeoutMs);
+    if (!xclip || xclip->status != 0)
+      GTEST_SKIP() << "xclip is needed on the Linux side: " << (xclip ? xclip->output : "no Linux shell answered");
+  }
+  // Text copied on the Windows side takes the X selection back, which ends every Linux offerer.
+  void TearDown() override {
+    process_.reset();
+    testing_support::SetClipboardUnicodeText(L"end of test");
+  }
+
+  void StartProgram(const std::string& ini = {}) {
+    if (!ini.empty()) testing_support::WriteFileBytes(folder_.Path() + L"VelmoClipboard.ini", {ini.begin(), ini.end()});
+    process_ = std::make_unique<testing_support::StartedProgram>(folder_.Path());
+    ASSERT_NE(process_->WaitUntilReady(), nullptr) << "the program never got to its message loop";
+  }
+
+  // xclip offering `text` under one target; in the foreground (-quiet), so it ends, and the
+  // command with it, once another program takes the selection.
+  static std::unique_ptr<LinuxCommand> OfferWithXclip(const wchar_t* target, const std::wstring& text) {
+    return std::make_unique<LinuxCommand>(
+        std::vector<std::wstring>{L"xclip", L"-quiet", L"-selection", L"clipboard", L"-t", target, L"-i"}, Utf8(text));
+  }
+  // What xclip reads from the X clipboard, under a target or as text.
+  static std::string ReadWithXclip(std::vector<std::wstring> arguments = {}) {
+    arguments.insert(arguments.begin(), {L"xclip", L"-o", L"-selection", L"clipboard"});
+    const std::optional<LinuxResult> result = LinuxCommand(arguments).Wait(kLinuxTimeoutMs);
+    EXPECT_TRUE(result && result->status == 0) << (result ? result->output : "xclip did not end");
+    return result ? result->output : std::string();
+  }
+
+  HWND WaitForMenu() const {
+    HWND menu = nullptr;
+    testing_support::PumpUntil([&] { return (menu = testing_support::VisibleMenuWindow(process_->Id())) != nullptr; },
+                               5000);
+    return menu;
+  }
+  // Remove formatting, the text menu's first item.
+  static void RemoveFormatting(HWND menu) {
+    for (const WPARAM key : {WPARAM{VK_DOWN}, WPARAM{VK_RETURN}}) {
+      PostMessageW(menu, WM_KEYDOWN, key, 0);
+      PumpFor(30);
+    }
+  }
+  // After remove formatting: the Linux offerer has lost the selection to the program's write,
+  // no second menu opened (for the same copy or for the write), and X programs see plain text
+  // only, with the same characters.
+  void ExpectPlainTextOnTheXClipboard(const LinuxCommand& offerer) const {
+    ASSERT_TRUE(offerer.Wait(kLinuxTimeoutMs)) << "the Linux program still holds the clipboard: nothing was written";
+    PumpFor(700);
+    EXPECT_EQ(testing_support::VisibleMenuWindow(process_->Id()), nullptr) << "a second menu opened";
+    const std::vector<std::string> targets = Lines(ReadWithXclip({L"-t", L"TARGETS"}));
+    EXPECT_NE(std::find(targets.begin(), targets.end(), "UTF8_STRING"), targets.end());
+    for (const std::string& target : targets) EXPECT_TRUE(kPlainTextTargets.count(target)) << target;
+    EXPECT_EQ(ReadWithXclip(), Utf8(kText));
+  }
+
+  testing_support::TemporaryFolder folder_;
+  std::unique_ptr<testing_support::StartedProgram> process_;
+};
+
+TEST_F(LinuxDesktopTest, PlainTextFromXclipOpensOneTextMenuAndComesBackTheSame) {
+  // The last copy was made in a Windows program, so Wine holds the X selection and loses it to
+  // xclip: that one copy reaches Windows as two changes.
+  testing_support::SetClipboardUnicodeText(L"copied in Windows");
+  StartProgram();
+  const auto offerer = OfferWithXclip(L"UTF8_STRING", kText);
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "text copied by a Linux program opened no text menu";
+  RemoveFormatting(menu);
+  ExpectPlainTextOnTheXClipboard(*offerer);
+}
+
+TEST_F(LinuxDesktopTest, HtmlWithTextFromALinuxProgramOpensTheMenuEvenForFormattedTextOnlyAndLosesTheHtml) {
+  const std::vector<std::wstring>& arguments = testing_support::ExtraArguments();
+  if (arguments.size() < 2) GTEST_SKIP() << "the X offerer script is not given (second argument after the program)";
+  const std::optional<LinuxResult> python =
+      LinuxCommand({L"python3", L"-c", L"import ctypes, json, select"}).Wait(kLinuxTimeoutMs);
+  if (!python || python->status != 0)
+    GTEST_SKIP() << "python3 is needed on the Linux side: " << (python ? python->output : "no answer");
+  StartProgram("[Program]\r\nNurFormatiert=1\r\n");
+
+  // Plain text alone gets no menu with formatted text only on, also from Linux.
+  const auto plain = OfferWithXclip(L"UTF8_STRING", L"plain " + kText);
+  ASSERT_TRUE(testing_support::PumpUntil([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; }, 5000));
+  PumpFor(1000);
+  EXPECT_EQ(testing_support::VisibleMenuWindow(process_->Id()), nullptr) << "plain text opened a menu";
+
+  const LinuxCommand offerer(
+      {L"python3", arguments[1], L"30"},
+      "{\"UTF8_STRING\": \"" + Utf8(kText) + "\", \"text/html\": \"<b>" + Utf8(kText) + "</b>\"}");
+  const std::optional<std::string> said = offerer.FirstLine(kLinuxTimeoutMs);
+  ASSERT_TRUE(said) << "the X offerer said nothing";
+  if (said->rfind("skip: ", 0) == 0) GTEST_SKIP() << "the X offerer cannot run: " << *said;
+  ASSERT_EQ(*said, "owner");
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "HTML with text from a Linux program opened no text menu";
+  EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"HTML Format")));
+  RemoveFormatting(menu);
+  ExpectPlainTextOnTheXClipboard(offerer);
+}
+
+}  // namespace
