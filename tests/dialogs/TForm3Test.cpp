@@ -12,6 +12,7 @@
 #include "app/MainFormFixture.h"
 #include "dialogs/TForm3.h"
 #include "support/ModalForms.h"
+#include "support/TestSupport.h"
 #include "ui/Dpi.h"
 
 namespace {
@@ -172,6 +173,10 @@ TEST_F(AutoSaveDialogTest, ArrowsChooseTheFormatsInTheirOrderRoundTheGroupAndSav
   EXPECT_FALSE(Checked(d.RadioBtnBMP));
   EXPECT_FALSE(Checked(d.RadioBtnJPG));
   OpenAndDo([&] {
+    // Activation puts the keyboard on the checked format; whether the dialog is active at once
+    // depends on which program the desktop last let into the foreground, so it is made so here.
+    SetForegroundWindow(d.Handle());
+    testing_support::PumpUntil([&] { return IsChild(d.Handle(), GetFocus()) != FALSE; });
     EXPECT_EQ(GetFocus(), d.RadioBtnPNG.get()) << "the reopened dialog starts on another format";
     Press(d.ButtonSave);
   });

@@ -152,9 +152,9 @@ std::vector<Form> EveryForm() {
   return forms;
 }
 
-class PngForms : public ::testing::TestWithParam<Form> {};
+class PngDecoderForms : public ::testing::TestWithParam<Form> {};
 
-TEST_P(PngForms, DecodeToTheirPixelsWithStraightAlpha) {
+TEST_P(PngDecoderForms, DecodeToTheirPixelsWithStraightAlpha) {
   const PngPicture picture = MakePicture(GetParam());
   const Bytes file = testing_support::EncodePng(picture);
   ASSERT_FALSE(file.empty());
@@ -174,7 +174,7 @@ TEST_P(PngForms, DecodeToTheirPixelsWithStraightAlpha) {
   EXPECT_EQ(wrong, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryColourTypeAndDepth, PngForms, ::testing::ValuesIn(EveryForm()), FormName);
+INSTANTIATE_TEST_SUITE_P(EveryColourTypeAndDepth, PngDecoderForms, ::testing::ValuesIn(EveryForm()), FormName);
 
 // A PNG put together by hand, for what libpng refuses to write.
 Bytes HandMade(std::uint32_t width, std::uint32_t height, int colorType, const Bytes& rows,

@@ -60,7 +60,7 @@ struct Form {
 
 void PrintTo(const Form& form, std::ostream* os) { *os << form.name; }
 
-class PngForms : public ::testing::TestWithParam<Form> {
+class PngWriterForms : public ::testing::TestWithParam<Form> {
  protected:
   imaging_test::ScratchFolder folder;
   ui::TPicture picture;
@@ -68,7 +68,7 @@ class PngForms : public ::testing::TestWithParam<Form> {
 
 // Each form, filled with noise, comes back pixel for pixel: a palette picture as the same
 // indices into the same table, everything else as the colours GDI itself reads from it.
-TEST_P(PngForms, DecodesToTheSamePixels) {
+TEST_P(PngWriterForms, DecodesToTheSamePixels) {
   const Form& form = GetParam();
   const auto stride = static_cast<std::size_t>((form.width * form.bits + 31) / 32 * 4);
   Bytes rows =
@@ -131,7 +131,7 @@ TEST_P(PngForms, DecodesToTheSamePixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryDepth, PngForms,
+    EveryDepth, PngWriterForms,
     ::testing::Values(
         Form{"Mono1x1", 1, 1, 1, BI_RGB, {}}, Form{"Mono3", 3, 4, 1, BI_RGB, {}}, Form{"Mono7", 7, 3, 1, BI_RGB, {}},
         Form{"Mono33", 33, 2, 1, BI_RGB, {}}, Form{"Nibble1", 1, 3, 4, BI_RGB, {}},

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ImagingTestSupport.h"
-
 namespace imaging_test {
+
+using Bytes = std::vector<std::uint8_t>;
 
 struct DecodedPng {
   bool ok = false;
