@@ -4,22 +4,21 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "support/NativeProgram.h"
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "support/TrayWindows.h"
-#include "ui/Handle.h"
 
 namespace {
 
+using testing_support::NativeProgram;
 using testing_support::PumpFor;
 
 std::string Utf8(const std::wstring& text) {
@@ -30,100 +29,6 @@ std::string Utf8(const std::wstring& text) {
   return bytes;
 }
 
-// One argument quoted as Wine splits a command line into a Linux program's arguments.
-std::wstring Quoted(const std::wstring& argument) {
-  std::wstring quoted = L"\"";
-  std::size_t backslashes = 0;
-  for (wchar_t c : argument) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(backslashes * 2, L'\\');
-  return quoted + L"\"";
-}
-
-// Where a Windows path lies in the Linux file system; empty outside Wine.
-std::wstring UnixPath(const std::wstring& path) {
-  using Convert = char*(CDECL*)(const wchar_t*);
-  const auto convert = reinterpret_cast<Convert>(
-      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unixPath = convert ? convert(path.c_str()) : nullptr;
-  if (!unixPath) return {};
-  std::wstring result(unixPath, unixPath + std::strlen(unixPath));
-  HeapFree(GetProcessHeap(), 0, unixPath);
-  return result;
-}
-
-struct LinuxResult {
-  int status;
-  std::string output;
-};
-
-// A Linux program started from this Windows program, found on the Linux PATH. Wine runs a
-// non-Windows executable by a plain fork and exec: it gives back no process or thread handle
-// (the fields hold none, so there is nothing to wait for or close), and it hands over no
-// standard handle but a file (a pipe arrives as /dev/null). So a shell runs the program with
-// its input, output and exit status in files of a folder of its own.
-class LinuxCommand {
- public:
-  explicit LinuxCommand(const std::vector<std::wstring>& arguments, const std::string& input = {}) {
-    testing_support::WriteFileBytes(folder_.Path() + L"in", {input.begin(), input.end()});
-    std::wstring commandLine = L"/bin/sh -c " +
-                               Quoted(L"cd \"$0\" && \"$@\" <in >out 2>&1; echo $? 2>/dev/null >status") + L" " +
-                               Quoted(UnixPath(folder_.Path()));
-    for (const std::wstring& argument : arguments) commandLine += L" " + Quoted(argument);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    started_ = CreateProcessW(L"Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &info) != FALSE;
-  }
-
-  // The exit status and output once the program has ended; nothing when it has not in time.
-  std::optional<LinuxResult> Wait(DWORD timeoutMs) const {
-    std::optional<LinuxResult> result;
-    if (!started_) return result;
-    testing_support::PumpUntil(
-        [&] {
-          const std::string status = Text(L"status");
-          if (status.empty() || status.back() != '\n') return false;
-          result = LinuxResult{std::atoi(status.c_str()), Text(L"out")};
-          return true;
-        },
-        timeoutMs);
-    return result;
-  }
-
-  // The first line of output, once a whole one has come; nothing when none came in time.
-  std::optional<std::string> FirstLine(DWORD timeoutMs) const {
-    std::optional<std::string> line;
-    if (!started_) return line;
-    testing_support::PumpUntil(
-        [&] {
-          const std::string output = Text(L"out");
-          const std::size_t end = output.find('\n');
-          if (end != std::string::npos) line = output.substr(0, end);
-          return line.has_value();
-        },
-        timeoutMs);
-    return line;
-  }
-
- private:
-  [[nodiscard]] std::string Text(const wchar_t* name) const {
-    const std::vector<unsigned char> bytes = testing_support::ReadFileBytes(folder_.Path() + name);
-    return {bytes.begin(), bytes.end()};
-  }
-
-  testing_support::TemporaryFolder folder_;
-  bool started_ = false;
-};
-
 // Polish and Japanese, so a conversion through a single-byte code page anywhere on the way shows.
 const std::wstring kText = L"za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144 \u6f22\u5b57\u304b\u306a";
 
@@ -131,8 +36,6 @@ const std::wstring kText = L"za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\
 const std::set<std::string> kPlainTextTargets = {
     "TARGETS", "MULTIPLE", "TIMESTAMP",     "SAVE_TARGETS", "UTF8_STRING",
     "STRING",  "TEXT",     "COMPOUND_TEXT", "text/plain",   "text/plain;charset=utf-8"};
-
-constexpr DWORD kLinuxTimeoutMs = 5000;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -146,7 +49,7 @@ std::vector<std::string> Lines(const std::string& text) {
 class LinuxDesktopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::optional<LinuxResult> xclip = LinuxCommand({L"xclip", L"-version"}).Wait(kLinuxTimeoutMs);
+    const auto xclip = NativeProgram({L"xclip", L"-version"}).Wait();
     if (!xclip || xclip->status != 0)
       GTEST_SKIP() << "xclip is needed on the Linux side: " << (xclip ? xclip->output : "no Linux shell answered");
   }
@@ -164,14 +67,14 @@ class LinuxDesktopTest : public ::testing::Test {
 
   // xclip offering `text` under one target; in the foreground (-quiet), so it ends, and the
   // command with it, once another program takes the selection.
-  static std::unique_ptr<LinuxCommand> OfferWithXclip(const wchar_t* target, const std::wstring& text) {
-    return std::make_unique<LinuxCommand>(
+  static std::unique_ptr<NativeProgram> OfferWithXclip(const wchar_t* target, const std::wstring& text) {
+    return std::make_unique<NativeProgram>(
         std::vector<std::wstring>{L"xclip", L"-quiet", L"-selection", L"clipboard", L"-t", target, L"-i"}, Utf8(text));
   }
   // What xclip reads from the X clipboard, under a target or as text.
   static std::string ReadWithXclip(std::vector<std::wstring> arguments = {}) {
     arguments.insert(arguments.begin(), {L"xclip", L"-o", L"-selection", L"clipboard"});
-    const std::optional<LinuxResult> result = LinuxCommand(arguments).Wait(kLinuxTimeoutMs);
+    const auto result = NativeProgram(arguments).Wait();
     EXPECT_TRUE(result && result->status == 0) << (result ? result->output : "xclip did not end");
     return result ? result->output : std::string();
   }
@@ -192,8 +95,8 @@ class LinuxDesktopTest : public ::testing::Test {
   // After remove formatting: the Linux offerer has lost the selection to the program's write,
   // no second menu opened (for the same copy or for the write), and X programs see plain text
   // only, with the same characters.
-  void ExpectPlainTextOnTheXClipboard(const LinuxCommand& offerer) const {
-    ASSERT_TRUE(offerer.Wait(kLinuxTimeoutMs)) << "the Linux program still holds the clipboard: nothing was written";
+  void ExpectPlainTextOnTheXClipboard(const NativeProgram& offerer) const {
+    ASSERT_TRUE(offerer.Wait()) << "the Linux program still holds the clipboard: nothing was written";
     PumpFor(700);
     EXPECT_EQ(testing_support::VisibleMenuWindow(process_->Id()), nullptr) << "a second menu opened";
     const std::vector<std::string> targets = Lines(ReadWithXclip({L"-t", L"TARGETS"}));
@@ -221,8 +124,7 @@ TEST_F(LinuxDesktopTest, PlainTextFromXclipOpensOneTextMenuAndComesBackTheSame) 
 TEST_F(LinuxDesktopTest, HtmlWithTextFromALinuxProgramOpensTheMenuEvenForFormattedTextOnlyAndLosesTheHtml) {
   const std::vector<std::wstring>& arguments = testing_support::ExtraArguments();
   if (arguments.size() < 2) GTEST_SKIP() << "the X offerer script is not given (second argument after the program)";
-  const std::optional<LinuxResult> python =
-      LinuxCommand({L"python3", L"-c", L"import ctypes, json, select"}).Wait(kLinuxTimeoutMs);
+  const auto python = NativeProgram({L"python3", L"-c", L"import ctypes, json, select"}).Wait();
   if (!python || python->status != 0)
     GTEST_SKIP() << "python3 is needed on the Linux side: " << (python ? python->output : "no answer");
   StartProgram("[Program]\r\nNurFormatiert=1\r\n");
@@ -233,10 +135,10 @@ TEST_F(LinuxDesktopTest, HtmlWithTextFromALinuxProgramOpensTheMenuEvenForFormatt
   PumpFor(1000);
   EXPECT_EQ(testing_support::VisibleMenuWindow(process_->Id()), nullptr) << "plain text opened a menu";
 
-  const LinuxCommand offerer(
+  const NativeProgram offerer(
       {L"python3", arguments[1], L"30"},
       "{\"UTF8_STRING\": \"" + Utf8(kText) + "\", \"text/html\": \"<b>" + Utf8(kText) + "</b>\"}");
-  const std::optional<std::string> said = offerer.FirstLine(kLinuxTimeoutMs);
+  const std::optional<std::string> said = offerer.FirstLine();
   ASSERT_TRUE(said) << "the X offerer said nothing";
   if (said->rfind("skip: ", 0) == 0) GTEST_SKIP() << "the X offerer cannot run: " << *said;
   ASSERT_EQ(*said, "owner");

@@ -20,8 +20,6 @@ namespace {
 
 using testing_support::PumpUntil;
 
-const std::wstring kXclip = L"/usr/bin/xclip";
-
 // Odd sizes and every alpha from clear to opaque, so a flipped, shifted or premultiplied row shows.
 testing_support::PngPicture RgbaPicture(std::uint32_t width, std::uint32_t height) {
   testing_support::PngPicture picture;
@@ -47,7 +45,8 @@ std::uint32_t Little32(const std::vector<unsigned char>& bytes, std::size_t at) 
 class LinuxDesktopPicture : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!testing_support::NativeProgramExists(kXclip)) GTEST_SKIP() << "xclip is not installed (or this is not Wine)";
+    const auto xclip = testing_support::NativeProgram({L"xclip", L"-version"}).Wait();
+    if (!xclip || xclip->status != 0) GTEST_SKIP() << "xclip is not installed (or this is not Wine)";
   }
   void TearDown() override {
     process_.reset();
@@ -62,13 +61,15 @@ class LinuxDesktopPicture : public ::testing::Test {
     SetCursorPos(300, 200);
   }
 
-  // Writes the picture as a PNG file and lets xclip offer it as image/png alone.
-  void OfferOnXClipboard(const testing_support::PngPicture& picture) {
-    const std::wstring file = folder_.Path() + L"copied.png";
-    const auto bytes = testing_support::EncodePng(picture);
-    testing_support::WriteFileBytes(file, {bytes.begin(), bytes.end()});
-    ASSERT_TRUE(testing_support::StartNativeProgram(
-        kXclip, L"-selection clipboard -t image/png -i \"" + testing_support::UnixPath(file) + L"\""));
+  // xclip offers the picture as image/png alone. Without -quiet it leaves a copy of itself in
+  // the background to serve the selection, and ends.
+  static void OfferOnXClipboard(const testing_support::PngPicture& picture) {
+    const auto png = testing_support::EncodePng(picture);
+    const auto xclip =
+        testing_support::NativeProgram({L"xclip", L"-selection", L"clipboard", L"-t", L"image/png", L"-i"},
+                                       {png.begin(), png.end()})
+            .Wait();
+    ASSERT_TRUE(xclip && xclip->status == 0) << (xclip ? xclip->output : "xclip did not end");
   }
 
   HWND VisibleMenu() const {

@@ -1,10 +1,10 @@
 #include "support/NativeProgram.h"
 
-#include <windows.h>
-
+#include <cstdlib>
 #include <memory>
 
 #include "support/TestSupport.h"
+#include "ui/Handle.h"
 
 namespace testing_support {
 namespace {
@@ -16,8 +16,7 @@ struct HeapText {
   void operator()(char* text) const noexcept { HeapFree(GetProcessHeap(), 0, text); }
 };
 
-}  // namespace
-
+// Where a Windows path lies in the Linux file system; empty outside Wine.
 std::wstring UnixPath(const std::wstring& windowsPath) {
   const auto convert = reinterpret_cast<UnixFileName>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
@@ -32,19 +31,61 @@ std::wstring UnixPath(const std::wstring& windowsPath) {
   return result;
 }
 
-bool NativeProgramExists(const std::wstring& unixPath) {
-  if (UnixPath(L"C:\\").empty()) return false;
-  const DWORD attributes = GetFileAttributesW(WinePath(unixPath).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+// One argument quoted as Wine splits a command line into a Linux program's arguments.
+std::wstring Quoted(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
 }
 
-bool StartNativeProgram(const std::wstring& unixPath, const std::wstring& arguments) {
-  wchar_t system[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(system, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return false;
-  const ScopedProcess start =
-      StartProcess(L"\"" + std::wstring(system) + L"\\start.exe\" /unix \"" + unixPath + L"\" " + arguments);
-  return start.get() && start.Wait(10000) == 0;
+}  // namespace
+
+NativeProgram::NativeProgram(const std::vector<std::wstring>& arguments, const std::string& input) {
+  const std::wstring folder = UnixPath(folder_.Path());
+  if (folder.empty()) return;
+  WriteFileBytes(folder_.Path() + L"in", {input.begin(), input.end()});
+  std::wstring commandLine = L"/bin/sh -c " +
+                             Quoted(L"cd \"$0\" && \"$@\" <in >out 2>&1; echo $? 2>/dev/null >status") + L" " +
+                             Quoted(folder);
+  for (const std::wstring& argument : arguments) commandLine += L" " + Quoted(argument);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  started_ = CreateProcessW(L"Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &info) != FALSE;
+  // Wine leaves these empty for a Linux program; closed all the same, should one ever come.
+  const ui::UniqueHandle<ui::KernelTraits> process(info.hProcess);
+  const ui::UniqueHandle<ui::KernelTraits> thread(info.hThread);
+}
+
+std::optional<NativeResult> NativeProgram::Wait(DWORD timeoutMs) const {
+  // echo writes the status with its line end at once: with the line end the number is whole.
+  std::string status;
+  if (!started_ || !PumpUntil([&] { return !(status = Text(L"status")).empty() && status.back() == '\n'; }, timeoutMs))
+    return std::nullopt;
+  return NativeResult{std::atoi(status.c_str()), Text(L"out")};
+}
+
+std::optional<std::string> NativeProgram::FirstLine(DWORD timeoutMs) const {
+  std::string output;
+  if (!started_ || !PumpUntil([&] { return (output = Text(L"out")).find('\n') != std::string::npos; }, timeoutMs))
+    return std::nullopt;
+  return output.substr(0, output.find('\n'));
+}
+
+std::string NativeProgram::Text(const wchar_t* name) const {
+  const std::vector<unsigned char> bytes = ReadFileBytes(folder_.Path() + name);
+  return {bytes.begin(), bytes.end()};
 }
 
 }  // namespace testing_support
