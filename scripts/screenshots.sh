@@ -2,6 +2,7 @@
 # Takes the README's screenshots of the real program on a virtual X display:
 #   docs/text-menu.png   the text menu over Notepad, after formatted text was copied
 #   docs/tray-menu.png   the tray menu, opened by a right-button press on the tray icon
+#   docs/tray-options.png   the tray menu with its Options submenu open
 #   docs/picture-menu.png   the picture menu, after a picture was copied
 #   docs/picture-window.png the main window showing that picture with its status texts
 #   docs/about.png       the About window, chosen from the tray menu
@@ -46,6 +47,8 @@ run textmenu >"$work/area.txt"
 shoot text-menu.png
 run traymenu >"$work/area.txt"
 shoot tray-menu.png
+run options >"$work/area.txt"
+shoot tray-options.png
 run about >"$work/area.txt"
 shoot about.png
 run closeabout

@@ -4,6 +4,7 @@
 //   ScreenshotDriver textmenu           opens Notepad with some text, copies formatted text
 //                                       with the mouse over it, waits for the text menu
 //   ScreenshotDriver traymenu           closes any open menu, opens the tray menu at the icon
+//   ScreenshotDriver options            opens the tray menu and its Options submenu
 //   ScreenshotDriver picturemenu        closes any open menu, copies a picture, waits for the
 //                                       picture menu
 //   ScreenshotDriver picturewindow      chooses "show picture" in the open picture menu and
@@ -175,9 +176,12 @@ int TextMenu() {
 }
 
 void CloseOpenMenu(DWORD processId) {
-  if (HWND open = VisibleMenu(processId)) {
+  // Escape closes the deepest open submenu first, its parent on the next press.
+  for (int press = 0; press < 3; ++press) {
+    HWND open = VisibleMenu(processId);
+    if (!open) return;
     PostMessageW(open, WM_KEYDOWN, VK_ESCAPE, 0);
-    WaitFor([&] { return !VisibleMenu(processId); }, 5000);
+    WaitFor([&] { return !VisibleMenu(processId); }, 1500);
   }
 }
 
@@ -206,6 +210,29 @@ int TrayMenu() {
   RECT trayRect{};
   GetWindowRect(StandaloneTray(), &trayRect);
   UnionRect(&area, &area, &trayRect);
+  return PrintArea(area);
+}
+
+// The tray menu with its Options submenu open, where the switches are.
+int Options() {
+  const DWORD processId = ProgramProcess();
+  if (!processId) return Fail("the program is not running");
+  HWND menu = OpenTrayMenu(processId);
+  if (!menu) return Fail("the tray menu did not open");
+  // Shortcuts, Options; Right opens the submenu.
+  for (const WPARAM key : {WPARAM{VK_DOWN}, WPARAM{VK_DOWN}, WPARAM{VK_RIGHT}}) {
+    PostMessageW(menu, WM_KEYDOWN, key, 0);
+    Sleep(150);
+  }
+  Sleep(500);  // let both menus paint
+  RECT area{};
+  GetWindowRect(StandaloneTray(), &area);
+  for (HWND window : TopLevelWindows()) {
+    if (ClassOf(window) != L"#32768" || !IsWindowVisible(window) || ProcessOf(window) != processId) continue;
+    RECT menuRect{};
+    GetWindowRect(window, &menuRect);
+    UnionRect(&area, &area, &menuRect);
+  }
   return PrintArea(area);
 }
 
@@ -375,6 +402,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"start" && argc == 3) return Start(argv[2]);
   if (command == L"textmenu" && argc == 2) return TextMenu();
   if (command == L"traymenu" && argc == 2) return TrayMenu();
+  if (command == L"options" && argc == 2) return Options();
   if (command == L"picturemenu" && argc == 2) return PictureMenu();
   if (command == L"picturewindow" && argc == 2) return PictureWindow();
   if (command == L"about" && argc == 2) return About();
@@ -385,7 +413,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"exit" && argc == 2) return Exit();
   std::fprintf(
       stderr,
-      "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | picturemenu | picturewindow | about | "
+      "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | options | picturemenu | picturewindow | about | "
       "closeabout | autosave | closeautosave | english | exit\n");
   return 2;
 }
