@@ -88,11 +88,15 @@ void TermDestination(j_compress_ptr cinfo) {
 template <unsigned Bits>
 void LookUp(const std::uint8_t* in, std::uint32_t* out, std::size_t width, const std::uint32_t* table) noexcept {
   if constexpr (Bits == 16) {
-    for (std::size_t x = 0; x < width; ++x) {
-      std::uint16_t value = 0;
-      std::memcpy(&value, in + 2 * x, sizeof value);
-      out[x] = table[value];
+    // Two pixels per load: one load fewer per pair in the busiest loop of a 16-bit picture.
+    std::size_t x = 0;
+    for (; x + 2 <= width; x += 2) {
+      std::uint32_t pair = 0;
+      std::memcpy(&pair, in + 2 * x, sizeof pair);
+      out[x] = table[pair & 0xFFFF];
+      out[x + 1] = table[pair >> 16];
     }
+    if (x < width) out[x] = table[in[2 * x] | in[2 * x + 1] << 8];
   } else {
     constexpr std::size_t kPerByte = 8 / Bits;
     const std::size_t whole = width / kPerByte;
