@@ -1,8 +1,11 @@
 #include "imaging/TJPEGImage.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -78,62 +81,153 @@ void TermDestination(j_compress_ptr cinfo) {
   Flush(cinfo, kOutputBufferSize - SessionOf(reinterpret_cast<j_common_ptr>(cinfo)).destination.free_in_buffer);
 }
 
-// The rows of the picture, top row first, in a form libjpeg reads directly.
+// A row of pixel values turned into colours through `table`. At 16 bits each pixel is a
+// little-endian word and the table has an entry per value. Below that the pixels are packed
+// 8 / Bits to a byte, the leftmost in the highest bits, and the table has the colours of all
+// the pixels of each byte value side by side, so a byte is converted in one copy.
+template <unsigned Bits>
+void LookUp(const std::uint8_t* in, std::uint32_t* out, std::size_t width, const std::uint32_t* table) noexcept {
+  if constexpr (Bits == 16) {
+    // Two pixels per load: one load fewer per pair in the busiest loop of a 16-bit picture.
+    std::size_t x = 0;
+    for (; x + 2 <= width; x += 2) {
+      std::uint32_t pair = 0;
+      std::memcpy(&pair, in + 2 * x, sizeof pair);
+      out[x] = table[pair & 0xFFFF];
+      out[x + 1] = table[pair >> 16];
+    }
+    if (x < width) out[x] = table[in[2 * x] | in[2 * x + 1] << 8];
+  } else {
+    constexpr std::size_t kPerByte = 8 / Bits;
+    const std::size_t whole = width / kPerByte;
+    for (std::size_t i = 0; i < whole; ++i)
+      std::memcpy(out + i * kPerByte, table + in[i] * kPerByte, kPerByte * sizeof *out);
+    // A byte beyond the last whole one may lie past the end of the bitmap's memory.
+    if (const std::size_t rest = width % kPerByte)
+      std::memcpy(out + whole * kPerByte, table + in[whole] * kPerByte, rest * sizeof *out);
+  }
+}
+
+using RowLookUp = void (*)(const std::uint8_t*, std::uint32_t*, std::size_t, const std::uint32_t*) noexcept;
+
+// The rows of the picture, top row first, in a form libjpeg reads directly, handed over a batch
+// at a time.
 class PixelRows {
  public:
-  explicit PixelRows(const clipboard::TBitmap& bitmap) : bitmap_(bitmap) {
+  explicit PixelRows(const clipboard::TBitmap& bitmap)
+      : bitmap_(bitmap),
+        width_(static_cast<std::size_t>(bitmap.Width())),
+        height_(static_cast<JDIMENSION>(bitmap.Height())) {
+    OpenDc();
     const DIBSECTION& dib = bitmap.Description();
     if (bitmap.IsDeviceIndependent() && dib.dsBm.bmBits) {
+      const WORD bits = dib.dsBmih.biBitCount;
       const DWORD compression = dib.dsBmih.biCompression;
-      const bool bgrx = dib.dsBmih.biBitCount == 32 &&
-                        (compression == BI_RGB || (compression == BI_BITFIELDS && dib.dsBitfields[0] == 0xFF0000 &&
+      const bool bgrx =
+          bits == 32 && (compression == BI_RGB || (compression == BI_BITFIELDS && dib.dsBitfields[0] == 0xFF0000 &&
                                                    dib.dsBitfields[1] == 0x00FF00 && dib.dsBitfields[2] == 0x0000FF));
-      const bool bgr = dib.dsBmih.biBitCount == 24 && compression == BI_RGB;
+      const bool bgr = bits == 24 && compression == BI_RGB;
       if (bgrx || bgr) {
         // The bitmap's own pixels already are blue, green, red (and a spare byte): no copy.
-        GdiFlush();
-        UseOwnPixels(dib.dsBm.bmBits, dib.dsBmih.biHeight, bgrx ? 32 : 24);
-        return;
+        own_ = true;
+        components = bgrx ? 4 : 3;
+        space = bgrx ? JCS_EXT_BGRX : JCS_EXT_BGR;
+      } else {
+        lookUp_ = bits == 1    ? LookUp<1>
+                  : bits == 4  ? LookUp<4>
+                  : bits == 8  ? LookUp<8>
+                  : bits == 16 ? LookUp<16>
+                               : nullptr;
+        if (lookUp_) LearnColours(dib);
+      }
+      if (own_ || lookUp_) {
+        GdiFlush();  // drawing into the section may still be queued
+        FindRows(dib.dsBm.bmBits, bits);
       }
     }
-    PrepareWorkingCopy();
+    // Every other form is converted a band at a time: a palette or 16-bit section through the
+    // table, anything else (device-dependent, an unusual layout) by the system.
+    if (!own_) band_.resize(width_ * std::min(kBandRows, height_));
   }
 
-  // Row y counted from the top; null when the system could not convert it (Failed(), and
-  // ErrorCode() says why). Called while the library runs, so it raises nothing.
-  [[nodiscard]] const std::uint8_t* Row(JDIMENSION y) noexcept {
-    if (top_) return top_ + step_ * static_cast<std::ptrdiff_t>(y);
-    if ((y < bandFirst_ || y >= bandEnd_) && !FillBand(y)) return nullptr;
-    return band_.data() + stride_ * (bandEnd_ - 1 - y);
+  // Points `rows` at the rows from y (counted from the top) on, as many as are at hand, and
+  // answers how many; 0 when the system could not convert them (Failed(), and ErrorCode() says
+  // why). Called while the library runs, so it raises nothing.
+  [[nodiscard]] JDIMENSION From(JDIMENSION y, JSAMPARRAY& rows) noexcept {
+    JDIMENSION count = 0;
+    if (own_) {
+      count = std::min(kBandRows, height_ - y);
+      for (JDIMENSION i = 0; i < count; ++i)
+        pointers_[i] = const_cast<JSAMPROW>(top_ + step_ * static_cast<std::ptrdiff_t>(y + i));
+    } else {
+      if ((y < bandFirst_ || y >= bandEnd_) && !FillBand(y)) return 0;
+      count = bandEnd_ - y;
+      for (JDIMENSION i = 0; i < count; ++i) pointers_[i] = BandRow(bandEnd_ - bandFirst_, y + i - bandFirst_);
+    }
+    rows = pointers_.data();
+    return count;
   }
   [[nodiscard]] bool Failed() const noexcept { return failed_; }
   [[nodiscard]] DWORD ErrorCode() const noexcept { return errorCode_; }
 
-  int components = 3;
-  J_COLOR_SPACE space = JCS_EXT_BGR;
+  int components = 4;
+  J_COLOR_SPACE space = JCS_EXT_BGRX;
 
  private:
-  // Rows converted per call of the system; a band of them is the working copy, so only a
-  // small buffer is ever touched, instead of fresh memory for a whole copy of the picture.
-  static constexpr JDIMENSION kBandRows = 64;
+  // Rows handed over at a time: one row of coding units (16 rows with the default chroma
+  // subsampling). For a converted form a band of them is the whole working copy, never the
+  // whole picture, so it stays in the cache between being written and being compressed.
+  static constexpr JDIMENSION kBandRows = 16;
 
-  void UseOwnPixels(void* bits, LONG height, unsigned bitsPerPixel) {
+  void FindRows(void* bits, unsigned bitsPerPixel) {
     const auto stride = static_cast<std::ptrdiff_t>(RowStride(bitmap_.Width(), bitsPerPixel));
     const auto* first = static_cast<const std::uint8_t*>(bits);
-    if (height > 0) {  // bottom-up: the top row is the last in memory
-      top_ = first + (height - 1) * stride;
-      step_ = -stride;
-    } else {
+    if (StoredTopDown(first, stride)) {
       top_ = first;
       step_ = stride;
+    } else {  // the top row is the last in memory
+      top_ = first + (static_cast<std::ptrdiff_t>(height_) - 1) * stride;
+      step_ = -stride;
     }
-    components = static_cast<int>(bitsPerPixel / 8);
-    space = bitsPerPixel == 32 ? JCS_EXT_BGRX : JCS_EXT_BGR;
   }
 
-  // Any other form (device-dependent, palette-based, 16 bits) is converted by the system into
-  // 24 bits per pixel, band by band; the holder's bitmap stays as it is.
-  void PrepareWorkingCopy() {
+  // GetObject tells the height of every section as positive, so which end of the memory holds
+  // the top row is not said. The system reads the picture the right way up: its reading of a
+  // row that differs from its mirror image settles it (a picture whose rows mirror each other
+  // reads the same both ways).
+  [[nodiscard]] bool StoredTopDown(const std::uint8_t* first, std::ptrdiff_t stride) {
+    std::vector<std::uint32_t> upper(width_);
+    std::vector<std::uint32_t> lower(width_);
+    for (JDIMENSION k = 0; k < height_ / 2; ++k) {
+      ColoursOf(first + stride * static_cast<std::ptrdiff_t>(k), upper.data());
+      ColoursOf(first + stride * static_cast<std::ptrdiff_t>(height_ - 1 - k), lower.data());
+      if (upper == lower) continue;
+      // The system counts scan lines from the bottom: row k from the top is line height - 1 - k.
+      if (GetDIBits(dc_.get(), bitmap_.Handle(), height_ - 1 - k, 1, lower.data(), &info_, DIB_RGB_COLORS) != 1)
+        ui::RaiseLastOSError(GetLastError());
+      for (std::uint32_t& colour : lower) colour &= 0xFFFFFF;
+      return upper == lower;
+    }
+    return false;
+  }
+
+  // The colours of a stored row as 0xRRGGBB.
+  void ColoursOf(const std::uint8_t* stored, std::uint32_t* out) const noexcept {
+    if (lookUp_) {
+      lookUp_(stored, out, width_, colours_.data());
+    } else {
+      const auto step = static_cast<std::size_t>(components);
+      for (std::size_t x = 0; x < width_; ++x)
+        out[x] = stored[x * step] | stored[x * step + 1] << 8 | static_cast<std::uint32_t>(stored[x * step + 2]) << 16;
+    }
+    for (std::size_t x = 0; x < width_; ++x) out[x] &= 0xFFFFFF;
+  }
+
+  // The DC the system reads the bitmap through, and the form in which converted rows reach the
+  // library: 32 bits per pixel, blue, green, red and a spare byte. That is the screen's own
+  // depth, so a screenshot's pixels are merely copied, and the spare byte costs the library
+  // nothing. The holder's bitmap stays as it is.
+  void OpenDc() {
     dc_.reset(CreateCompatibleDC(nullptr));
     if (!dc_) ui::RaiseLastOSError(GetLastError());
     if (bitmap_.Palette()) {
@@ -144,18 +238,99 @@ class PixelRows {
     info_.bmiHeader.biWidth = bitmap_.Width();
     info_.bmiHeader.biHeight = bitmap_.Height();
     info_.bmiHeader.biPlanes = 1;
-    info_.bmiHeader.biBitCount = 24;
+    info_.bmiHeader.biBitCount = 32;
     info_.bmiHeader.biCompression = BI_RGB;
-    stride_ = RowStride(bitmap_.Width(), 24);
-    band_.resize(stride_ * std::min<std::size_t>(kBandRows, static_cast<std::size_t>(bitmap_.Height())));
+  }
+
+  // A palette or 16-bit section is converted here, row by row through a table of the colour
+  // the system gives each pixel value: the same colours as GetDIBits, without its cost per
+  // pixel. The table is learned from the system, so its rounding of 5 or 6 bits is kept.
+  void LearnColours(const DIBSECTION& dib) {
+    const WORD bits = dib.dsBmih.biBitCount;
+    if (bits <= 8) {
+      // The section's colour table comes with a row read at its own depth.
+      struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD table[256];
+      } info{};
+      info.header = info_.bmiHeader;
+      info.header.biBitCount = bits;
+      std::vector<std::uint8_t> row(RowStride(bitmap_.Width(), bits));
+      if (GetDIBits(dc_.get(), bitmap_.Handle(), 0, 1, row.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                    DIB_RGB_COLORS) != 1)
+        ui::RaiseLastOSError(GetLastError());
+      const std::size_t perByte = 8U / bits;
+      colours_.resize(256 * perByte);
+      for (std::size_t byte = 0; byte < 256; ++byte) {
+        for (std::size_t k = 0; k < perByte; ++k) {
+          const RGBQUAD& c = info.table[byte >> (8 - bits * (k + 1)) & ((1U << bits) - 1)];
+          colours_[byte * perByte + k] = static_cast<std::uint32_t>(c.rgbRed) << 16 | c.rgbGreen << 8 | c.rgbBlue;
+        }
+      }
+      return;
+    }
+    // The system converts each of the three fields on its own. A row holding every value of
+    // each field alone (the others zero), read back at 32 bits, shows its rounding; a pixel's
+    // colour is the three results combined.
+    struct Field {
+      DWORD mask;
+      unsigned shift;
+      std::size_t first;  // where the field's values start in the row
+    };
+    std::array<Field, 3> fields{};
+    std::size_t count = 0;
+    for (std::size_t c = 0; c < fields.size(); ++c) {
+      const DWORD mask = dib.dsBitfields[c];
+      const unsigned shift = mask ? static_cast<unsigned>(std::countr_zero(mask)) : 0;
+      fields[c] = {mask, shift, count};
+      count += (mask >> shift) + 1;
+    }
+    struct {
+      BITMAPINFOHEADER header;
+      DWORD masks[3];
+    } layout{};
+    layout.header = dib.dsBmih;
+    layout.header.biWidth = static_cast<LONG>(count);
+    layout.header.biHeight = 1;
+    layout.header.biSizeImage = 0;
+    std::memcpy(layout.masks, dib.dsBitfields, sizeof layout.masks);
+    void* values = nullptr;
+    ui::UniqueGdiObject sample(
+        CreateDIBSection(dc_.get(), reinterpret_cast<BITMAPINFO*>(&layout), DIB_RGB_COLORS, &values, nullptr, 0));
+    if (!sample) ui::RaiseLastOSError(GetLastError());
+    auto* value = static_cast<std::uint16_t*>(values);
+    for (const Field& field : fields) {
+      for (DWORD f = 0; f <= field.mask >> field.shift; ++f)
+        value[field.first + f] = static_cast<std::uint16_t>(f << field.shift);
+    }
+    std::vector<std::uint32_t> read(count);
+    BITMAPINFO row = info_;
+    row.bmiHeader.biWidth = static_cast<LONG>(count);
+    row.bmiHeader.biHeight = 1;
+    if (GetDIBits(dc_.get(), static_cast<HBITMAP>(sample.get()), 0, 1, read.data(), &row, DIB_RGB_COLORS) != 1)
+      ui::RaiseLastOSError(GetLastError());
+    colours_.resize(std::size_t{1} << 16);
+    for (std::size_t v = 0; v < colours_.size(); ++v) {
+      std::uint32_t colour = 0;
+      for (const Field& field : fields) colour |= read[field.first + ((v & field.mask) >> field.shift)];
+      colours_[v] = colour;
+    }
+  }
+
+  // Row `index` from the top of a band of `count` rows; the band holds its lowest row first,
+  // as the system counts scan lines from the bottom.
+  [[nodiscard]] JSAMPROW BandRow(JDIMENSION count, JDIMENSION index) noexcept {
+    return reinterpret_cast<JSAMPROW>(band_.data() + width_ * (count - 1 - index));
   }
 
   bool FillBand(JDIMENSION y) noexcept {
-    const auto height = static_cast<JDIMENSION>(bitmap_.Height());
-    const JDIMENSION count = std::min(kBandRows, height - y);
-    // The system counts scan lines from the bottom and puts the lowest first.
-    if (GetDIBits(dc_.get(), bitmap_.Handle(), height - y - count, count, band_.data(), &info_, DIB_RGB_COLORS) !=
-        static_cast<int>(count)) {
+    const JDIMENSION count = std::min(kBandRows, height_ - y);
+    if (lookUp_) {
+      for (JDIMENSION i = 0; i < count; ++i)
+        lookUp_(top_ + step_ * static_cast<std::ptrdiff_t>(y + i), reinterpret_cast<std::uint32_t*>(BandRow(count, i)),
+                width_, colours_.data());
+    } else if (GetDIBits(dc_.get(), bitmap_.Handle(), height_ - y - count, count, band_.data(), &info_,
+                         DIB_RGB_COLORS) != static_cast<int>(count)) {
       failed_ = true;
       errorCode_ = GetLastError();
       return false;
@@ -166,12 +341,17 @@ class PixelRows {
   }
 
   const clipboard::TBitmap& bitmap_;
-  const std::uint8_t* top_ = nullptr;
+  std::size_t width_;
+  JDIMENSION height_;
+  bool own_ = false;
+  const std::uint8_t* top_ = nullptr;  // the section's own rows, when it has them
   std::ptrdiff_t step_ = 0;
+  RowLookUp lookUp_ = nullptr;
+  std::vector<std::uint32_t> colours_;
+  std::array<JSAMPROW, kBandRows> pointers_{};
   ui::UniqueMemoryDc dc_;
   BITMAPINFO info_{};
-  std::vector<std::uint8_t> band_;
-  std::size_t stride_ = 0;
+  std::vector<std::uint32_t> band_;
   JDIMENSION bandFirst_ = 0;
   JDIMENSION bandEnd_ = 0;
   bool failed_ = false;
@@ -204,9 +384,10 @@ struct Job {
   if (job->progressive) jpeg_simple_progression(cinfo);
   jpeg_start_compress(cinfo, TRUE);
   while (cinfo->next_scanline < cinfo->image_height) {
-    auto row = const_cast<JSAMPROW>(job->rows->Row(cinfo->next_scanline));
-    if (!row) return false;
-    jpeg_write_scanlines(cinfo, &row, 1);
+    JSAMPARRAY rows = nullptr;
+    const JDIMENSION count = job->rows->From(cinfo->next_scanline, rows);
+    if (count == 0) return false;
+    jpeg_write_scanlines(cinfo, rows, count);
   }
   jpeg_finish_compress(cinfo);
   return true;

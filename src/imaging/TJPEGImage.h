@@ -38,9 +38,10 @@ struct TJPEGSettings {
 // bits per pixel the decoding pixel format starts as 8-bit.
 TJPEGSettings& JPEGDefaults();
 
-// Compresses the bitmap's pixels (top row first) into `sink` as a JFIF datastream. Raises
-// EJPEG for a fatal library error, and passes on whatever the sink raises; either way the
-// library's state is released.
+// Compresses the bitmap's pixels (top row first) into `sink` as a JFIF datastream. A section
+// of 24 or 32 bits is read in place; any other form is converted a band of rows at a time, so
+// the working copy is one band, never the whole picture. Raises EJPEG for a fatal library
+// error, and passes on whatever the sink raises; either way the library's state is released.
 void CompressBitmap(const clipboard::TBitmap& bitmap, const TJPEGSettings& settings, TStream& sink);
 
 // The compressed form of one picture.

@@ -39,9 +39,9 @@ void Put32(Bytes& bytes, std::uint32_t value);
 [[nodiscard]] std::uint32_t Get16(const Bytes& bytes, std::size_t offset);
 [[nodiscard]] std::uint32_t Get32(const Bytes& bytes, std::size_t offset);
 
-// A bottom-up DIB section installed as the holder's content, with `rows` copied into its
-// pixels (bottom row first); `colors` fills the colour table (up to 8 bits per pixel) or the
-// three masks (BI_BITFIELDS).
+// A DIB section installed as the holder's content, with `rows` copied into its pixels (bottom
+// row first, or top row first for a negative height); `colors` fills the colour table (up to
+// 8 bits per pixel) or the three masks (BI_BITFIELDS).
 clipboard::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int bitsPerPixel, DWORD compression,
                                const std::vector<DWORD>& colors = {}, const Bytes& rows = {},
                                HPALETTE palette = nullptr);

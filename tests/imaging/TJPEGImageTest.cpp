@@ -39,15 +39,74 @@ Bytes PatternRgb(int width, int height) {
   return rgb;
 }
 
-// The forms a bitmap can have: as the clipboard hands it over, and sections of each depth.
-enum class Form { Device, Bits32, Bits32Masks, Bits24, Palette8, Bits16 };
+// The forms a bitmap can have: as the clipboard hands it over, and sections of each depth
+// (Bits555: 16 bits without masks, which means 5-5-5).
+enum class Form { Device, Bits32, Bits32Masks, Bits24, Palette8, Bits16, Bits555, Palette4, Palette1 };
 constexpr Form kExactForms[] = {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8};
 
-// The holder's picture in the given form, showing `colour(x, y)` (5-6-5 rounded at 16 bits).
+int BitsOf(Form form) {
+  switch (form) {
+    case Form::Bits24:
+      return 24;
+    case Form::Bits16:
+    case Form::Bits555:
+      return 16;
+    case Form::Palette8:
+      return 8;
+    case Form::Palette4:
+      return 4;
+    case Form::Palette1:
+      return 1;
+    case Form::Device:
+    case Form::Bits32:
+    case Form::Bits32Masks:
+      break;
+  }
+  return 32;
+}
+
+// At most `count` different colours, scattered so that any pixel out of place shows.
+COLORREF Noise(int x, int y, std::uint32_t count) {
+  const auto hash = [](std::uint32_t a, std::uint32_t b) {
+    std::uint32_t h = a * 73856093U ^ b * 19349663U;
+    h ^= h >> 13;
+    h *= 0x5BD1E995U;
+    return h ^ h >> 15;
+  };
+  const std::uint32_t c = hash(hash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)) % count, 7919);
+  return imaging_test::Rgb(static_cast<int>(c & 0xFF), static_cast<int>(c >> 8 & 0xFF),
+                           static_cast<int>(c >> 16 & 0xFF));
+}
+
+// The colours the system reads from the bitmap, top row first, as RGB.
+Bytes SystemRgb(const clipboard::TBitmap& bitmap) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = bitmap.Width();
+  info.bmiHeader.biHeight = -bitmap.Height();
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bitmap.Width()) *
+                                    static_cast<std::size_t>(bitmap.Height()));
+  ui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  EXPECT_EQ(
+      GetDIBits(dc.get(), bitmap.Handle(), 0, static_cast<UINT>(bitmap.Height()), pixels.data(), &info, DIB_RGB_COLORS),
+      bitmap.Height());
+  Bytes rgb;
+  for (const std::uint32_t p : pixels) {
+    rgb.insert(rgb.end(),
+               {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p)});
+  }
+  return rgb;
+}
+
+// The holder's picture in the given form, showing `colour(x, y)` (rounded at 16 bits; at 8 bits
+// and below it may have no more colours than the table holds).
 clipboard::TBitmap& PutPicture(ui::TPicture& picture, Form form, int width, int height,
-                               const std::function<COLORREF(int, int)>& colour) {
+                               const std::function<COLORREF(int, int)>& colour, bool topDown = false) {
   if (form == Form::Device) return imaging_test::PutDeviceBitmap(picture, width, height, colour);
-  const int bits = form == Form::Bits24 ? 24 : form == Form::Palette8 ? 8 : form == Form::Bits16 ? 16 : 32;
+  const int bits = BitsOf(form);
   std::vector<DWORD> colors;
   if (form == Form::Bits32Masks) colors = {0xFF0000, 0x00FF00, 0x0000FF};
   if (form == Form::Bits16) colors = {0xF800, 0x07E0, 0x001F};
@@ -57,27 +116,28 @@ clipboard::TBitmap& PutPicture(ui::TPicture& picture, Form form, int width, int 
     for (int x = 0; x < width; ++x) {
       const COLORREF c = colour(x, y);
       const std::uint32_t r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-      std::uint8_t* p =
-          rows.data() + stride * static_cast<std::size_t>(height - 1 - y) + static_cast<std::size_t>(x * bits / 8);
+      std::uint8_t* p = rows.data() + stride * static_cast<std::size_t>(topDown ? y : height - 1 - y) +
+                        static_cast<std::size_t>(x * bits / 8);
       if (bits >= 24) {
         p[0] = static_cast<std::uint8_t>(b);
         p[1] = static_cast<std::uint8_t>(g);
         p[2] = static_cast<std::uint8_t>(r);
         if (bits == 32) p[3] = 0x5A;  // the spare byte is not part of the colour
       } else if (bits == 16) {
-        const std::uint32_t value = (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
+        const std::uint32_t value =
+            form == Form::Bits555 ? (r >> 3) << 10 | (g >> 3) << 5 | b >> 3 : (r >> 3) << 11 | (g >> 2) << 5 | b >> 3;
         p[0] = static_cast<std::uint8_t>(value);
         p[1] = static_cast<std::uint8_t>(value >> 8);
       } else {
         const DWORD entry = b | g << 8 | r << 16;
         auto found = std::find(colors.begin(), colors.end(), entry);
         if (found == colors.end()) found = colors.insert(colors.end(), entry);
-        *p = static_cast<std::uint8_t>(found - colors.begin());
+        *p = static_cast<std::uint8_t>(*p | (found - colors.begin()) << (8 - bits - x * bits % 8));
       }
     }
   }
-  return imaging_test::PutSection(picture, width, height, bits,
-                                  bits == 16 || form == Form::Bits32Masks ? BI_BITFIELDS : BI_RGB, colors, rows);
+  return imaging_test::PutSection(picture, width, topDown ? -height : height, bits,
+                                  colors.size() == 3 && bits >= 16 ? BI_BITFIELDS : BI_RGB, colors, rows);
 }
 
 class JpegWriter : public ::testing::Test {
@@ -111,6 +171,34 @@ TEST_F(JpegWriter, EveryFormOfAPictureGivesTheLibrarysOwnEncodingAtQuality90) {
   }
 }
 
+// Converted forms reach the coder band by band, packed pixels are converted a byte at a time, and
+// a section's own rows are handed over in batches: in every form and shape the result is the
+// library's own encoding of the colours the system reads from the picture.
+class JpegWriterForm : public JpegWriter, public ::testing::WithParamInterface<Form> {};
+
+TEST_P(JpegWriterForm, GivesTheLibrarysEncodingOfTheColoursTheSystemReads) {
+  const Form form = GetParam();
+  const std::uint32_t colours = BitsOf(form) <= 8 ? 1U << BitsOf(form) : 1U << 24;
+  for (const bool topDown : {false, true}) {
+    // One pixel, one row, one column; a last band of 3 rows with a part-filled last byte; full
+    // bands of whole bytes.
+    for (const auto& [width, height] : {std::pair{1, 1}, {37, 1}, {1, 37}, {13, 35}, {64, 48}}) {
+      SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + (topDown ? " top-down" : " bottom-up"));
+      const clipboard::TBitmap& bitmap = PutPicture(
+          picture, form, width, height, [colours](int x, int y) { return Noise(x, y, colours); }, topDown);
+      imaging::TMemoryStream jpeg;
+      imaging::CompressBitmap(bitmap, imaging::TJPEGSettings{}, jpeg);
+      EXPECT_EQ(Bytes(jpeg.Memory(), jpeg.Memory() + jpeg.Size()),
+                imaging_test::ReferenceJpeg(SystemRgb(bitmap), width, height, 90));
+    }
+    if (form == Form::Device) break;  // always as the screen lays it out
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryForm, JpegWriterForm,
+                         ::testing::Values(Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Bits16,
+                                           Form::Bits555, Form::Palette8, Form::Palette4, Form::Palette1));
+
 TEST_F(JpegWriter, OnePixelIsAValidJfifFile) {
   imaging_test::PutDeviceBitmap(picture, 1, 1, [](int, int) { return RGB(10, 200, 30); });
   const std::wstring path = folder.Path(L"eins.jpg");
@@ -140,7 +228,8 @@ bool LooksLike(std::uint32_t rgb, std::uint32_t expected) {
 }
 
 TEST_F(JpegWriter, RedStaysRedAndBlueStaysBlueInEveryForm) {
-  for (const Form form : {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8, Form::Bits16}) {
+  for (const Form form : {Form::Device, Form::Bits32, Form::Bits32Masks, Form::Bits24, Form::Palette8, Form::Bits16,
+                          Form::Bits555, Form::Palette4, Form::Palette1}) {
     SCOPED_TRACE(static_cast<int>(form));
     PutPicture(picture, form, 16, 16, [](int x, int) { return x < 8 ? RGB(255, 0, 0) : RGB(0, 0, 255); });
     const std::wstring path = folder.Path(L"rot.jpg");
