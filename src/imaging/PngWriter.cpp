@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "imaging/BitmapBands.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/PngLayout.h"
@@ -70,7 +71,7 @@ class PixelSource {
   }
 
   void Row(std::uint32_t y, std::uint8_t* to) {
-    const std::uint8_t* from = converting_ ? ConvertedRow(y) : top_ + step_ * static_cast<std::ptrdiff_t>(y);
+    const std::uint8_t* from = bands_ ? ConvertedRow(y) : top_ + step_ * static_cast<std::ptrdiff_t>(y);
     switch (form_) {
       case Form::kIndexed:
         IndexedRow(from, to);
@@ -148,20 +149,8 @@ class PixelSource {
   // Any other form (device-dependent, other masks) is converted by the system into 32 bits
   // per pixel, band by band; the holder's bitmap stays as it is.
   void PrepareConversion() {
-    converting_ = true;
     form_ = Form::kBgrx;
-    dc_.reset(CreateCompatibleDC(nullptr));
-    if (!dc_) ui::RaiseLastOSError(GetLastError());
-    if (bitmap_.Palette()) {
-      SelectPalette(dc_.get(), bitmap_.Palette(), FALSE);
-      RealizePalette(dc_.get());
-    }
-    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info_.bmiHeader.biWidth = bitmap_.Width();
-    info_.bmiHeader.biHeight = bitmap_.Height();
-    info_.bmiHeader.biPlanes = 1;
-    info_.bmiHeader.biBitCount = 32;
-    info_.bmiHeader.biCompression = BI_RGB;
+    bands_.emplace(bitmap_);
     stride_ = RowStride(bitmap_.Width(), 32);
     band_ = Allocate(stride_ * std::min(kBandRows, header_.height));
   }
@@ -173,10 +162,7 @@ class PixelSource {
 
   void FillBand(std::uint32_t y) {
     const std::uint32_t count = std::min(kBandRows, header_.height - y);
-    // The system counts scan lines from the bottom.
-    if (GetDIBits(dc_.get(), bitmap_.Handle(), header_.height - y - count, count, band_.get(), &info_,
-                  DIB_RGB_COLORS) != static_cast<int>(count))
-      ui::RaiseLastOSError(GetLastError());
+    bands_->Read(y, count, band_.get());
     bandFirst_ = y;
     bandEnd_ = y + count;
   }
@@ -205,9 +191,7 @@ class PixelSource {
   const std::uint8_t* top_ = nullptr;
   std::ptrdiff_t step_ = 0;
   std::vector<RGBQUAD> table_;
-  bool converting_ = false;
-  ui::UniqueMemoryDc dc_;
-  BITMAPINFO info_{};
+  std::optional<BitmapBands> bands_;  // for a form the system converts
   Block band_;
   std::size_t stride_ = 0;
   std::uint32_t bandFirst_ = 0;

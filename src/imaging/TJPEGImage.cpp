@@ -9,6 +9,7 @@
 #include <exception>
 #include <vector>
 
+#include "imaging/BitmapBands.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/TFileStream.h"
@@ -117,8 +118,8 @@ class PixelRows {
   explicit PixelRows(const clipboard::TBitmap& bitmap)
       : bitmap_(bitmap),
         width_(static_cast<std::size_t>(bitmap.Width())),
-        height_(static_cast<JDIMENSION>(bitmap.Height())) {
-    OpenDc();
+        height_(static_cast<JDIMENSION>(bitmap.Height())),
+        bands_(bitmap) {
     const DIBSECTION& dib = bitmap.Description();
     if (bitmap.IsDeviceIndependent() && dib.dsBm.bmBits) {
       const WORD bits = dib.dsBmih.biBitCount;
@@ -151,8 +152,8 @@ class PixelRows {
   }
 
   // Points `rows` at the rows from y (counted from the top) on, as many as are at hand, and
-  // answers how many; 0 when the system could not convert them (Failed(), and ErrorCode() says
-  // why). Called while the library runs, so it raises nothing.
+  // answers how many; 0 when the system could not convert them (Failure() holds the error).
+  // Called while the library runs, so it raises nothing.
   [[nodiscard]] JDIMENSION From(JDIMENSION y, JSAMPARRAY& rows) noexcept {
     JDIMENSION count = 0;
     if (own_) {
@@ -167,9 +168,9 @@ class PixelRows {
     rows = pointers_.data();
     return count;
   }
-  [[nodiscard]] bool Failed() const noexcept { return failed_; }
-  [[nodiscard]] DWORD ErrorCode() const noexcept { return errorCode_; }
+  [[nodiscard]] std::exception_ptr Failure() const noexcept { return failure_; }
 
+  // Converted rows reach the library as blue, green, red and a spare byte, which costs it nothing.
   int components = 4;
   J_COLOR_SPACE space = JCS_EXT_BGRX;
 
@@ -202,9 +203,7 @@ class PixelRows {
       ColoursOf(first + stride * static_cast<std::ptrdiff_t>(k), upper.data());
       ColoursOf(first + stride * static_cast<std::ptrdiff_t>(height_ - 1 - k), lower.data());
       if (upper == lower) continue;
-      // The system counts scan lines from the bottom: row k from the top is line height - 1 - k.
-      if (GetDIBits(dc_.get(), bitmap_.Handle(), height_ - 1 - k, 1, lower.data(), &info_, DIB_RGB_COLORS) != 1)
-        ui::RaiseLastOSError(GetLastError());
+      bands_.Read(k, 1, lower.data());
       for (std::uint32_t& colour : lower) colour &= 0xFFFFFF;
       return upper == lower;
     }
@@ -223,25 +222,6 @@ class PixelRows {
     for (std::size_t x = 0; x < width_; ++x) out[x] &= 0xFFFFFF;
   }
 
-  // The DC the system reads the bitmap through, and the form in which converted rows reach the
-  // library: 32 bits per pixel, blue, green, red and a spare byte. That is the screen's own
-  // depth, so a screenshot's pixels are merely copied, and the spare byte costs the library
-  // nothing. The holder's bitmap stays as it is.
-  void OpenDc() {
-    dc_.reset(CreateCompatibleDC(nullptr));
-    if (!dc_) ui::RaiseLastOSError(GetLastError());
-    if (bitmap_.Palette()) {
-      SelectPalette(dc_.get(), bitmap_.Palette(), FALSE);
-      RealizePalette(dc_.get());
-    }
-    info_.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info_.bmiHeader.biWidth = bitmap_.Width();
-    info_.bmiHeader.biHeight = bitmap_.Height();
-    info_.bmiHeader.biPlanes = 1;
-    info_.bmiHeader.biBitCount = 32;
-    info_.bmiHeader.biCompression = BI_RGB;
-  }
-
   // A palette or 16-bit section is converted here, row by row through a table of the colour
   // the system gives each pixel value: the same colours as GetDIBits, without its cost per
   // pixel. The table is learned from the system, so its rounding of 5 or 6 bits is kept.
@@ -253,10 +233,10 @@ class PixelRows {
         BITMAPINFOHEADER header;
         RGBQUAD table[256];
       } info{};
-      info.header = info_.bmiHeader;
+      info.header = bands_.Format().bmiHeader;
       info.header.biBitCount = bits;
       std::vector<std::uint8_t> row(RowStride(bitmap_.Width(), bits));
-      if (GetDIBits(dc_.get(), bitmap_.Handle(), 0, 1, row.data(), reinterpret_cast<BITMAPINFO*>(&info),
+      if (GetDIBits(bands_.Dc(), bitmap_.Handle(), 0, 1, row.data(), reinterpret_cast<BITMAPINFO*>(&info),
                     DIB_RGB_COLORS) != 1)
         ui::RaiseLastOSError(GetLastError());
       const std::size_t perByte = 8U / bits;
@@ -296,7 +276,7 @@ class PixelRows {
     std::memcpy(layout.masks, dib.dsBitfields, sizeof layout.masks);
     void* values = nullptr;
     ui::UniqueGdiObject sample(
-        CreateDIBSection(dc_.get(), reinterpret_cast<BITMAPINFO*>(&layout), DIB_RGB_COLORS, &values, nullptr, 0));
+        CreateDIBSection(bands_.Dc(), reinterpret_cast<BITMAPINFO*>(&layout), DIB_RGB_COLORS, &values, nullptr, 0));
     if (!sample) ui::RaiseLastOSError(GetLastError());
     auto* value = static_cast<std::uint16_t*>(values);
     for (const Field& field : fields) {
@@ -304,10 +284,10 @@ class PixelRows {
         value[field.first + f] = static_cast<std::uint16_t>(f << field.shift);
     }
     std::vector<std::uint32_t> read(count);
-    BITMAPINFO row = info_;
+    BITMAPINFO row = bands_.Format();
     row.bmiHeader.biWidth = static_cast<LONG>(count);
     row.bmiHeader.biHeight = 1;
-    if (GetDIBits(dc_.get(), static_cast<HBITMAP>(sample.get()), 0, 1, read.data(), &row, DIB_RGB_COLORS) != 1)
+    if (GetDIBits(bands_.Dc(), static_cast<HBITMAP>(sample.get()), 0, 1, read.data(), &row, DIB_RGB_COLORS) != 1)
       ui::RaiseLastOSError(GetLastError());
     colours_.resize(std::size_t{1} << 16);
     for (std::size_t v = 0; v < colours_.size(); ++v) {
@@ -329,11 +309,13 @@ class PixelRows {
       for (JDIMENSION i = 0; i < count; ++i)
         lookUp_(top_ + step_ * static_cast<std::ptrdiff_t>(y + i), reinterpret_cast<std::uint32_t*>(BandRow(count, i)),
                 width_, colours_.data());
-    } else if (GetDIBits(dc_.get(), bitmap_.Handle(), height_ - y - count, count, band_.data(), &info_,
-                         DIB_RGB_COLORS) != static_cast<int>(count)) {
-      failed_ = true;
-      errorCode_ = GetLastError();
-      return false;
+    } else {
+      try {
+        bands_.Read(y, count, band_.data());
+      } catch (...) {
+        failure_ = std::current_exception();
+        return false;
+      }
     }
     bandFirst_ = y;
     bandEnd_ = y + count;
@@ -343,19 +325,17 @@ class PixelRows {
   const clipboard::TBitmap& bitmap_;
   std::size_t width_;
   JDIMENSION height_;
+  BitmapBands bands_;
   bool own_ = false;
   const std::uint8_t* top_ = nullptr;  // the section's own rows, when it has them
   std::ptrdiff_t step_ = 0;
   RowLookUp lookUp_ = nullptr;
   std::vector<std::uint32_t> colours_;
   std::array<JSAMPROW, kBandRows> pointers_{};
-  ui::UniqueMemoryDc dc_;
-  BITMAPINFO info_{};
   std::vector<std::uint32_t> band_;
   JDIMENSION bandFirst_ = 0;
   JDIMENSION bandEnd_ = 0;
-  bool failed_ = false;
-  DWORD errorCode_ = 0;
+  std::exception_ptr failure_;
 };
 
 // Everything the library is told, in one plain record.
@@ -439,7 +419,7 @@ void CompressBitmap(const clipboard::TBitmap& bitmap, const TJPEGSettings& setti
   const bool done = RunCompression(&cinfo, &session, &job);
   jpeg_destroy_compress(&cinfo);
   if (session.pending) std::rethrow_exception(session.pending);
-  if (rows.Failed()) ui::RaiseLastOSError(rows.ErrorCode());
+  if (rows.Failure()) std::rethrow_exception(rows.Failure());
   if (!done) throw EJPEG(ui::FormatMessageText(L"JPEG-Fehler #%d", std::to_wstring(session.errorCode)));
 }
 
