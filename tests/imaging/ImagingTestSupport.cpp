@@ -9,6 +9,7 @@
 
 #include "clipboard/Clipboard.h"
 #include "support/TestSupport.h"
+#include "ui/Errors.h"
 #include "ui/Handle.h"
 
 // clang-format off
@@ -253,6 +254,12 @@ Bytes ReferenceJpeg(const Bytes& rgb, int width, int height, int quality) {
   if (ok && buffer) result.assign(buffer, buffer + size);
   std::free(buffer);
   return result;
+}
+
+std::size_t FailingSink::Write(const void* data, std::size_t count) {
+  if (Size() + count <= limit_) return TMemoryStream::Write(data, count);
+  if (raise_) throw ui::EStreamError(L"voll");
+  return TMemoryStream::Write(data, limit_ - Size());
 }
 
 }  // namespace imaging_test

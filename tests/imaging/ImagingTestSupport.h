@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "clipboard/Graphics.h"
+#include "imaging/Streams.h"
 #include "ui/Picture.h"
 
 namespace imaging_test {
@@ -77,6 +78,18 @@ struct DecodedJpeg {
   [[nodiscard]] std::uint32_t Rgb(int x, int y) const;  // 0xRRGGBB
 };
 [[nodiscard]] DecodedJpeg DecodeJpeg(const Bytes& data);
+
+// A sink that fails after taking `limit` bytes, either by taking fewer or by raising
+// EStreamError("voll").
+class FailingSink : public imaging::TMemoryStream {
+ public:
+  FailingSink(std::size_t limit, bool raise) : limit_(limit), raise_(raise) {}
+  std::size_t Write(const void* data, std::size_t count) override;
+
+ private:
+  std::size_t limit_;
+  bool raise_;
+};
 
 // libjpeg's own compression of top-down RGB pixels at the given quality and its defaults.
 [[nodiscard]] Bytes ReferenceJpeg(const Bytes& rgb, int width, int height, int quality);

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "ImagingTestSupport.h"
-#include "support/PngDecoding.h"
 #include "clipboard/Clipboard.h"
 #include "imaging/PngWriter.h"
+#include "support/PngDecoding.h"
 #include "support/TestSupport.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
@@ -19,6 +19,7 @@ namespace {
 using imaging_test::Bytes;
 using imaging_test::DecodedPng;
 using imaging_test::DecodePng;
+using imaging_test::FailingSink;
 using imaging_test::PngChunks;
 using imaging_test::ReadFileBytes;
 
@@ -255,21 +256,6 @@ TEST_F(PngWriter, EmptyHolderCreatesNoFile) {
   EXPECT_EQ(memory.Size(), 0U);
   EXPECT_TRUE(testing_support::ShownErrors().empty());
 }
-
-// A sink that fails after taking `limit` bytes, either by taking fewer or by raising.
-class FailingSink : public imaging::TMemoryStream {
- public:
-  FailingSink(std::size_t limit, bool raise) : limit_(limit), raise_(raise) {}
-  std::size_t Write(const void* data, std::size_t count) override {
-    if (Size() + count <= limit_) return TMemoryStream::Write(data, count);
-    if (raise_) throw ui::EStreamError(L"voll");
-    return TMemoryStream::Write(data, limit_ - Size());
-  }
-
- private:
-  std::size_t limit_;
-  bool raise_;
-};
 
 TEST_F(PngWriter, SinkRefusingHalfWayRaisesTheWriteErrorOrItsOwn) {
   const clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, 300, 200, 24, BI_RGB, {}, Noise(900 * 200, 5));

@@ -22,6 +22,7 @@ namespace {
 
 using imaging_test::Bytes;
 using imaging_test::DecodeJpeg;
+using imaging_test::FailingSink;
 using imaging_test::ReadFileBytes;
 
 // 256 colours, so the same picture can be held in every form, palette-based ones included.
@@ -294,21 +295,6 @@ TEST_F(JpegWriter, LibraryFailureAfterCreationLeavesNoFile) {
   EXPECT_FALSE(imaging_test::FileExists(path));
   EXPECT_EQ(picture.GraphicAs<clipboard::TBitmap>(), &bitmap);
 }
-
-// A sink that fails after taking `limit` bytes, either by taking fewer or by raising.
-class FailingSink : public imaging::TMemoryStream {
- public:
-  FailingSink(std::size_t limit, bool raise) : limit_(limit), raise_(raise) {}
-  std::size_t Write(const void* data, std::size_t count) override {
-    if (Size() + count <= limit_) return TMemoryStream::Write(data, count);
-    if (raise_) throw ui::EStreamError(L"voll");
-    return TMemoryStream::Write(data, limit_ - Size());
-  }
-
- private:
-  std::size_t limit_;
-  bool raise_;
-};
 
 TEST_F(JpegWriter, SinkFailuresEndCompressionCleanlyWithTheRightError) {
   constexpr int kSize = 200;
