@@ -24,8 +24,8 @@ inline constexpr unsigned kPlainTextFormats[] = {1, 7, 13, 16};
 inline constexpr unsigned kPictureFormats[] = {2, 3, 8, 9, 14, 17};
 
 // Whether the clipboard's formats carry formatting beside the text: any format but plain text,
-// a picture, and the registered formats that are neither (the privacy markers and "PNG", whose
-// ids exist only at run time, so they are passed in). A picture is no
+// a picture, and the registered formats that carry no formatting either (their ids exist only
+// at run time, so they are passed in). A picture is no
 // formatting of the text: text and a picture together, without a rich format, is what a user
 // who asked for formatted text only expects to be treated as the picture.
 inline bool HoldsFormattedText(std::span<const unsigned> formats, std::span<const unsigned> registered) {

@@ -1,6 +1,4 @@
 // The main window's reaction to clipboard changes and its text commands.
-#include <array>
-
 #include "app/ClipboardReaction.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
@@ -24,12 +22,7 @@ void TForm1::ClipboardMonitorChange() {
                                      NurFormatiert1->Checked()};
   const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
-      [&] {
-        const auto& markers = clipboard::PrivacyMarkerFormats();
-        const std::array<unsigned, 4> notFormatting{markers[0], markers[1], markers[2],
-                                                    clipboard::PngClipboardFormat()};
-        return HoldsFormattedText(clipboard.Formats(), notFormatting);
-      },
+      [&] { return HoldsFormattedText(clipboard.Formats(), clipboard::FormatsCarryingNoFormatting()); },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
       [&] { return clipboard.ExcludedFromMonitoring(); });
   // Under Wine the clipboard queries let sent messages in, so the next change can be handled in

@@ -57,6 +57,17 @@ const std::array<UINT, 3>& PrivacyMarkerFormats() {
   return formats;
 }
 
+const std::array<UINT, 6>& FormatsCarryingNoFormatting() {
+  const auto& markers = PrivacyMarkerFormats();
+  static const std::array<UINT, 6> formats{markers[0],
+                                           markers[1],
+                                           markers[2],
+                                           PngClipboardFormat(),
+                                           RegisterClipboardFormatW(L"DataObject"),
+                                           RegisterClipboardFormatW(L"Ole Private Data")};
+  return formats;
+}
+
 GraphicFactory FindPictureFormat(UINT format) {
   for (auto entry = std::rbegin(kPictureFormats); entry != std::rend(kPictureFormats); ++entry) {
     if (entry->format == format) return entry->factory;

@@ -25,6 +25,10 @@ UINT PngClipboardFormat();
 // managers do): "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore" and
 // "CanIncludeInClipboardHistory" (which asks it only while holding 0).
 const std::array<UINT, 3>& PrivacyMarkerFormats();
+// Registered formats that say nothing about how a copied text looks: the privacy markers, "PNG"
+// (a picture), and the OLE clipboard's own bookkeeping ("DataObject", "Ole Private Data"), which
+// programs that copy through OLE add to every copy, plain text included.
+const std::array<UINT, 6>& FormatsCarryingNoFormatting();
 
 // The clipboard formats a picture can be loaded from, with the content that loads them: a
 // metafile, a bitmap, and "PNG", which is taken only when none of the others is offered.

@@ -280,6 +280,14 @@ TEST_F(ReactionTest, WithFormattedTextOnlyPlainTextGetsNoMenuAndTextBesideAPictu
   Choose(*form_->NurFormatiert1);
   ASSERT_TRUE(form_->NurFormatiert1->Checked());
   testing_support::SetClipboardUnicodeText(L"plain");
+  {
+    // What a program that copies through OLE adds to plain text is no formatting.
+    testing_support::ClipboardFill fill;
+    const std::wstring text = L"plain";
+    fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    fill.PutBlock(RegisterClipboardFormatW(L"DataObject"), "\0\0\0", 4);
+    fill.PutBlock(RegisterClipboardFormatW(L"Ole Private Data"), "\0\0\0", 4);
+  }
   EXPECT_TRUE(popups_.empty());
   {
     testing_support::ClipboardFill fill;
