@@ -2,6 +2,7 @@
 // What the picture output tests share: a scratch folder, files read back whole, bitmaps of
 // every kind put into a picture holder, and JPEG decoding and reference encoding through
 // libjpeg itself.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "clipboard/Graphics.h"
 #include "imaging/Streams.h"
+#include "support/TestSupport.h"
 #include "ui/Picture.h"
 
 namespace imaging_test {
@@ -28,6 +30,15 @@ class ScratchFolder {
 
  private:
   std::wstring folder_;
+};
+
+// A writer test: a picture holder, a folder for its files, and no error shown yet.
+class WriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override { testing_support::ClearShownErrors(); }
+
+  ScratchFolder folder;
+  ui::TPicture picture;
 };
 
 [[nodiscard]] bool FileExists(const std::wstring& path);

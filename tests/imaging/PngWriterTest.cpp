@@ -147,13 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
         Form{"RgbxOtherMasks", 6, 5, 32, BI_BITFIELDS, {0x0000FF, 0x00FF00, 0xFF0000}}),
     [](const ::testing::TestParamInfo<Form>& param) { return std::string(param.param.name); });
 
-class PngWriter : public ::testing::Test {
- protected:
-  void SetUp() override { testing_support::ClearShownErrors(); }
-
-  imaging_test::ScratchFolder folder;
-  ui::TPicture picture;
-};
+class PngWriter : public imaging_test::WriterTest {};
 
 // A device bitmap is converted band by band; noise does not compress, so the image data needs
 // several chunks, and memory and file get the same bytes.

@@ -141,13 +141,7 @@ clipboard::TBitmap& PutPicture(ui::TPicture& picture, Form form, int width, int 
                                   colors.size() == 3 && bits >= 16 ? BI_BITFIELDS : BI_RGB, colors, rows);
 }
 
-class JpegWriter : public ::testing::Test {
- protected:
-  void SetUp() override { testing_support::ClearShownErrors(); }
-
-  imaging_test::ScratchFolder folder;
-  ui::TPicture picture;
-};
+class JpegWriter : public imaging_test::WriterTest {};
 
 TEST_F(JpegWriter, EveryFormOfAPictureGivesTheLibrarysOwnEncodingAtQuality90) {
   // Taller than the bands in which converted forms reach the coder, and not a multiple of them.
