@@ -64,6 +64,20 @@ bool Join(Block table, std::uint16_t limit, std::uint32_t processId) noexcept {
   return accepted;
 }
 
+std::size_t DropEntries(Block table, const std::function<bool(std::uint32_t processId)>& gone) {
+  const std::size_t count = Count(table);
+  std::size_t kept = 0;
+  for (std::size_t index = 0; index < count; ++index) {
+    const std::uint32_t processId = Entry(table, index);
+    if (gone(processId)) continue;
+    if (kept != index) SetEntry(table, kept, processId);
+    ++kept;
+  }
+  // Also puts right a count beyond the room, as another process may have written it.
+  SetCount(table, kept);
+  return count - kept;
+}
+
 bool Leave(Block table, std::uint32_t processId) noexcept {
   const std::size_t count = Count(table);
   const std::optional<std::size_t> found = IndexOf(table, processId);

@@ -7,6 +7,7 @@
 // room is read as the room, and no operation reads or writes outside the 1032 bytes.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -30,6 +31,10 @@ using ConstBlock = std::span<const std::uint8_t, kSize>;
 // limit. Answers whether the table held fewer entries than its limit before; the entry is
 // added either way, except in a full table, which stays as it is and answers false.
 bool Join(Block table, std::uint16_t limit, std::uint32_t processId) noexcept;
+// Removes every entry for which `gone` answers true; the others move down in place and keep
+// their order, so the table keeps its layout for the copies that read it. Answers how many
+// entries went.
+std::size_t DropEntries(Block table, const std::function<bool(std::uint32_t processId)>& gone);
 // Removes the first entry of `processId`; the younger ones move down and keep their order.
 // Answers whether there was such an entry.
 bool Leave(Block table, std::uint32_t processId) noexcept;

@@ -102,6 +102,10 @@ bool TJclAppInstances::JoinRegistry(std::uint16_t limit) {
   bool accepted = false;
   {
     OptexLock lock(optex_);
+    // A killed copy leaves its entry behind for as long as others keep the table open. Were
+    // they never cleared, a table full of them would keep every later copy out, and copies
+    // that are not in the table cannot see each other.
+    instance_table::DropEntries(Table(), [](std::uint32_t processId) { return !ProcessIsRunning(processId); });
     accepted = instance_table::Join(Table(), limit, processId_);
   }
   if (accepted) BroadcastNotice(kInstanceCreated, static_cast<LPARAM>(processId_));

@@ -71,8 +71,9 @@ class TJclAppInstances {
   [[nodiscard]] UINT MessageId() const noexcept { return messageId_; }
   [[nodiscard]] DWORD ProcessId() const noexcept { return processId_; }
 
-  // Adds this process as the youngest entry and, when the table was below its limit,
-  // notifies every copy. A full table takes no further entry and answers false.
+  // Drops the entries of copies that are gone, then adds this process as the youngest entry
+  // and, when the table was below its limit, notifies every copy. A table full of running
+  // copies takes no further entry and answers false.
   bool JoinRegistry(std::uint16_t limit);
   // Removes this process's first entry and notifies every copy still in the table.
   void LeaveRegistry();

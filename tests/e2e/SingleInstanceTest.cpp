@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -361,6 +362,45 @@ TEST(SingleInstance, KilledCopyLeftInTheTableDoesNotRefuseTheNextStart) {
   Copy next(path);
   ASSERT_TRUE(next.WaitUntilRunning());
   EXPECT_TRUE(next.EndNormally());
+}
+
+TEST(SingleInstance, TableFullOfCopiesThatAreGoneStillLetsOneRunAndRefusesTheNext) {
+  const std::wstring path = ProgramPath();
+  const std::wstring base = shell::TJclAppInstances::BaseNameFor(path);
+  // Held open here as by a copy that outlived the killed ones; full as the room (257) or as
+  // a count field written beyond it says.
+  for (const std::uint16_t countField : {std::uint16_t{shell::instance_table::kCapacity}, std::uint16_t{65535}}) {
+    SCOPED_TRACE("count field " + std::to_string(countField));
+    const ui::UniqueKernelHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                            shell::instance_table::kSize, (base + L"_Map").c_str()));
+    const ui::UniqueMappedView view(
+        mapping ? MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, shell::instance_table::kSize) : nullptr);
+    ASSERT_TRUE(view);
+    {
+      shell::TJclOptex optex(base + L"_Otx");
+      const shell::OptexLock lock(optex);
+      auto* bytes = static_cast<std::uint8_t*>(view.get());
+      const shell::instance_table::Block table(bytes, shell::instance_table::kSize);
+      std::ranges::fill(table, std::uint8_t{0});
+      // Ids of no running process: far above any that Windows or Wine gives out.
+      for (std::uint32_t i = 0; i < shell::instance_table::kCapacity; ++i)
+        shell::instance_table::Join(table, 65535, 0x7FFF0000u + 4 * i);
+      bytes[2] = static_cast<std::uint8_t>(countField & 0xFFu);
+      bytes[3] = static_cast<std::uint8_t>(countField >> 8);
+    }
+    Copy first(path);
+    ASSERT_TRUE(first.WaitUntilRunning());
+    EXPECT_EQ(TableOf(path), Ids({&first}));
+    Copy second(path);
+    HWND box = second.WaitForBox();
+    ASSERT_NE(box, nullptr) << "the second start was not refused";
+    ExpectRefusalBox(box);
+    PressOk(box);
+    ASSERT_TRUE(second.EndsWithin(kEndTimeoutMs));
+    EXPECT_EQ(second.ExitCode(), 0u);
+    EXPECT_EQ(TableOf(path), Ids({&first}));
+    EXPECT_TRUE(first.EndNormally());
+  }
 }
 
 TEST(SingleInstance, StartBlockedByALockWhoseOwnerIsGoneEndsWithAnError) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "shell/InstanceTable.h"
 
@@ -95,6 +96,53 @@ TEST(InstanceTable, FullTableTakesNoFurtherEntryAndNothingIsWrittenPastIt) {
   EXPECT_EQ(table::Count(f.Table()), table::kCapacity);
   EXPECT_EQ(table::IndexOf(f.Table(), 9999), std::nullopt);
   EXPECT_TRUE(f.TailUntouched());
+}
+
+TEST(InstanceTable, DroppingEntriesCompactsTheRestInOrderWithinTheTable) {
+  // Even ids stand for copies that are gone.
+  const auto gone = [](std::uint32_t id) { return id % 2 == 0; };
+  struct Case {
+    std::vector<std::uint32_t> entries;
+    std::uint16_t countField;  // as the table says it, which another process may have overdone
+    std::vector<std::uint32_t> left;
+  };
+  std::vector<std::uint32_t> fullOfGone(table::kCapacity);
+  for (std::size_t i = 0; i < fullOfGone.size(); ++i) fullOfGone[i] = static_cast<std::uint32_t>(2 * i);
+  std::vector<std::uint32_t> fullWithTwoRunning = fullOfGone;
+  fullWithTwoRunning[3] = 7;
+  fullWithTwoRunning[table::kCapacity - 1] = 5;
+  const Case cases[] = {
+      {{}, 0, {}},
+      {{1, 3}, 2, {1, 3}},
+      {{2, 1, 4, 6, 3, 8, 5, 10}, 8, {1, 3, 5}},
+      {{1, 2, 3}, 2, {1}},  // the entry beyond the count is no entry
+      {fullOfGone, static_cast<std::uint16_t>(table::kCapacity), {}},
+      {fullOfGone, 65535, {}},
+      {fullWithTwoRunning, 65535, {7, 5}},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.MarkTail();
+    for (std::size_t i = 0; i < c.entries.size(); ++i) {
+      for (std::size_t byte = 0; byte < 4; ++byte)
+        f.bytes[4 + 4 * i + byte] = static_cast<std::uint8_t>(c.entries[i] >> (8 * byte));
+    }
+    f.bytes[0] = 0xFF;  // limit 65535
+    f.bytes[1] = 0xFF;
+    f.bytes[2] = static_cast<std::uint8_t>(c.countField & 0xFFu);
+    f.bytes[3] = static_cast<std::uint8_t>(c.countField >> 8);
+    const std::size_t before = table::Count(f.Table());
+    EXPECT_EQ(table::DropEntries(f.Table(), gone), before - c.left.size());
+    std::vector<std::uint32_t> left;
+    for (std::size_t i = 0; i < table::Count(f.Table()); ++i) left.push_back(table::ProcessIdAt(f.Table(), i));
+    EXPECT_EQ(left, c.left);
+    EXPECT_EQ(f.bytes[2] | f.bytes[3] << 8, static_cast<int>(c.left.size()));
+    EXPECT_EQ(table::Limit(f.Table()), 65535u);
+    EXPECT_TRUE(f.TailUntouched());
+    // There is room again for a copy that joins.
+    EXPECT_TRUE(table::Join(f.Table(), 1, 99));
+    EXPECT_EQ(table::IndexOf(f.Table(), 99), c.left.size());
+  }
 }
 
 TEST(InstanceTable, CountWrittenByAnotherProcessBeyondTheRoomIsReadAsTheRoom) {

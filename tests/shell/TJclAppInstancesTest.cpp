@@ -105,26 +105,52 @@ TEST(TJclAppInstances, FirstCopyStartsAFreshTableAndAnnouncesItselfToItself) {
   EXPECT_EQ(registry.CountInstances(), 0u);
 }
 
+// Fills the table of the registry of `path` as another process might: `entry(i)` for each
+// of its entries.
+template <typename Entry>
+void FillTable(const std::wstring& path, Entry entry) {
+  const std::wstring name = shell::TJclAppInstances::BaseNameFor(path) + L"_Map";
+  ui::UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, name.c_str()));
+  ASSERT_TRUE(mapping);
+  ui::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, shell::instance_table::kSize));
+  const shell::instance_table::Block table(static_cast<std::uint8_t*>(view.get()), shell::instance_table::kSize);
+  for (std::uint32_t i = 0; i < shell::instance_table::kCapacity; ++i)
+    shell::instance_table::Join(table, 65535, entry(i));
+}
+
 TEST(TJclAppInstances, FullTableTakesNoFurtherCopyAndAnnouncesNothing) {
   Recorder recorder(L"VelmoTestRecorder");
   const std::wstring path = UniqueProgramPath();
   shell::TJclAppInstances registry(path);
-  {
-    // Another process filled the table: this one first, then ids of no running process.
-    const std::wstring name = shell::TJclAppInstances::BaseNameFor(path) + L"_Map";
-    ui::UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, name.c_str()));
-    ASSERT_TRUE(mapping);
-    ui::UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, shell::instance_table::kSize));
-    const shell::instance_table::Block table(static_cast<std::uint8_t*>(view.get()), shell::instance_table::kSize);
-    shell::instance_table::Join(table, 65535, GetCurrentProcessId());
-    for (std::uint32_t i = 1; i < shell::instance_table::kCapacity; ++i) shell::instance_table::Join(table, 65535, 0);
-  }
+  // Full of a copy that runs: this one.
+  FillTable(path, [](std::uint32_t) { return GetCurrentProcessId(); });
   ASSERT_EQ(registry.CountInstances(), shell::instance_table::kCapacity);
   EXPECT_FALSE(registry.JoinRegistry(65535));
   EXPECT_EQ(registry.CountInstances(), shell::instance_table::kCapacity);
   EXPECT_TRUE(recorder.Received(registry.MessageId()).empty());
   registry.LeaveRegistry();
   EXPECT_EQ(registry.CountInstances(), shell::instance_table::kCapacity - 1);
+}
+
+TEST(TJclAppInstances, JoiningATableFullOfCopiesThatAreGoneMakesRoomAndKeepsTheRunningOnes) {
+  Recorder recorder(L"VelmoTestRecorder");
+  const std::wstring path = UniqueProgramPath();
+  shell::TJclAppInstances registry(path);
+  // Ids of no running process (0, and ids far above any Windows or Wine gives out), with
+  // this one in the middle.
+  FillTable(path, [](std::uint32_t i) { return i == 100 ? GetCurrentProcessId() : i == 0 ? 0 : 0x7FFF0000u + 4 * i; });
+  ASSERT_EQ(registry.CountInstances(), shell::instance_table::kCapacity);
+  EXPECT_TRUE(registry.JoinRegistry(65535));
+  ASSERT_EQ(registry.CountInstances(), 2u);
+  EXPECT_EQ(registry.ProcessIdAt(0), GetCurrentProcessId());
+  EXPECT_EQ(registry.ProcessIdAt(1), GetCurrentProcessId());
+  // Announced as accepted, once for each of its two entries.
+  const auto notices = recorder.Received(registry.MessageId());
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[1].wParam, shell::kInstanceCreated);
+  registry.LeaveRegistry();
+  registry.LeaveRegistry();
+  EXPECT_EQ(registry.CountInstances(), 0u);
 }
 
 TEST(TJclAppInstances, NamesTakenByOtherKindsOfObjectGiveTheRegistryErrors) {
