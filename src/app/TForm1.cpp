@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "clipboard/Clipboard.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsKeys.h"
@@ -223,6 +224,7 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
   Bilderautomatischspeichern1->SetCaption(LanguageString(kTextAutosavePictures));
   EmptyFolderMessage = LanguageString(kTextEmptyFolderMessage);
   Hilfe1->SetCaption(LanguageString(kTextHelp));
+  clipboard::Clipboard().SetHolderText(LanguageString(kTextClipboardHolder));
 }
 
 const std::wstring& TForm1::LanguageString(std::size_t index) const {

@@ -85,6 +85,33 @@ void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPAL
   picture.SetGraphic(std::move(graphic));
 }
 
+namespace {
+
+// The file name of the program whose window holds the clipboard open; empty when it cannot
+// be found. A program that opened the clipboard without a window leaves no trace of itself.
+std::wstring ClipboardHolderFileName() {
+  HWND window = GetOpenClipboardWindow();
+  DWORD processId = 0;
+  if (!window || !GetWindowThreadProcessId(window, &processId) || processId == 0) return {};
+  // Limited information is granted even for programs running elevated, which refuse more.
+  const ui::UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) return {};
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    auto length = static_cast<DWORD>(path.size());
+    if (QueryFullProcessImageNameW(process.get(), 0, path.data(), &length)) {
+      path.resize(length);
+      break;
+    }
+    // Paths may be far longer than MAX_PATH, up to the system's limit of 32767 characters.
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+  return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+}  // namespace
+
 void TClipboard::Open() {
   if (openCount_ == 0) {
     ui::TApplication* app = ui::TApplication::Current();
@@ -96,7 +123,16 @@ void TClipboard::Open() {
       if (attempt > 0) Sleep(kOpenRetryDelayMs);
       opened = OpenClipboard(owner) != FALSE;
     }
-    if (!opened) throw ui::Exception(L"Zwischenablage kann nicht geöffnet werden");
+    if (!opened) {
+      std::wstring message = L"Zwischenablage kann nicht geöffnet werden";
+      if (!holderText_.empty()) {
+        // The default error handler puts a full stop only at the very end of the text, so the
+        // first line gets its own.
+        if (const std::wstring holder = ClipboardHolderFileName(); !holder.empty())
+          message += L".\r\n" + ui::FormatMessageText(holderText_, holder);
+      }
+      throw ui::Exception(message);
+    }
     ownerWindow_ = owner;
     emptied_ = false;
   }

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "clipboard/Graphics.h"
@@ -68,6 +69,12 @@ class TClipboard {
 
   [[nodiscard]] int OpenCount() const noexcept { return openCount_; }
 
+  // The second line of the error an open fails with, naming the program that holds the
+  // clipboard ("%s" stands for its file name), in the interface's language; the interface
+  // sets it whenever its language changes. While it is empty, or when no holder can be
+  // found, the error has its first line alone.
+  void SetHolderText(std::wstring pattern) { holderText_ = std::move(pattern); }
+
   // How often and how long an open is tried while another program holds the clipboard.
   static constexpr int kOpenAttempts = 6;
   static constexpr DWORD kOpenRetryDelayMs = 20;
@@ -85,6 +92,7 @@ class TClipboard {
   int openCount_ = 0;
   HWND ownerWindow_ = nullptr;
   bool emptied_ = false;
+  std::wstring holderText_;
 };
 
 // The program-wide clipboard object; there must be one.

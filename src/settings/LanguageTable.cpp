@@ -34,7 +34,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Autospeichern...",
         L"Es wurde kein Verzeichnis für die Autospeicherung angegeben",
         L"Hilfe",
-        L"Nur formatierten Text"}},
+        L"Nur formatierten Text",
+        L"Sie wird von %s offen gehalten."}},
       {L"Englisch",
        L"EN",
        {L"Remove textformat",
@@ -63,7 +64,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Autosave...",
         L"Directory for autosave is empty",
         L"Help",
-        L"Formatted text only"}},
+        L"Formatted text only",
+        L"The clipboard is held open by %s."}},
       {L"Polnisch",
        L"PL",
        {L"Usuń format tekstu",
@@ -92,7 +94,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Automatyczny zapis...",
         L"Katalog dla automatycznego zapisu nie jest zdefinjowany",
         L"Pomoc",
-        L"Tylko sformatowany tekst"}},
+        L"Tylko sformatowany tekst",
+        L"Schowek jest otwarty przez %s."}},
   }};
   return lists;
 }

@@ -204,14 +204,14 @@ TEST_F(TForm1Language, ChoosingPolskiThenExitWritesPl) {
   EXPECT_EQ(IniLines().at(1), L"Language=PL");
 }
 
-TEST_F(TForm1Language, MultiStringHoldsTheThreeNamedListsOf27Strings) {
+TEST_F(TForm1Language, MultiStringHoldsTheThreeNamedListsOf28Strings) {
   const app::TForm1& form = StartForm();
   const auto& lists = form.MultiString->Lists();
   ASSERT_EQ(lists.size(), 3u);
   EXPECT_EQ(lists[0].Name, L"Deutsch");
   EXPECT_EQ(lists[1].Name, L"Englisch");
   EXPECT_EQ(lists[2].Name, L"Polnisch");
-  for (const auto& list : lists) EXPECT_EQ(list.Strings.size(), 27u);
+  for (const auto& list : lists) EXPECT_EQ(list.Strings.size(), 28u);
   EXPECT_EQ(lists[2].Strings[24], L"Katalog dla automatycznego zapisu nie jest zdefinjowany");
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "clipboard/Clipboard.h"
+#include "settings/LanguageTable.h"
 #include "support/PngFiles.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
@@ -155,6 +156,30 @@ TEST(ClipboardOpen, AnotherProgramHoldingTheClipboardMakesReadingFailInGerman) {
   EXPECT_EQ(ErrorOf([] { Clipboard().WriteText(L"x"); }), L"Zwischenablage kann nicht geöffnet werden");
   EXPECT_TRUE(Clipboard().ContainsFormat(CF_TEXT)) << "the text query needs no open clipboard";
   EXPECT_EQ(Clipboard().OpenCount(), 0);
+}
+
+TEST(ClipboardOpen, AHolderWithAWindowIsNamedOnASecondLineInTheInterfaceLanguage) {
+  const std::wstring firstLine = L"Zwischenablage kann nicht geöffnet werden";
+  const std::wstring english(
+      settings::LanguageLists()[settings::kLanguageEnglish].texts[settings::kTextClipboardHolder]);
+  testing_support::SetClipboardUnicodeText(L"text");
+  {
+    auto holder = testing_support::HoldClipboardInOtherProcess(3000, true);
+    ASSERT_NE(holder.get(), nullptr);
+    EXPECT_EQ(ErrorOf([] { (void)Clipboard().ReadText(); }), firstLine) << "no interface text set yet";
+    Clipboard().SetHolderText(english);
+    const std::wstring message = ErrorOf([] { Clipboard().WriteText(L"x"); });
+    EXPECT_EQ(message, firstLine + L".\r\nThe clipboard is held open by test_clipboard.exe.");
+    EXPECT_EQ(ui::DisplayText(message), message);
+    EXPECT_EQ(Clipboard().OpenCount(), 0);
+  }
+  {
+    // Opened without a window, the holder cannot be found: the first line stays alone.
+    auto holder = testing_support::HoldClipboardInOtherProcess(3000);
+    ASSERT_NE(holder.get(), nullptr);
+    EXPECT_EQ(ErrorOf([] { (void)Clipboard().ReadText(); }), firstLine);
+  }
+  Clipboard().SetHolderText({});
 }
 
 TEST(ClipboardOpen, AHoldOfAMomentIsWaitedOut) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/ClipboardViewer.h"
+#include "support/DialogAnswerer.h"
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
@@ -153,6 +154,23 @@ TEST_F(TextMenuTest, WithFormattedTextOnlyPlainTextOpensNothingAndRichTextTheMen
   ASSERT_NE(menu, nullptr) << "formatted text opened no menu";
   Press(menu, {VK_ESCAPE});
   EXPECT_TRUE(MenuClosed());
+}
+
+TEST_F(TextMenuTest, RemovingFormattingWhileAnotherProgramHoldsTheClipboardNamesThatProgram) {
+  StartProgram("[Program]\r\nLanguage=EN\r\n");
+  CopyFormattedText();
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  const testing_support::ScopedProcess holder = testing_support::HoldClipboardInOtherProcess(8000, true);
+  ASSERT_NE(holder.get(), nullptr);
+  Press(menu, {VK_DOWN, VK_RETURN});
+  HWND box = testing_support::WaitForDialog(process_->Id(), 5000);
+  ASSERT_NE(box, nullptr) << "no error box";
+  EXPECT_EQ(testing_support::WindowText(box), L"Velmo Clipboard");
+  EXPECT_EQ(testing_support::StaticTexts(box),
+            L"Zwischenablage kann nicht geöffnet werden.\r\nThe clipboard is held open by test_e2e.exe.");
+  testing_support::PressButton(box, IDOK);
+  EXPECT_TRUE(PumpUntil([&] { return testing_support::VisibleDialogs(process_->Id()).empty(); }, 3000));
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ std::vector<UINT> ClipboardFormats() {
   return formats;
 }
 
-ScopedProcess HoldClipboardInOtherProcess(DWORD ms) {
+ScopedProcess HoldClipboardInOtherProcess(DWORD ms, bool withWindow) {
   SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
   HANDLE readEnd = nullptr;
   HANDLE writeEnd = nullptr;
@@ -119,7 +119,8 @@ ScopedProcess HoldClipboardInOtherProcess(DWORD ms) {
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --hold-clipboard " + std::to_wstring(ms);
+  std::wstring commandLine =
+      L"\"" + std::wstring(self) + L"\" --hold-clipboard " + std::to_wstring(ms) + (withWindow ? L" window" : L"");
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -232,10 +233,15 @@ std::wstring ProgramFolder() {
 
 namespace {
 
-// Helper mode of every test program: `--hold-clipboard MS` opens the clipboard, says so on
-// standard output, keeps it open for MS milliseconds and ends. Tests use it as "another program".
-int HoldClipboard(DWORD ms) {
-  if (!OpenClipboard(nullptr)) return 1;
+// Helper mode of every test program: `--hold-clipboard MS [window]` opens the clipboard (for a
+// hidden window of its own with "window"), says so on standard output, keeps it open for MS
+// milliseconds and ends. Tests use it as "another program".
+int HoldClipboard(DWORD ms, bool withWindow) {
+  const ui::UniqueWindow window(withWindow ? CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                                             GetModuleHandleW(nullptr), nullptr)
+                                           : nullptr);
+  if (withWindow && !window) return 1;
+  if (!OpenClipboard(window.get())) return 1;
   std::fputs("held\n", stdout);
   std::fflush(stdout);
   Sleep(ms);
@@ -276,8 +282,9 @@ int CarelessViewer() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strcmp(argv[1], "--hold-clipboard") == 0)
-    return HoldClipboard(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)));
+  if ((argc == 3 || (argc == 4 && std::strcmp(argv[3], "window") == 0)) &&
+      std::strcmp(argv[1], "--hold-clipboard") == 0)
+    return HoldClipboard(static_cast<DWORD>(std::strtoul(argv[2], nullptr, 10)), argc == 4);
   if (argc == 2 && std::strcmp(argv[1], "--careless-viewer") == 0) return CarelessViewer();
   testing::InitGoogleTest(&argc, argv);
   for (int i = 1; i < argc; ++i) {

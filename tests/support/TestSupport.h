@@ -84,7 +84,9 @@ class ScopedProcess {
 };
 
 // Another process that holds the clipboard open for `ms` milliseconds; returns once it holds it.
-ScopedProcess HoldClipboardInOtherProcess(DWORD ms);
+// Opened without a window, it cannot be told who it is; opened `withWindow`, the system names
+// that window as the clipboard's holder.
+ScopedProcess HoldClipboardInOtherProcess(DWORD ms, bool withWindow = false);
 
 // Another program's viewer that joins the clipboard chain, passes notices on for a moment and
 // ends without leaving the chain, as crashing programs do; returns once it has ended.
