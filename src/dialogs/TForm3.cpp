@@ -21,9 +21,9 @@ struct Place {
 };
 constexpr Place kCheckBoxSaveActive{16, 16, 289, 17};
 constexpr Place kDirectoryEdit{120, 48, 185, 21};
-// The three formats share the width of the fields above and below them.
+// BMP and JPG keep their places; PNG follows JPG and ends where the fields above and below end.
 constexpr Place kRadioBtnBMP{120, 88, 49, 17};
-constexpr Place kRadioBtnJPG{188, 88, 49, 17};
+constexpr Place kRadioBtnJPG{200, 88, 49, 17};
 constexpr Place kRadioBtnPNG{256, 88, 49, 17};
 constexpr Place kEditFileName{120, 120, 185, 21};
 constexpr Place kButtonSave{168, 160, 75, 25};

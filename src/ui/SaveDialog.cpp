@@ -18,6 +18,8 @@ constexpr std::size_t kNameCapacity = 32768;
 TSaveDialog::TSaveDialog(TForm* owner, std::wstring name) : TComponent(owner, std::move(name)), form_(owner) {}
 
 bool TSaveDialog::Execute() {
+  const auto getSaveFileName = commonDialogs_.Get<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetSaveFileNameW");
+  const auto extendedError = commonDialogs_.Get<DWORD(WINAPI*)()>("CommDlgExtendedError");
   // The dialog wants the filter as pairs separated by zeros, ended by two.
   std::wstring filter = Filter;
   for (wchar_t& c : filter) {
@@ -40,8 +42,8 @@ bool TSaveDialog::Execute() {
   // the settings file, which lives in the working directory, would be written there at Exit.
   dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR;
 
-  const bool chosen = GetSaveFileNameW(&dialog) != FALSE;
-  const DWORD failure = chosen ? 0 : CommDlgExtendedError();
+  const bool chosen = getSaveFileName(&dialog) != FALSE;
+  const DWORD failure = chosen ? 0 : extendedError();
   if (OnClose) OnClose();
   if (failure != 0) {
     throw Exception(

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/Form.h"
+#include "ui/Library.h"
 
 namespace ui {
 
@@ -28,6 +29,7 @@ class TSaveDialog : public TComponent {
 
  private:
   TForm* form_;
+  DelayedLibrary commonDialogs_{L"comdlg32.dll"};  // loaded by the first Execute
 };
 
 }  // namespace ui

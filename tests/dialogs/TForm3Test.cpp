@@ -100,7 +100,7 @@ TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessag
       HWND control;
       int left, top, width, height;
     } places[] = {{d.CheckBoxSaveActive.get(), 16, 16, 289, 17}, {d.DirectoryEdit->Handle(), 120, 48, 185, 21},
-                  {d.RadioBtnBMP.get(), 120, 88, 49, 17},        {d.RadioBtnJPG.get(), 188, 88, 49, 17},
+                  {d.RadioBtnBMP.get(), 120, 88, 49, 17},        {d.RadioBtnJPG.get(), 200, 88, 49, 17},
                   {d.RadioBtnPNG.get(), 256, 88, 49, 17},        {d.EditFileName.get(), 120, 120, 185, 21},
                   {d.ButtonSave.get(), 168, 160, 75, 25},        {d.ButtonCancel.get(), 248, 160, 75, 25}};
     for (const auto& place : places) {

@@ -1,7 +1,13 @@
 // Starts the real program and works it from outside, as Windows and the user would.
 #include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <string>
+#include <vector>
 
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
@@ -38,6 +44,24 @@ TEST_F(ProgramTest, StartsWithAnApplicationWindowAndNothingVisible) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
     EXPECT_FALSE(IsWindowVisible(window)) << "visible window of class " << testing::PrintToString(std::wstring(name));
+  }
+}
+
+// Under Wine every DLL the program imports is loaded at start and stays: the common dialogs
+// bring the print spooler and the printing system's client with them.
+TEST_F(ProgramTest, AtRestItHasNotLoadedTheCommonDialogsOrThePrintSpooler) {
+  std::vector<HMODULE> modules(512);
+  DWORD bytes = 0;
+  ASSERT_TRUE(EnumProcessModules(process_->Handle(), modules.data(),
+                                 static_cast<DWORD>(modules.size() * sizeof(HMODULE)), &bytes));
+  modules.resize(std::min<std::size_t>(modules.size(), bytes / sizeof(HMODULE)));
+  ASSERT_GT(modules.size(), 5u);
+  for (HMODULE module : modules) {
+    wchar_t name[MAX_PATH] = {};
+    GetModuleBaseNameW(process_->Handle(), module, name, MAX_PATH);
+    std::wstring lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
+    for (const wchar_t* unwanted : {L"comdlg32.dll", L"winspool.drv", L"compstui.dll"}) EXPECT_NE(lower, unwanted);
   }
 }
 
