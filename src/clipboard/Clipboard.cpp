@@ -57,15 +57,15 @@ const std::array<UINT, 3>& PrivacyMarkerFormats() {
   return formats;
 }
 
-const std::array<UINT, 6>& FormatsCarryingNoFormatting() {
-  const auto& markers = PrivacyMarkerFormats();
-  static const std::array<UINT, 6> formats{markers[0],
-                                           markers[1],
-                                           markers[2],
-                                           PngClipboardFormat(),
-                                           RegisterClipboardFormatW(L"DataObject"),
-                                           RegisterClipboardFormatW(L"Ole Private Data")};
-  return formats;
+std::vector<std::wstring> RegisteredFormatNames(std::span<const UINT> formats) {
+  std::vector<std::wstring> names;
+  for (const UINT format : formats) {
+    if (format < 0xC000) continue;  // registered formats are atoms, numbered from 0xC000
+    wchar_t name[256];              // an atom's name has at most 255 characters
+    const int length = GetClipboardFormatNameW(format, name, static_cast<int>(std::size(name)));
+    if (length > 0) names.emplace_back(name, static_cast<std::size_t>(length));
+  }
+  return names;
 }
 
 GraphicFactory FindPictureFormat(UINT format) {

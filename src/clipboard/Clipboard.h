@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,9 @@ UINT PngClipboardFormat();
 // managers do): "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore" and
 // "CanIncludeInClipboardHistory" (which asks it only while holding 0).
 const std::array<UINT, 3>& PrivacyMarkerFormats();
-// Registered formats that say nothing about how a copied text looks: the privacy markers, "PNG"
-// (a picture), and the OLE clipboard's own bookkeeping ("DataObject", "Ole Private Data"), which
-// programs that copy through OLE add to every copy, plain text included.
-const std::array<UINT, 6>& FormatsCarryingNoFormatting();
+// The names of the registered formats among these, in their order; the predefined formats
+// have none.
+std::vector<std::wstring> RegisteredFormatNames(std::span<const UINT> formats);
 
 // The clipboard formats a picture can be loaded from, with the content that loads them: a
 // metafile, a bitmap, and "PNG", which is taken only when none of the others is offered.
