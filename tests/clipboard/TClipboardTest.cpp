@@ -277,18 +277,53 @@ TEST_F(ClipboardPicture, APngAloneInALongerBlockLoadsWithItsPixelsAndAlpha) {
   EXPECT_EQ(Clipboard().OpenCount(), 0);
 }
 
-TEST_F(ClipboardPicture, APngPlacedBeforeABitmapLeavesTheBitmapToBeTaken) {
+TEST_F(ClipboardPicture, APngPlacedBeforeABitmapIsTakenInsteadOfTheBitmapWithItsAlpha) {
+  const auto png = RgbaPicture(5, 4);
+  const auto bytes = testing_support::EncodePng(png);
+  const auto dib = Dib(7, 3);
+  for (const bool pngFirst : {true, false}) {
+    {
+      ClipboardFill fill;
+      if (pngFirst) fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+      fill.PutBlock(CF_DIB, dib.data(), dib.size());
+      if (!pngFirst) fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+    }
+    ASSERT_EQ(ClipboardFormats().front() == clipboard::PngClipboardFormat(), pngFirst);
+    Clipboard().CopyToPicture(picture_);
+    EXPECT_EQ(picture_.Width(), 5) << pngFirst;
+    EXPECT_EQ(picture_.Height(), 4) << pngFirst;
+    const auto* bitmap = picture_.GraphicAs<clipboard::TBitmap>();
+    ASSERT_TRUE(bitmap && bitmap->IsDeviceIndependent());
+    EXPECT_EQ(PixelOf(*bitmap, 4, 3), png.Bgra(4, 3));
+  }
+}
+
+TEST_F(ClipboardPicture, ADamagedPngLeavesTheBitmapBesideItAndAMetafileStaysFirst) {
+  auto damaged = testing_support::EncodePng(RgbaPicture(40, 30));
+  damaged.resize(damaged.size() / 2);
   {
     ClipboardFill fill;
-    const auto bytes = testing_support::EncodePng(RgbaPicture(5, 4));
-    fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+    fill.PutBlock(clipboard::PngClipboardFormat(), damaged.data(), damaged.size());
     const auto dib = Dib(7, 3);
     fill.PutBlock(CF_DIB, dib.data(), dib.size());
   }
-  ASSERT_EQ(ClipboardFormats().front(), clipboard::PngClipboardFormat());
-  Clipboard().CopyToPicture(picture_);
+  EXPECT_EQ(ErrorOf([this] { Clipboard().CopyToPicture(picture_); }), L"(no error)");
   EXPECT_EQ(picture_.Width(), 7);
   EXPECT_EQ(picture_.Height(), 3);
+  EXPECT_EQ(Clipboard().OpenCount(), 0);
+
+  const auto bytes = testing_support::EncodePng(RgbaPicture(5, 4));
+  ui::WindowDc screen(nullptr);
+  const RECT frame{0, 0, 2540, 2540};
+  {
+    ClipboardFill fill;
+    fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+    ui::UniqueEnhMetaFile metafile(CloseEnhMetaFile(CreateEnhMetaFileW(screen.get(), nullptr, &frame, nullptr)));
+    fill.Put(CF_ENHMETAFILE, std::move(metafile));
+    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 3, 3)));
+  }
+  Clipboard().CopyToPicture(picture_);
+  EXPECT_NE(picture_.GraphicAs<clipboard::TMetafile>(), nullptr);
 }
 
 TEST_F(ClipboardPicture, ADamagedPngIsRefusedInGermanAndChangesNothing) {
