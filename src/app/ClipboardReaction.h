@@ -1,6 +1,7 @@
 #pragma once
 // What the program does about a clipboard change, as a rule without Windows in it.
 #include <algorithm>
+#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,18 +30,31 @@ inline std::wstring AsciiLower(std::wstring_view text) {
   return lower;
 }
 
+// The text/ types a paste target reads formatting from: HTML, rich text under its MIME names,
+// the enriched text of mail programs, and Markdown, whose marks a Markdown editor takes as
+// formatting. Every other text/ type is data that happens to be text, offered beside plain
+// text: Firefox copies an address as text/x-moz-url and text/x-moz-url-priv, file managers
+// copy files as text/uri-list, and tables, appointments and contacts come as text/csv,
+// text/tab-separated-values, text/calendar and text/vcard. XML and SGML mark up structure,
+// not how text looks, and stay out too. So do application/rtf, application/x-rtf and
+// application/xhtml+xml: the word processors and browsers of X desktops offer rich text as
+// text/rtf and HTML as text/html, which count; one of those types alone beside plain text
+// is taken for no formatting rather than open the menu for a user who asked for less.
+inline constexpr std::wstring_view kFormattedTextTypes[] = {L"text/html",     L"text/rtf",      L"text/richtext",
+                                                            L"text/enriched", L"text/markdown", L"text/x-markdown"};
+
 // Whether a paste target reads formatting from a format of this name: rich text (with Word's
 // "Rich Text Format Without Objects" and "RTF As Text"), "HTML Format", and the markup types
-// of X programs, which Wine hands on under their MIME names (text/html, text/rtf, ...). Plain
-// text is none of them in any charset: GTK and Qt offer "text/plain;charset=utf-8".
+// of X programs, which Wine hands on under their MIME names, parameters and all. Plain text is
+// none of them in any charset: GTK and Qt offer "text/plain;charset=utf-8".
 inline bool CarriesFormatting(std::wstring_view name) {
   const std::wstring lower = AsciiLower(name);
   const std::wstring_view n = lower;
   if (n.starts_with(L"rich text format") || n == L"rtf as text" || n == L"html format") return true;
-  if (!n.starts_with(L"text/")) return false;
   std::wstring_view type = n.substr(0, n.find(L';'));
   while (!type.empty() && (type.back() == L' ' || type.back() == L'\t')) type.remove_suffix(1);
-  return type.size() > 5 && type != L"text/plain";
+  return std::find(std::begin(kFormattedTextTypes), std::end(kFormattedTextTypes), type) !=
+         std::end(kFormattedTextTypes);
 }
 
 }  // namespace detail

@@ -119,6 +119,8 @@ TEST(HoldsFormattedText, OnlyRichTextHtmlAndTextMarkupBesideTheTextAreFormatting
       {{L"text/rtf"}, true},
       {{L"text/richtext"}, true},
       {{L"text/markdown"}, true},
+      {{L"text/enriched"}, true},
+      {{L"text/x-markdown"}, true},
       {{L"UTF-8", L"Rich Text Format", L"HTML Format"}, true},  // LibreOffice
       {{L"SAVE_TARGETS", L"text/plain;charset=utf-8"}, false},  // GTK
       {{L"SAVE_TARGETS"}, false},                               // Qt
@@ -127,6 +129,11 @@ TEST(HoldsFormattedText, OnlyRichTextHtmlAndTextMarkupBesideTheTextAreFormatting
       {{L"text/plain", L"TEXT/Plain ; charset=UTF-16", L"text/", L"UTF-8"}, false},
       {{L"PNG", L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory"}, false},
       {{L"HTML", L"Rich Text", L"application/x-text/html"}, false},
+      {{L"text/x-moz-url", L"text/x-moz-url-priv"}, false},          // an address from Firefox
+      {{L"text/uri-list", L"x-special/gnome-copied-files"}, false},  // files from a file manager
+      {{L"text/csv", L"text/tab-separated-values", L"text/calendar", L"text/vcard"}, false},
+      {{L"text/xml", L"text/sgml", L"text/htmlfragment", L"text/rtf-like"}, false},
+      {{L"application/rtf", L"application/x-rtf", L"application/xhtml+xml"}, false},
   };
   for (const auto& c : cases) {
     std::wstring names;
