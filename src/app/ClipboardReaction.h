@@ -1,7 +1,10 @@
 #pragma once
 // What the program does about a clipboard change, as a rule without Windows in it.
 #include <algorithm>
+#include <iterator>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace app {
 
@@ -16,25 +19,56 @@ struct ClipboardSituation {
   bool formattedOnly;  // the text menu is for text that carries formatting
 };
 
-// Windows derives CF_TEXT, CF_OEMTEXT, CF_UNICODETEXT and CF_LOCALE from one another, and
-// EnumClipboardFormats lists the derived ones too, so a copy of plain text shows the whole family.
-inline constexpr unsigned kPlainTextFormats[] = {1, 7, 13, 16};
-// What Windows lists for a copied picture: CF_BITMAP, CF_METAFILEPICT, CF_DIB, CF_PALETTE,
-// CF_ENHMETAFILE, CF_DIBV5, each derived from the others.
-inline constexpr unsigned kPictureFormats[] = {2, 3, 8, 9, 14, 17};
+namespace detail {
 
-// Whether the clipboard's formats carry formatting beside the text: any format but plain text,
-// a picture, and the registered formats that carry no formatting either (their ids exist only
-// at run time, so they are passed in). A picture is no
-// formatting of the text: text and a picture together, without a rich format, is what a user
-// who asked for formatted text only expects to be treated as the picture.
-inline bool HoldsFormattedText(std::span<const unsigned> formats, std::span<const unsigned> registered) {
-  const auto among = [](std::span<const unsigned> list, unsigned format) {
-    return std::find(list.begin(), list.end(), format) != list.end();
-  };
-  return std::any_of(formats.begin(), formats.end(), [&](unsigned format) {
-    return !among(kPlainTextFormats, format) && !among(kPictureFormats, format) && !among(registered, format);
-  });
+// Format names and MIME types are compared without regard to case, in ASCII.
+inline std::wstring AsciiLower(std::wstring_view text) {
+  std::wstring lower(text);
+  for (wchar_t& c : lower) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return lower;
+}
+
+// The text/ types a paste target reads formatting from: HTML, rich text under its MIME names,
+// the enriched text of mail programs, and Markdown, whose marks a Markdown editor takes as
+// formatting. Every other text/ type is data that happens to be text, offered beside plain
+// text: Firefox copies an address as text/x-moz-url and text/x-moz-url-priv, file managers
+// copy files as text/uri-list, and tables, appointments and contacts come as text/csv,
+// text/tab-separated-values, text/calendar and text/vcard. XML and SGML mark up structure,
+// not how text looks, and stay out too. So do application/rtf, application/x-rtf and
+// application/xhtml+xml: the word processors and browsers of X desktops offer rich text as
+// text/rtf and HTML as text/html, which count; one of those types alone beside plain text
+// is taken for no formatting rather than open the menu for a user who asked for less.
+inline constexpr std::wstring_view kFormattedTextTypes[] = {L"text/html",     L"text/rtf",      L"text/richtext",
+                                                            L"text/enriched", L"text/markdown", L"text/x-markdown"};
+
+// Whether a paste target reads formatting from a format of this name: rich text (with Word's
+// "Rich Text Format Without Objects" and "RTF As Text"), "HTML Format", and the markup types
+// of X programs, which Wine hands on under their MIME names, parameters and all. Plain text is
+// none of them in any charset: GTK and Qt offer "text/plain;charset=utf-8".
+inline bool CarriesFormatting(std::wstring_view name) {
+  const std::wstring lower = AsciiLower(name);
+  const std::wstring_view n = lower;
+  if (n.starts_with(L"rich text format") || n == L"rtf as text" || n == L"html format") return true;
+  std::wstring_view type = n.substr(0, n.find(L';'));
+  while (!type.empty() && (type.back() == L' ' || type.back() == L'\t')) type.remove_suffix(1);
+  return std::find(std::begin(kFormattedTextTypes), std::end(kFormattedTextTypes), type) !=
+         std::end(kFormattedTextTypes);
+}
+
+}  // namespace detail
+
+// Whether the text on the clipboard carries formatting: whether a format beside it is one that
+// paste targets read formatting from. Takes the names of the registered formats on the
+// clipboard; the predefined ones (the text family, bitmaps, metafiles, the locale) carry none.
+// Everything unknown counts as no formatting: under Wine every X target without a mapping of
+// its own becomes a registered format ("SAVE_TARGETS" from GTK and Qt, "DELETE" and "INCR"
+// from xsel), and programs that copy through OLE add their bookkeeping ("DataObject", "Ole
+// Private Data"), all beside plain text.
+inline bool HoldsFormattedText(std::span<const std::wstring> registeredNames) {
+  return std::any_of(registeredNames.begin(), registeredNames.end(),
+                     [](const std::wstring& name) { return detail::CarriesFormatting(name); });
 }
 
 // Text wins over a picture. The queries are asked only when their answer matters, and in

@@ -22,7 +22,7 @@ void TForm1::ClipboardMonitorChange() {
                                      NurFormatiert1->Checked()};
   const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
-      [&] { return HoldsFormattedText(clipboard.Formats(), clipboard::FormatsCarryingNoFormatting()); },
+      [&] { return HoldsFormattedText(clipboard::RegisteredFormatNames(clipboard.Formats())); },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
       [&] { return clipboard.ExcludedFromMonitoring(); });
   // Under Wine the clipboard queries let sent messages in, so the next change can be handled in

@@ -57,15 +57,15 @@ const std::array<UINT, 3>& PrivacyMarkerFormats() {
   return formats;
 }
 
-const std::array<UINT, 6>& FormatsCarryingNoFormatting() {
-  const auto& markers = PrivacyMarkerFormats();
-  static const std::array<UINT, 6> formats{markers[0],
-                                           markers[1],
-                                           markers[2],
-                                           PngClipboardFormat(),
-                                           RegisterClipboardFormatW(L"DataObject"),
-                                           RegisterClipboardFormatW(L"Ole Private Data")};
-  return formats;
+std::vector<std::wstring> RegisteredFormatNames(std::span<const UINT> formats) {
+  std::vector<std::wstring> names;
+  for (const UINT format : formats) {
+    if (format < 0xC000) continue;  // registered formats are atoms, numbered from 0xC000
+    wchar_t name[256];              // an atom's name has at most 255 characters
+    const int length = GetClipboardFormatNameW(format, name, static_cast<int>(std::size(name)));
+    if (length > 0) names.emplace_back(name, static_cast<std::size_t>(length));
+  }
+  return names;
 }
 
 GraphicFactory FindPictureFormat(UINT format) {
@@ -156,19 +156,17 @@ void TClipboard::EmptyOnce() {
 
 namespace {
 
-// The format a picture is loaded from, 0 for none; the clipboard must be open.
+// The format a picture is loaded from, 0 for none; the clipboard must be open. The first
+// picture format in the clipboard's own order, but "PNG" where that is a bitmap: Windows
+// programs that put "PNG" on the clipboard put a bitmap beside it, and GTK, Qt and LibreOffice
+// offer image/bmp beside image/png, which Wine turns into a 32-bit CF_DIB whose alpha bytes
+// are all 0. A metafile stays first, as its source placed it.
 UINT PictureFormatOnClipboard() {
   const UINT png = PngClipboardFormat();
-  bool pngOffered = false;
+  const bool pngOffered = IsClipboardFormatAvailable(png) != FALSE;
   for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
-    if (f == png) {
-      pngOffered = true;
-    } else if (FindPictureFormat(f)) {
-      return f;
-    }
+    if (f != png && FindPictureFormat(f)) return f == CF_BITMAP && pngOffered ? png : f;
   }
-  // A Windows program that also offers a bitmap or metafile gets the picture it always got,
-  // whichever it placed first.
   return pngOffered ? png : 0;
 }
 
@@ -253,8 +251,18 @@ void TClipboard::PlaceTextBlock(ui::UniqueGlobal block) {
 
 void TClipboard::CopyToPicture(ui::TPicture& picture) {
   OpenGuard open(*this);
-  const UINT format = PictureFormatOnClipboard();
+  UINT format = PictureFormatOnClipboard();
   if (format == 0) throw ui::Exception(L"Ungültiges Format der Zwischenablage");
+  if (format == PngClipboardFormat() && IsClipboardFormatAvailable(CF_BITMAP)) {
+    // A damaged "PNG" beside a bitmap is no reason for an error box: the bitmap is the same
+    // picture, only without its transparency.
+    try {
+      LoadFromClipboardData(picture, format, GetClipboardData(format), nullptr);
+      return;
+    } catch (const ui::Exception&) {
+      format = CF_BITMAP;
+    }
+  }
   HANDLE data = GetClipboardData(format);
   auto palette = static_cast<HPALETTE>(GetClipboardData(CF_PALETTE));
   LoadFromClipboardData(picture, format, data, palette);

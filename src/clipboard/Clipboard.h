@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,14 +27,13 @@ UINT PngClipboardFormat();
 // managers do): "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore" and
 // "CanIncludeInClipboardHistory" (which asks it only while holding 0).
 const std::array<UINT, 3>& PrivacyMarkerFormats();
-// Registered formats that say nothing about how a copied text looks: the privacy markers, "PNG"
-// (a picture), and the OLE clipboard's own bookkeeping ("DataObject", "Ole Private Data"), which
-// programs that copy through OLE add to every copy, plain text included.
-const std::array<UINT, 6>& FormatsCarryingNoFormatting();
+// The names of the registered formats among these, in their order; the predefined formats
+// have none.
+std::vector<std::wstring> RegisteredFormatNames(std::span<const UINT> formats);
 
 // The clipboard formats a picture can be loaded from, with the content that loads them: a
-// metafile, a bitmap, and "PNG", which is taken only when none of the others is offered.
-// The last matching entry wins; null when the format is not one of them.
+// metafile, a bitmap, and "PNG". The last matching entry wins; null when the format is not one
+// of them.
 using GraphicFactory = std::unique_ptr<TClipboardGraphic> (*)();
 GraphicFactory FindPictureFormat(UINT format);
 
@@ -61,8 +61,9 @@ class TClipboard {
   // would, but copies the text straight from the clipboard's block into the new one: a
   // copied text of hundreds of megabytes then needs no third copy on our heap.
   void RewriteTextAlone();
-  // Loads the first picture in the clipboard's own order into the holder; "PNG" only when
-  // there is no other.
+  // Loads the first picture in the clipboard's own order into the holder, but a "PNG" in
+  // place of a bitmap: only the PNG keeps the picture's transparency. A "PNG" that does not
+  // decode leaves the bitmap to be taken.
   void CopyToPicture(ui::TPicture& picture);
   // The source asked clipboard watchers to leave this content alone (see PrivacyMarkerFormats).
   [[nodiscard]] bool ExcludedFromMonitoring();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "clipboard/Clipboard.h"
+#include "clipboard/PixelAlpha.h"
 #include "clipboard/PngDecoder.h"
 #include "ui/Errors.h"
 
@@ -64,27 +65,101 @@ HBITMAP CreateLike(HDC screen, HBITMAP source, const DIBSECTION& dib) {
   return CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
 }
 
+BITMAPINFO Bgra32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+std::size_t PixelCount(int width, int height) {
+  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+}
+
+// Whether the 32-bit pixels of a section, its rows packed one after another, carry transparency.
+bool HasRealAlpha(const std::uint8_t* pixels, int width, int height) {
+  return IsRealAlpha(SharedAlpha(pixels, static_cast<std::ptrdiff_t>(width) * 4, static_cast<std::uint32_t>(width),
+                                 static_cast<std::uint32_t>(height)));
+}
+
+// A 32-bit section with the bitmap's pixels premultiplied by their alpha, or null when the
+// alpha is no transparency or the copy cannot be made. The system reads the pixels, so a
+// device-dependent bitmap is read the same way as a section.
+ui::UniqueGdiObject PremultipliedCopy(HBITMAP bitmap, int width, int height) {
+  BITMAPINFO info = Bgra32(width, height);
+  void* bits = nullptr;
+  ui::UniqueGdiObject copy(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  ui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  if (!copy || !dc || GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), bits, &info, DIB_RGB_COLORS) != height)
+    return {};
+  auto* pixels = static_cast<std::uint8_t*>(bits);
+  if (!HasRealAlpha(pixels, width, height)) return {};
+  PremultiplyAlpha(pixels, PixelCount(width, height));
+  return copy;
+}
+
 }  // namespace
 
 void TBitmap::Draw(HDC dc, const RECT& target) const {
   if (!handle_) return;
-  ui::UniqueMemoryDc source(CreateCompatibleDC(dc));
-  ui::SelectedObject selected(source.get(), handle_.get());
+  const int width = target.right - target.left;
+  const int height = target.bottom - target.top;
   HPALETTE oldPalette = nullptr;
   if (palette_) {
     oldPalette = SelectPalette(dc, Palette(), TRUE);
     RealizePalette(dc);
   }
   SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source.get(), 0, 0,
-             Width(), Height(), SRCCOPY);
+  bool drawn = false;
+  if (const HBITMAP blendable = Blendable()) {
+    ui::UniqueMemoryDc source(CreateCompatibleDC(dc));
+    ui::SelectedObject selected(source.get(), blendable);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    drawn = AlphaBlend(dc, target.left, target.top, width, height, source.get(), 0, 0, Width(), Height(), blend);
+  }
+  // A picture AlphaBlend refuses is shown as it would be without its transparency.
+  if (!drawn) {
+    ui::UniqueMemoryDc source(CreateCompatibleDC(dc));
+    ui::SelectedObject selected(source.get(), handle_.get());
+    StretchBlt(dc, target.left, target.top, width, height, source.get(), 0, 0, Width(), Height(), SRCCOPY);
+  }
   if (oldPalette) SelectPalette(dc, oldPalette, TRUE);
 }
 
+bool TBitmap::HasAlphaByte() const noexcept {
+  if (dib_.dsBm.bmBitsPixel != 32) return false;
+  // A 32-bit device bitmap keeps the alpha of the picture it was made from: Windows makes one
+  // from a CF_DIBV5 with alpha for programs that ask for CF_BITMAP. A section's fourth byte is
+  // alpha only while its colours lie where BI_RGB puts them; the PNG writer asks the same.
+  if (!IsDeviceIndependent()) return true;
+  const DWORD compression = dib_.dsBmih.biCompression;
+  return compression == BI_RGB || (compression == BI_BITFIELDS && dib_.dsBitfields[0] == 0xFF0000 &&
+                                   dib_.dsBitfields[1] == 0x00FF00 && dib_.dsBitfields[2] == 0x0000FF);
+}
+
+HBITMAP TBitmap::Blendable() const {
+  // Made once per picture, not at every paint: a large picture is repainted at every resize.
+  if (!blendableMade_) {
+    blendableMade_ = true;
+    if (HasAlphaByte() && Width() > 0 && Height() > 0) blendable_ = PremultipliedCopy(Handle(), Width(), Height());
+  }
+  return static_cast<HBITMAP>(blendable_.get());
+}
+
+void TBitmap::Replace(ui::UniqueGdiObject handle) {
+  handle_ = std::move(handle);
+  dib_ = handle_ ? DescribeBitmap(Handle()) : DIBSECTION{};
+  blendable_.reset();
+  blendableMade_ = false;
+}
+
 void TBitmap::Assign(HBITMAP handle, HPALETTE palette) {
-  handle_.reset(handle);
+  Replace(ui::UniqueGdiObject(handle));
   if (palette != Palette()) palette_.reset(palette);
-  dib_ = handle ? DescribeBitmap(handle) : DIBSECTION{};
   Changed();
 }
 
@@ -116,9 +191,8 @@ void TBitmap::LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) 
     }
     BitBlt(to.get(), 0, 0, dib.dsBm.bmWidth, std::abs(dib.dsBm.bmHeight), from.get(), 0, 0, SRCCOPY);
   }
-  handle_ = std::move(copy);
+  Replace(std::move(copy));
   palette_ = std::move(paletteCopy);
-  dib_ = handle_ ? DescribeBitmap(Handle()) : DIBSECTION{};
   Changed();
 }
 
@@ -140,9 +214,8 @@ void TBitmap::LoadPng(HANDLE data) {
   if (!section) ui::RaiseLastOSError(GetLastError());
   const auto stride = static_cast<std::ptrdiff_t>(png.Width()) * 4;
   png.DecodeBgra(static_cast<std::uint8_t*>(bits) + stride * (static_cast<std::ptrdiff_t>(png.Height()) - 1), -stride);
-  handle_ = std::move(section);
+  Replace(std::move(section));
   palette_.reset();
-  dib_ = DescribeBitmap(Handle());
   Changed();
 }
 
@@ -188,13 +261,7 @@ TBitmap& BitmapOf(ui::TPicture& picture) {
     // Render the metafile at its own size onto white, so saving or showing it keeps the picture.
     const int width = metafile->Width();
     const int height = metafile->Height();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = Bgra32(width, height);
     ui::WindowDc screen(nullptr);
     void* bits = nullptr;
     ui::UniqueGdiObject section(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
@@ -207,6 +274,11 @@ TBitmap& BitmapOf(ui::TPicture& picture) {
       metafile->Draw(dc.get(), area);
     }
     GdiFlush();
+    // GDI leaves the fourth bytes 0 where it draws, but a picture the metafile blends in sets
+    // them: the mixture would pass for transparency, and the white around the picture would
+    // show as the window colour or be saved transparent. Drawn onto white, it has none.
+    auto* pixels = static_cast<std::uint8_t*>(bits);
+    if (HasRealAlpha(pixels, width, height)) ClearAlpha(pixels, PixelCount(width, height));
     bitmap->Assign(static_cast<HBITMAP>(section.release()), nullptr);
   }
   TBitmap& result = *bitmap;

@@ -15,7 +15,8 @@ class TClipboardGraphic : public ui::TGraphic {
 };
 
 // Loads from CF_BITMAP (a copy of the same kind) or from "PNG" (a bottom-up 32-bit section,
-// blue, green, red and the PNG's straight alpha).
+// blue, green, red and the PNG's straight alpha). A 32-bit bitmap whose alpha is real draws
+// blended over what the target holds; every other one is copied onto it.
 class TBitmap : public TClipboardGraphic {
  public:
   [[nodiscard]] int Width() const override { return dib_.dsBm.bmWidth; }
@@ -37,10 +38,19 @@ class TBitmap : public TClipboardGraphic {
 
  private:
   void LoadPng(HANDLE data);
+  // Whether the fourth bytes of the pixels may be alpha: 32-bit pixels in blue, green, red order.
+  [[nodiscard]] bool HasAlphaByte() const noexcept;
+  // The premultiplied copy AlphaBlend draws from, made at the first draw; null when the
+  // bitmap's alpha is no transparency.
+  [[nodiscard]] HBITMAP Blendable() const;
+  // Takes over a new bitmap and reads its description; the copy made from the old one goes.
+  void Replace(ui::UniqueGdiObject handle);
 
   ui::UniqueGdiObject handle_;
   ui::UniqueGdiObject palette_;
   DIBSECTION dib_{};
+  mutable ui::UniqueGdiObject blendable_;
+  mutable bool blendableMade_ = false;
 };
 
 class TMetafile : public TClipboardGraphic {

@@ -72,21 +72,6 @@ void WritePngTail(TStream& stream, const std::uint8_t* data, std::size_t size) {
   WritePngChunk(stream, "IEND", nullptr, 0);
 }
 
-std::optional<std::uint8_t> SharedAlpha(const std::uint8_t* top, std::ptrdiff_t step, std::uint32_t width,
-                                        std::uint32_t height) {
-  const std::uint8_t first = top[3];
-  for (std::uint32_t y = 0; y < height; ++y) {
-    const std::uint8_t* row = top + step * static_cast<std::ptrdiff_t>(y);
-    // No early exit inside a row: the loop stays simple enough for the compiler to vectorise.
-    std::uint8_t differs = 0;
-    for (std::uint32_t x = 0; x < width; ++x) differs |= static_cast<std::uint8_t>(row[4 * x + 3] ^ first);
-    if (differs != 0) return std::nullopt;
-  }
-  return first;
-}
-
-bool IsRealAlpha(std::optional<std::uint8_t> shared) { return !shared || (*shared != 0 && *shared != 255); }
-
 void BgrToRgb(const std::uint8_t* from, std::uint32_t width, std::uint8_t* to) {
   for (std::uint32_t x = 0; x < width; ++x, from += 3, to += 3) {
     to[0] = from[2];

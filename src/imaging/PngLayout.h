@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "imaging/Streams.h"
@@ -40,14 +39,6 @@ void WritePngChunk(TStream& stream, const char (&type)[5], const std::uint8_t* d
 void WritePngHead(TStream& stream, const PngHeader& header, const std::vector<PngColor>& palette);
 // The compressed image data as IDAT chunks of at most kPngIdatChunkSize bytes, then IEND.
 void WritePngTail(TStream& stream, const std::uint8_t* data, std::size_t size);
-
-// The alpha byte (the fourth byte) that all 32-bit pixels of the rows share, or none when
-// two differ. `top` is the first byte of the top row, `step` the distance to the next row down.
-[[nodiscard]] std::optional<std::uint8_t> SharedAlpha(const std::uint8_t* top, std::ptrdiff_t step, std::uint32_t width,
-                                                      std::uint32_t height);
-// Whether pixels with that alpha carry transparency worth keeping: they do unless all share 0
-// (what GDI drawing leaves) or 255.
-[[nodiscard]] bool IsRealAlpha(std::optional<std::uint8_t> shared);
 
 // Pixel rows of Windows bitmaps turned into PNG rows of `width` pixels.
 void BgrToRgb(const std::uint8_t* from, std::uint32_t width, std::uint8_t* to);

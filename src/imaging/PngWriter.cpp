@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "clipboard/PixelAlpha.h"
 #include "imaging/BitmapBands.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
@@ -52,7 +53,9 @@ class PixelSource {
         top_ = first;
         step_ = stride;
       }
-      if (form_ == Form::kBgrx && IsRealAlpha(SharedAlpha(top_, step_, header_.width, header_.height))) UseAlpha();
+      if (form_ == Form::kBgrx &&
+          clipboard::IsRealAlpha(clipboard::SharedAlpha(top_, step_, header_.width, header_.height)))
+        UseAlpha();
       return;
     }
     PrepareConversion();
@@ -177,12 +180,12 @@ class PixelSource {
     std::optional<std::uint8_t> shared;
     for (std::uint32_t y = 0; y < header_.height; y = bandEnd_) {
       FillBand(y);
-      const std::optional<std::uint8_t> band =
-          SharedAlpha(BandTop(), -static_cast<std::ptrdiff_t>(stride_), header_.width, bandEnd_ - bandFirst_);
+      const std::optional<std::uint8_t> band = clipboard::SharedAlpha(BandTop(), -static_cast<std::ptrdiff_t>(stride_),
+                                                                      header_.width, bandEnd_ - bandFirst_);
       if (!band || (y != 0 && band != shared)) return true;
       shared = band;
     }
-    return IsRealAlpha(shared);
+    return clipboard::IsRealAlpha(shared);
   }
 
   const clipboard::TBitmap& bitmap_;

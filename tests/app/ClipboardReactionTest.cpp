@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,26 +103,43 @@ TEST(ChooseReaction, FormattedTextOnlyTreatsPlainTextAsIfTheTextSwitchWereOff) {
   }
 }
 
-TEST(HoldsFormattedText, LooksPastThePlainTextFamilyPicturesAndPrivacyMarkers) {
-  const std::vector<unsigned> markers = {0xC001, 0xC002, 0xC003};
-  constexpr unsigned rtf = 0xC100, html = 0xC101, privateFormat = 0x0200;
+TEST(HoldsFormattedText, OnlyRichTextHtmlAndTextMarkupBesideTheTextAreFormatting) {
   const struct {
-    const char* what;
-    std::vector<unsigned> formats;
+    std::vector<std::wstring> names;  // of the registered formats beside the text
     bool expected;
   } cases[] = {
-      {"plain text", {13, 1, 7}, false},
-      {"plain text and locale", {13, 16, 1, 7}, false},
-      {"text and rich text", {rtf, 13, 16, 1, 7}, true},
-      {"text and HTML", {html, 1, 13}, true},
-      {"text and a private format", {1, privateFormat}, true},
-      {"text and a picture", {13, 2, 8, 17, 9, 16, 1, 7}, false},
-      {"text and a metafile", {1, 14, 3}, false},
-      {"markers only", {0xC001, 0xC003}, false},
-      {"text with markers", {13, 0xC002, 16, 1, 7}, false},
-      {"nothing", {}, false},
+      {{}, false},  // plain text, pictures, the locale and private formats have no name
+      {{L"Rich Text Format"}, true},
+      {{L"Rich Text Format Without Objects"}, true},
+      {{L"RTF As Text"}, true},
+      {{L"rich text format"}, true},
+      {{L"HTML Format"}, true},
+      {{L"text/html"}, true},
+      {{L"text/HTML;charset=utf-8"}, true},
+      {{L"text/rtf"}, true},
+      {{L"text/richtext"}, true},
+      {{L"text/markdown"}, true},
+      {{L"text/enriched"}, true},
+      {{L"text/x-markdown"}, true},
+      {{L"UTF-8", L"Rich Text Format", L"HTML Format"}, true},  // LibreOffice
+      {{L"SAVE_TARGETS", L"text/plain;charset=utf-8"}, false},  // GTK
+      {{L"SAVE_TARGETS"}, false},                               // Qt
+      {{L"DELETE", L"INCR"}, false},                            // xsel
+      {{L"Ole Private Data", L"Wine Marshalled DataObject", L"DataObject"}, false},
+      {{L"text/plain", L"TEXT/Plain ; charset=UTF-16", L"text/", L"UTF-8"}, false},
+      {{L"PNG", L"ExcludeClipboardContentFromMonitorProcessing", L"CanIncludeInClipboardHistory"}, false},
+      {{L"HTML", L"Rich Text", L"application/x-text/html"}, false},
+      {{L"text/x-moz-url", L"text/x-moz-url-priv"}, false},          // an address from Firefox
+      {{L"text/uri-list", L"x-special/gnome-copied-files"}, false},  // files from a file manager
+      {{L"text/csv", L"text/tab-separated-values", L"text/calendar", L"text/vcard"}, false},
+      {{L"text/xml", L"text/sgml", L"text/htmlfragment", L"text/rtf-like"}, false},
+      {{L"application/rtf", L"application/x-rtf", L"application/xhtml+xml"}, false},
   };
-  for (const auto& c : cases) EXPECT_EQ(app::HoldsFormattedText(c.formats, markers), c.expected) << c.what;
+  for (const auto& c : cases) {
+    std::wstring names;
+    for (const std::wstring& name : c.names) names += L"[" + name + L"]";
+    EXPECT_EQ(app::HoldsFormattedText(c.names), c.expected) << names;
+  }
 }
 
 TEST(ReactionPause, GivesBackTheValueItFoundAlsoWhenTheCommandFails) {
@@ -307,6 +325,25 @@ TEST_F(ReactionTest, WithFormattedTextOnlyPlainTextGetsNoMenuAndTextBesideAPictu
   EXPECT_EQ(popups_, (std::vector<std::wstring>{L"PopupMenuBitmap", L"PopupMenuBitmap"}));
   CopyRichText(L"rich");
   EXPECT_EQ(popups_, (std::vector<std::wstring>{L"PopupMenuBitmap", L"PopupMenuBitmap", L"PopupMenuText"}));
+}
+
+TEST_F(ReactionTest, WithFormattedTextOnlyWhatToolkitsAndOleAddToPlainTextOpensNoMenu) {
+  Choose(*form_->NurFormatiert1);
+  const auto copyTextBeside = [](std::initializer_list<const wchar_t*> names) {
+    testing_support::ClipboardFill fill;
+    const std::wstring text = L"text";
+    fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    for (const wchar_t* name : names) fill.PutBlock(RegisterClipboardFormatW(name), "\0\0\0", 4);
+  };
+  // What Wine makes of the X targets GTK, Qt and xsel offer, and of an OLE copy, beside plain text.
+  copyTextBeside({L"SAVE_TARGETS", L"text/plain;charset=utf-8"});
+  copyTextBeside({L"DELETE", L"INCR"});
+  copyTextBeside({L"Ole Private Data", L"Wine Marshalled DataObject", L"DataObject"});
+  copyTextBeside({L"UTF-8"});
+  EXPECT_TRUE(popups_.empty());
+  copyTextBeside({L"UTF-8", L"text/html"});
+  copyTextBeside({L"SAVE_TARGETS", L"Rich Text Format Without Objects"});
+  EXPECT_EQ(popups_, (std::vector<std::wstring>{L"PopupMenuText", L"PopupMenuText"}));
 }
 
 TEST_F(ReactionTest, KeepingTheFormattingLeavesTheClipboardUntouched) {

@@ -7,6 +7,8 @@
 // clang-format on
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <set>
 #include <string>
@@ -17,6 +19,8 @@
 #include "clipboard/Clipboard.h"
 #include "clipboard/Graphics.h"
 #include "support/DialogAnswerer.h"
+#include "support/PngDecoding.h"
+#include "support/PngFiles.h"
 #include "ui/PopupMenu.h"
 
 namespace {
@@ -298,6 +302,69 @@ TEST_F(AutoSaveTest, PicturesWithinOneSecondEachGetAFileOfTheirOwnInTheChosenFor
   ASSERT_NE(jpeg, files.end());
   EXPECT_EQ(Start(Out() + L"\\" + *jpeg, 3), kJpegStart);
   EXPECT_TRUE(popups_.empty());
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
+}
+
+TEST_F(AutoSaveTest, APngBesideABitmapWithoutAlphaKeepsEveryPixelAndItsAlphaInPngAndBmp) {
+  ASSERT_TRUE(CreateDirectoryW(Out().c_str(), nullptr));
+  StartWith(Out(), "PNG");
+  constexpr int kWidth = 9, kHeight = 7;
+  testing_support::PngPicture picture;
+  picture.width = kWidth;
+  picture.height = kHeight;
+  picture.colorType = 6;
+  for (std::uint16_t i = 0; i < kWidth * kHeight; ++i)
+    picture.samples.insert(picture.samples.end(),
+                           {static_cast<std::uint16_t>(i * 3 % 256), static_cast<std::uint16_t>(i * 11 % 256),
+                            static_cast<std::uint16_t>(i * 29 % 256), static_cast<std::uint16_t>(i * 4 % 256)});
+  const auto png = testing_support::EncodePng(picture);
+  // The same picture as Wine hands on GTK's image/bmp: a bottom-up 32-bit CF_DIB, alpha all 0.
+  BITMAPINFOHEADER header{sizeof(header), kWidth, kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<unsigned char> dib(sizeof(header) + kWidth * kHeight * 4);
+  std::memcpy(dib.data(), &header, sizeof(header));
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const std::uint32_t pixel = picture.Bgra(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)) & 0xFFFFFF;
+      std::memcpy(&dib[sizeof(header) + static_cast<std::size_t>(((kHeight - 1 - y) * kWidth + x) * 4)], &pixel, 4);
+    }
+  const auto copy = [&] {
+    testing_support::ClipboardFill fill;
+    fill.PutBlock(CF_DIB, dib.data(), dib.size());
+    fill.PutBlock(clipboard::PngClipboardFormat(), png.data(), png.size());
+  };
+  copy();
+  form_->AutoSaveFormat = L"BMP";
+  copy();
+  ASSERT_EQ(FilesIn(Out()).size(), 2u);
+  for (const std::wstring& name : FilesIn(Out())) {
+    const auto bytes = testing_support::ReadFileBytes(Out() + L"\\" + name);
+    std::vector<std::uint32_t> pixels;  // 0xAARRGGBB, rows top first
+    if (name.ends_with(L".png")) {
+      const imaging_test::DecodedPng decoded = imaging_test::DecodePng(bytes);
+      ASSERT_TRUE(decoded.ok) << decoded.error;
+      EXPECT_EQ(decoded.colorType, 6) << "the PNG lost its alpha";
+      pixels = decoded.pixels;
+    } else {
+      const auto at = [&](std::size_t offset) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, &bytes[offset], 4);
+        return value;
+      };
+      ASSERT_GE(bytes.size(), 54u);
+      ASSERT_GE(bytes.size(), at(10) + std::size_t{kWidth * kHeight * 4});
+      ASSERT_EQ(at(28) & 0xFFFF, 32u);
+      const auto height = static_cast<std::int32_t>(at(22));
+      for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+          pixels.push_back(
+              at(at(10) + static_cast<std::size_t>(((height > 0 ? kHeight - 1 - y : y) * kWidth + x) * 4)));
+    }
+    ASSERT_EQ(pixels.size(), std::size_t{kWidth * kHeight}) << name;
+    int wrong = 0;
+    for (std::uint32_t i = 0; i < pixels.size(); ++i)
+      if (pixels[i] != picture.Bgra(i % kWidth, i / kWidth)) ++wrong;
+    EXPECT_EQ(wrong, 0) << name;
+  }
   EXPECT_TRUE(testing_support::ShownErrors().empty());
 }
 

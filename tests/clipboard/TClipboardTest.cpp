@@ -4,11 +4,15 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "clipboard/Clipboard.h"
+#include "clipboard/Graphics.h"
+#include "clipboard/PixelAlpha.h"
 #include "settings/LanguageTable.h"
 #include "support/PngFiles.h"
 #include "support/TestSupport.h"
@@ -302,18 +306,53 @@ TEST_F(ClipboardPicture, APngAloneInALongerBlockLoadsWithItsPixelsAndAlpha) {
   EXPECT_EQ(Clipboard().OpenCount(), 0);
 }
 
-TEST_F(ClipboardPicture, APngPlacedBeforeABitmapLeavesTheBitmapToBeTaken) {
+TEST_F(ClipboardPicture, APngPlacedBeforeABitmapIsTakenInsteadOfTheBitmapWithItsAlpha) {
+  const auto png = RgbaPicture(5, 4);
+  const auto bytes = testing_support::EncodePng(png);
+  const auto dib = Dib(7, 3);
+  for (const bool pngFirst : {true, false}) {
+    {
+      ClipboardFill fill;
+      if (pngFirst) fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+      fill.PutBlock(CF_DIB, dib.data(), dib.size());
+      if (!pngFirst) fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+    }
+    ASSERT_EQ(ClipboardFormats().front() == clipboard::PngClipboardFormat(), pngFirst);
+    Clipboard().CopyToPicture(picture_);
+    EXPECT_EQ(picture_.Width(), 5) << pngFirst;
+    EXPECT_EQ(picture_.Height(), 4) << pngFirst;
+    const auto* bitmap = picture_.GraphicAs<clipboard::TBitmap>();
+    ASSERT_TRUE(bitmap && bitmap->IsDeviceIndependent());
+    EXPECT_EQ(PixelOf(*bitmap, 4, 3), png.Bgra(4, 3));
+  }
+}
+
+TEST_F(ClipboardPicture, ADamagedPngLeavesTheBitmapBesideItAndAMetafileStaysFirst) {
+  auto damaged = testing_support::EncodePng(RgbaPicture(40, 30));
+  damaged.resize(damaged.size() / 2);
   {
     ClipboardFill fill;
-    const auto bytes = testing_support::EncodePng(RgbaPicture(5, 4));
-    fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+    fill.PutBlock(clipboard::PngClipboardFormat(), damaged.data(), damaged.size());
     const auto dib = Dib(7, 3);
     fill.PutBlock(CF_DIB, dib.data(), dib.size());
   }
-  ASSERT_EQ(ClipboardFormats().front(), clipboard::PngClipboardFormat());
-  Clipboard().CopyToPicture(picture_);
+  EXPECT_EQ(ErrorOf([this] { Clipboard().CopyToPicture(picture_); }), L"(no error)");
   EXPECT_EQ(picture_.Width(), 7);
   EXPECT_EQ(picture_.Height(), 3);
+  EXPECT_EQ(Clipboard().OpenCount(), 0);
+
+  const auto bytes = testing_support::EncodePng(RgbaPicture(5, 4));
+  ui::WindowDc screen(nullptr);
+  const RECT frame{0, 0, 2540, 2540};
+  {
+    ClipboardFill fill;
+    fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
+    ui::UniqueEnhMetaFile metafile(CloseEnhMetaFile(CreateEnhMetaFileW(screen.get(), nullptr, &frame, nullptr)));
+    fill.Put(CF_ENHMETAFILE, std::move(metafile));
+    fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 3, 3)));
+  }
+  Clipboard().CopyToPicture(picture_);
+  EXPECT_NE(picture_.GraphicAs<clipboard::TMetafile>(), nullptr);
 }
 
 TEST_F(ClipboardPicture, ADamagedPngIsRefusedInGermanAndChangesNothing) {
@@ -332,6 +371,99 @@ TEST_F(ClipboardPicture, ADamagedPngIsRefusedInGermanAndChangesNothing) {
   EXPECT_EQ(Clipboard().OpenCount(), 0);
   ASSERT_TRUE(OpenClipboard(nullptr)) << "left open";
   CloseClipboard();
+}
+
+// A 32-bit section of one row, pixels given as 0xAARRGGBB, and where it lies in memory.
+HBITMAP Row32(const std::vector<std::uint32_t>& pixels, std::uint32_t** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), static_cast<LONG>(pixels.size()), 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* memory = nullptr;
+  HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  if (!section) return nullptr;
+  *bits = static_cast<std::uint32_t*>(memory);
+  std::copy(pixels.begin(), pixels.end(), *bits);
+  return section;
+}
+
+// What a picture shows as, drawn at its own size into a row filled with `background`.
+std::vector<std::uint32_t> DrawnOver(const ui::TGraphic& picture, std::uint32_t background) {
+  const auto width = static_cast<std::size_t>(picture.Width());
+  std::uint32_t* bits = nullptr;
+  ui::UniqueGdiObject target(Row32(std::vector<std::uint32_t>(width, background), &bits));
+  ui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  if (!target || !dc) return {};
+  {
+    ui::SelectedObject selected(dc.get(), target.get());
+    picture.Draw(dc.get(), RECT{0, 0, picture.Width(), 1});
+  }
+  GdiFlush();
+  return std::vector<std::uint32_t>(bits, bits + width);
+}
+
+// Whether each colour channel of `pixel` lies within 1 of straight `source` over `background`.
+bool IsBlended(std::uint32_t pixel, std::uint32_t source, std::uint32_t background) {
+  const std::uint32_t alpha = source >> 24;
+  for (const int shift : {0, 8, 16}) {
+    const auto channel = [shift](std::uint32_t value) { return static_cast<int>((value >> shift) & 0xFF); };
+    const int expected = static_cast<int>((static_cast<std::uint32_t>(channel(source)) * alpha +
+                                           static_cast<std::uint32_t>(channel(background)) * (255 - alpha) + 127) /
+                                          255);
+    if (std::abs(channel(pixel) - expected) > 1) return false;
+  }
+  return true;
+}
+
+TEST(PictureDisplay, RealAlphaBlendsOverTheBackgroundAndAlphaAllZeroDrawsOpaque) {
+  constexpr std::uint32_t kBackground = 0x00204080;
+  const std::vector<std::uint32_t> translucent{0x80FF0000, 0x000AC81E, 0xFF010203};  // half, not, fully opaque
+  std::uint32_t* bits = nullptr;
+  clipboard::TBitmap bitmap;
+  bitmap.Assign(Row32(translucent, &bits), nullptr);
+  ASSERT_FALSE(bitmap.Empty());
+  for (int paint = 0; paint < 2; ++paint) {  // the second paint draws from the copy the first made
+    const auto shown = DrawnOver(bitmap, kBackground);
+    ASSERT_EQ(shown.size(), 3U);
+    EXPECT_TRUE(IsBlended(shown[0], translucent[0], kBackground)) << std::hex << shown[0];
+    EXPECT_EQ(shown[1] & 0xFFFFFF, kBackground) << std::hex << shown[1];
+    EXPECT_EQ(shown[2] & 0xFFFFFF, 0x010203U) << std::hex << shown[2];
+  }
+  // Alpha all 0 is what GDI drawing leaves: the colours are copied as they are.
+  const std::vector<std::uint32_t> drawn{0x00FF0000, 0x000AC81E, 0x00010203};
+  bitmap.Assign(Row32(drawn, &bits), nullptr);
+  EXPECT_EQ(DrawnOver(bitmap, kBackground), drawn);
+}
+
+TEST_F(ClipboardPicture, AMetafileDrawingATranslucentBitmapBecomesAnOpaquePicture) {
+  // The metafile blends a half-transparent pixel over the right half of its frame and beyond.
+  ui::WindowDc screen(nullptr);
+  const RECT frame{0, 0, 2540, 2540};
+  HDC recorder = CreateEnhMetaFileW(screen.get(), nullptr, &frame, nullptr);
+  std::uint32_t* bits = nullptr;
+  ui::UniqueGdiObject pixel(Row32({0x80800000}, &bits));  // premultiplied half red
+  {
+    ui::UniqueMemoryDc source(CreateCompatibleDC(screen.get()));
+    ui::SelectedObject selected(source.get(), pixel.get());
+    const int size = GetDeviceCaps(screen.get(), LOGPIXELSX);
+    EXPECT_TRUE(AlphaBlend(recorder, size / 2, 0, 4 * size, 4 * size, source.get(), 0, 0, 1, 1,
+                           BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA}));
+  }
+  {
+    ClipboardFill fill;
+    fill.Put(CF_ENHMETAFILE, ui::UniqueEnhMetaFile(CloseEnhMetaFile(recorder)));
+  }
+  Clipboard().CopyToPicture(picture_);
+  const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture_);
+  ASSERT_GT(bitmap.Width(), 1);
+  ASSERT_EQ(bitmap.Description().dsBmih.biBitCount, 32);
+  const auto* rows = static_cast<const std::uint8_t*>(bitmap.Description().dsBm.bmBits);
+  // Neither the display nor a PNG takes the drawing's left-over alpha for transparency.
+  EXPECT_FALSE(clipboard::IsRealAlpha(clipboard::SharedAlpha(rows, bitmap.Description().dsBm.bmWidthBytes,
+                                                             static_cast<std::uint32_t>(bitmap.Width()),
+                                                             static_cast<std::uint32_t>(bitmap.Height()))));
+  const auto shown = DrawnOver(bitmap, 0x00204080);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front() & 0xFFFFFF, 0xFFFFFFU) << std::hex << shown.front();
+  EXPECT_TRUE(IsBlended(shown.back(), 0x80FF0000, 0x00FFFFFF)) << std::hex << shown.back();
 }
 
 TEST(PictureHolder, LoadingAnUnknownFormatOrNoDataIsRefusedAndKeepsTheContent) {

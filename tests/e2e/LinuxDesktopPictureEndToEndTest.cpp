@@ -1,6 +1,6 @@
 // Pictures copied by Linux programs on the same X display, as a desktop's screenshot tool or
-// image viewer offers them: image/png alone, which Wine hands on as the format "PNG" alone.
-// xclip stands in for such a program.
+// image viewer offers them: image/png alone, which Wine hands on as the format "PNG" alone
+// (xclip stands in for such a program), or, as GTK, Qt and LibreOffice do, beside image/bmp.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/NativeProgram.h"
+#include "support/PngDecoding.h"
 #include "support/PngFiles.h"
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
@@ -139,6 +140,69 @@ TEST_F(LinuxDesktopPicture, AutosaveWritesEveryPixelAndAlphaOfAPngOfferedByALinu
     }
     EXPECT_EQ(wrong, 0);
   }
+}
+
+TEST_F(LinuxDesktopPicture, AutosaveKeepsTheAlphaOfAPngOfferedBesideABmpWithoutAlpha) {
+  const std::wstring out = folder_.Path() + L"out";
+  ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
+  const std::string dir(out.begin(), out.end());
+  StartProgram("[Program]\r\nAutoSave=1\r\n[AutoSave]\r\nDir=" + dir + "\r\nFormat=PNG\r\nPicName=Shot\r\n");
+  constexpr std::uint32_t kWidth = 61, kHeight = 37;
+  const auto picture = RgbaPicture(kWidth, kHeight);
+  // What GTK, Qt and LibreOffice offer beside image/png: image/bmp of the same picture, 32 bits
+  // per pixel with every alpha byte 0.
+  std::vector<unsigned char> bmp(54);
+  const auto put32 = [&bmp](std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) bmp[at + i] = static_cast<unsigned char>(value >> (8 * i));
+  };
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(2, 54 + kWidth * kHeight * 4);
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, kWidth);
+  put32(22, kHeight);
+  put32(26, 1 | 32 << 16);  // one plane, 32 bits
+  for (std::uint32_t y = kHeight; y-- > 0;) {
+    for (std::uint32_t x = 0; x < kWidth; ++x) {
+      bmp.resize(bmp.size() + 4);
+      put32(bmp.size() - 4, picture.Bgra(x, y) & 0xFFFFFF);
+    }
+  }
+  const auto hex = [](const auto& bytes) {
+    std::string text;
+    for (const auto byte : bytes) {
+      text += "0123456789abcdef"[byte >> 4];
+      text += "0123456789abcdef"[byte & 15];
+    }
+    return text;
+  };
+  const testing_support::XOffer offer = testing_support::OfferOnXClipboard(
+      "{\"TARGETS\": null, \"image/png\": {\"hex\": \"" + hex(testing_support::EncodePng(picture)) +
+      "\"}, \"image/bmp\": {\"hex\": \"" + hex(bmp) + "\"}, \"TIMESTAMP\": null}");
+  if (!offer.skip.empty()) GTEST_SKIP() << offer.skip;
+  ASSERT_TRUE(offer.offerer) << offer.failure;
+
+  imaging_test::DecodedPng png;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        const auto files = testing_support::FilesIn(out);
+        if (files.empty()) return false;
+        png = imaging_test::DecodePng(testing_support::ReadFileBytes(out + L"\\" + files.front()));
+        return png.ok;
+      },
+      10000))
+      << "no whole PNG written";
+  EXPECT_EQ(png.colorType, 6) << "the PNG lost its alpha";
+  ASSERT_EQ(png.width, static_cast<int>(kWidth));
+  ASSERT_EQ(png.height, static_cast<int>(kHeight));
+  int wrong = 0;
+  for (std::uint32_t y = 0; y < kHeight; ++y)
+    for (std::uint32_t x = 0; x < kWidth; ++x)
+      if (png.At(static_cast<int>(x), static_cast<int>(y)) != picture.Bgra(x, y) && ++wrong <= 3)
+        ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex
+                      << png.At(static_cast<int>(x), static_cast<int>(y)) << " instead of " << picture.Bgra(x, y);
+  EXPECT_EQ(wrong, 0);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Offers the X CLIPBOARD selection under several targets at once, as a native Linux program
-does when it copies formatted text (xclip offers one target per process).
+does when it copies (xclip offers one target per process).
 
     x_clipboard_offer.py [SECONDS] < offer.json
 
-Standard input holds a JSON object {target: text}. Prints "owner" once it holds the selection,
-or "skip: REASON" when there is no libX11 or no display. Answers TARGETS and the given targets
-(as UTF-8), and ends when another program takes the selection or after SECONDS (default 30).
+Standard input holds a JSON object {target: data}, in the order TARGETS lists them (TARGETS
+first unless it is among them): data is a text (sent as UTF-8), {"hex": "..."} for bytes, or
+null for a target that is listed but refused when asked for, as toolkits list SAVE_TARGETS,
+TIMESTAMP, DELETE and the like. So the exact target list of a given program can be offered.
+Prints "owner" once it holds the selection, or "skip: REASON" when there is no libX11 or no
+display, and ends when another program takes the selection or after SECONDS (default 30).
 Only the standard library: ctypes on the system's libX11.
 """
 import ctypes
@@ -78,14 +81,14 @@ def say(line):
     print(line, flush=True)
 
 
-def answer(x, display, request, offers, targets_atom):
-    """Puts the requested data on the requestor's property and tells it so; an unknown target
-    gets the refusal ICCCM asks for (property None)."""
+def answer(x, display, request, targets, offers, targets_atom):
+    """Puts the requested data on the requestor's property and tells it so; a target without
+    data gets the refusal ICCCM asks for (property None)."""
     prop = request.property or request.target  # obsolete requestors name no property
     if request.target == targets_atom:
-        atoms = (Atom * (len(offers) + 1))(targets_atom, *offers.keys())
+        atoms = (Atom * len(targets))(*targets)
         x.XChangeProperty(display, request.requestor, prop, XA_ATOM, 32, PROP_MODE_REPLACE, atoms, len(atoms))
-    elif request.target in offers:
+    elif offers.get(request.target) is not None:
         data = offers[request.target]
         x.XChangeProperty(display, request.requestor, prop, request.target, 8, PROP_MODE_REPLACE, data, len(data))
     else:
@@ -101,9 +104,17 @@ def answer(x, display, request, offers, targets_atom):
     x.XFlush(display)
 
 
+def data_of(value):
+    if value is None:
+        return None
+    if isinstance(value, dict):
+        return bytes.fromhex(value["hex"])
+    return value.encode("utf-8")
+
+
 def main():
     seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 30.0
-    texts = json.load(sys.stdin)
+    given = json.load(sys.stdin)
     x = load_x11()
     if x is None:
         say("skip: no libX11")
@@ -114,7 +125,8 @@ def main():
         return 0
     clipboard = x.XInternAtom(display, b"CLIPBOARD", 0)
     targets_atom = x.XInternAtom(display, b"TARGETS", 0)
-    offers = {x.XInternAtom(display, name.encode(), 0): text.encode("utf-8") for name, text in texts.items()}
+    offers = {x.XInternAtom(display, name.encode(), 0): data_of(value) for name, value in given.items()}
+    targets = list(offers) if targets_atom in offers else [targets_atom, *offers]
     window = x.XCreateSimpleWindow(display, x.XDefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0)
     x.XSetSelectionOwner(display, clipboard, window, 0)
     if x.XGetSelectionOwner(display, clipboard) != window:
@@ -131,7 +143,7 @@ def main():
                 if event.type == SELECTION_CLEAR:
                     return 0
                 if event.type == SELECTION_REQUEST:
-                    answer(x, display, event.xselectionrequest, offers, targets_atom)
+                    answer(x, display, event.xselectionrequest, targets, offers, targets_atom)
             left = deadline - time.monotonic()
             if left <= 0:
                 return 0

@@ -88,4 +88,30 @@ std::string NativeProgram::Text(const wchar_t* name) const {
   return {bytes.begin(), bytes.end()};
 }
 
+XOffer OfferOnXClipboard(const std::string& offer) {
+  XOffer result;
+  const std::vector<std::wstring>& arguments = ExtraArguments();
+  if (arguments.size() < 2) {
+    result.skip = "the X offerer script is not given (second argument after the program)";
+    return result;
+  }
+  const auto python = NativeProgram({L"python3", L"-c", L"import ctypes, json, select"}).Wait();
+  if (!python || python->status != 0) {
+    result.skip = "python3 is needed on the Linux side: " + (python ? python->output : std::string("no answer"));
+    return result;
+  }
+  auto offerer = std::make_unique<NativeProgram>(std::vector<std::wstring>{L"python3", arguments[1], L"30"}, offer);
+  const std::optional<std::string> said = offerer->FirstLine();
+  if (!said) {
+    result.failure = "the X offerer said nothing";
+  } else if (said->rfind("skip: ", 0) == 0) {
+    result.skip = "the X offerer cannot run: " + *said;
+  } else if (*said != "owner") {
+    result.failure = "the X offerer said " + *said;
+  } else {
+    result.offerer = std::move(offerer);
+  }
+  return result;
+}
+
 }  // namespace testing_support

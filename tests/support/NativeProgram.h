@@ -4,6 +4,7 @@
 // the other way round. Outside Wine there are none: tests skip.
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,5 +43,15 @@ class NativeProgram {
   TemporaryFolder folder_;
   bool started_ = false;
 };
+
+struct XOffer {
+  std::unique_ptr<NativeProgram> offerer;  // null when it cannot run or took no selection
+  std::string skip;                        // why it cannot run here
+  std::string failure;                     // what it said instead of taking the selection
+};
+// The X clipboard offerer (tests/e2e/x_clipboard_offer.py, the test program's second argument)
+// offering `offer`, its JSON object, once it holds the selection. It cannot run without the
+// script, python3 or an X display (outside Wine).
+[[nodiscard]] XOffer OfferOnXClipboard(const std::string& offer);
 
 }  // namespace testing_support
