@@ -50,6 +50,8 @@ TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.
   Realign();
   LoadedAll();
   ClipboardMonitor->OnChange = [this](clipboard::TJvClipboardMonitor&) { ClipboardMonitorChange(); };
+  // A copy that a crashed viewer swallowed still opens its menu, a moment late, at the mouse.
+  ClipboardMonitor->ReportMissedChanges = true;
   FormCreate();
   // Accepted and set up: from now on copies get a reaction (what the clipboard holds already
   // does not).

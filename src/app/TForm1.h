@@ -158,6 +158,9 @@ class TForm1 : public ui::TForm {
   // Opens a menu at the mouse cursor, with the application in front so it closes when the
   // user clicks elsewhere; the main window itself stays hidden.
   void PopupAtCursor(ui::TPopupMenu& menu);
+  // Runs a command on the clipboard or a picture with reactions paused, and shows its error
+  // before they resume: a copy made while the box is open gets no reaction behind it.
+  void WithReactionsPaused(const std::function<void()>& command);
   void CreateLanguageTables();
   void FormCreate();
   void ChooseLanguage(const std::wstring& code);

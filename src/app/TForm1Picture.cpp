@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/AutoSaveName.h"
-#include "app/ClipboardReaction.h"
 #include "app/LocalDateTime.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
@@ -61,28 +60,30 @@ void TForm1::RunSaveDialog() {
 }
 
 void TForm1::Bitmapspeichernunter1Click() {
-  ReactionPause pause(ReactionFlag);
-  auto& clipboard = clipboard::Clipboard();
-  if (!clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) return;
-  clipboard.CopyToPicture(Image->Picture());
-  RunSaveDialog();
+  WithReactionsPaused([this] {
+    auto& clipboard = clipboard::Clipboard();
+    if (!clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) return;
+    clipboard.CopyToPicture(Image->Picture());
+    RunSaveDialog();
+  });
 }
 
 void TForm1::Bitmapanzeigen1Click() {
-  ReactionPause pause(ReactionFlag);
-  auto& clipboard = clipboard::Clipboard();
-  if (!clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) return;
-  ui::TPicture& picture = Image->Picture();
-  clipboard.CopyToPicture(picture);
-  // Only ever switched off here; a resize decides anew.
-  if (picture.Height() < Image->ClientHeight() || picture.Width() < Image->ClientWidth()) Image->SetStretch(false);
-  // A metafile is drawn into a bitmap of its own size, so the window shows the picture and the
-  // status bar describes what a save would write.
-  const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture);
-  StatusBar->SetPanelText(0,
-                          DimensionsPrefix + std::to_wstring(bitmap.Width()) + L"x" + std::to_wstring(bitmap.Height()));
-  StatusBar->SetPanelText(1, SizePrefix + std::to_wstring(imaging::BmpFileSize(bitmap) / 1024) + L" KB");
-  TrayIcon->ShowMainWindow();
+  WithReactionsPaused([this] {
+    auto& clipboard = clipboard::Clipboard();
+    if (!clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) return;
+    ui::TPicture& picture = Image->Picture();
+    clipboard.CopyToPicture(picture);
+    // Only ever switched off here; a resize decides anew.
+    if (picture.Height() < Image->ClientHeight() || picture.Width() < Image->ClientWidth()) Image->SetStretch(false);
+    // A metafile is drawn into a bitmap of its own size, so the window shows the picture and
+    // the status bar describes what a save would write.
+    const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture);
+    StatusBar->SetPanelText(
+        0, DimensionsPrefix + std::to_wstring(bitmap.Width()) + L"x" + std::to_wstring(bitmap.Height()));
+    StatusBar->SetPanelText(1, SizePrefix + std::to_wstring(imaging::BmpFileSize(bitmap) / 1024) + L" KB");
+    TrayIcon->ShowMainWindow();
+  });
 }
 
 void TForm1::Abbrechen1Click() {
@@ -98,14 +99,9 @@ void TForm1::Resized() {
 }
 
 void TForm1::AutoSavePicture() {
-  ReactionPause pause(ReactionFlag);
-  try {
-    SaveToAutoSaveFolder();
-  } catch (...) {
-    // Shown while reactions are still paused, as the empty-folder message is: pictures copied
-    // while the box is open do not each run into the same failure behind it.
-    ui::TApplication::HandleCurrentException();
-  }
+  // Its error is shown while reactions are still paused, as the empty-folder message is:
+  // pictures copied while the box is open do not each run into the same failure behind it.
+  WithReactionsPaused([this] { SaveToAutoSaveFolder(); });
 }
 
 void TForm1::SaveToAutoSaveFolder() {

@@ -53,10 +53,20 @@ void TForm1::PopupAtCursor(ui::TPopupMenu& menu) {
   menu.Popup(cursor.x, cursor.y);
 }
 
-void TForm1::Formatierungentfernen1Click() {
+void TForm1::WithReactionsPaused(const std::function<void()>& command) {
   ReactionPause pause(ReactionFlag);
-  auto& clipboard = clipboard::Clipboard();
-  if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone();
+  try {
+    command();
+  } catch (...) {
+    ui::TApplication::HandleCurrentException();
+  }
+}
+
+void TForm1::Formatierungentfernen1Click() {
+  WithReactionsPaused([] {
+    auto& clipboard = clipboard::Clipboard();
+    if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone();
+  });
 }
 
 void TForm1::AufTextReagieren1Click() {

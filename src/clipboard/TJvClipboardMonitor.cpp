@@ -49,6 +49,7 @@ void TJvClipboardMonitor::Join() {
   nextViewer_ = SetClipboardViewer(window_.get());
   joining_ = false;
   announced_ = seenAtLastCheck_ = GetClipboardSequenceNumber();
+  seenSince_ = GetTickCount64();
 }
 
 void TJvClipboardMonitor::Leave() {
@@ -61,12 +62,22 @@ void TJvClipboardMonitor::CheckHealth() {
   // already there at the last check and is still unannounced counts as missed. (The numbers
   // only grow; the difference keeps the comparison right when they wrap.)
   const bool missed = static_cast<LONG>(seenAtLastCheck_ - announced_) > 0;
-  seenAtLastCheck_ = GetClipboardSequenceNumber();
+  const DWORD holds = GetClipboardSequenceNumber();
+  const ULONGLONG now = GetTickCount64();
+  // Reported late only while it is still the clipboard's content, settled for a whole check
+  // (a newer number may belong to a copy still being written), and while the user is still
+  // waiting for it.
+  const bool reportLate =
+      ReportMissedChanges && missed && holds == seenAtLastCheck_ && now - seenSince_ < kLateReportMaxAgeMs;
+  if (holds != seenAtLastCheck_) {
+    seenAtLastCheck_ = holds;
+    seenSince_ = now;
+  }
   if (missed) {
-    // The missed change itself gets no reaction: the user has long moved on from it.
     Leave();
-    Join();
+    Join();  // its registration notice reports nothing, as at start-up
     ++rejoins_;
+    changeWaiting_ = changeWaiting_ || reportLate;
   }
   if (changeWaiting_ && !ErrorBoxOpen()) {
     changeWaiting_ = false;

@@ -34,12 +34,19 @@ class TJvClipboardMonitor : public ui::TComponent {
   [[nodiscard]] int Rejoins() const noexcept { return rejoins_; }
 
   std::function<void(TJvClipboardMonitor& sender)> OnChange;
+  // Whether the change that went by unannounced is reported once the chain is mended, while
+  // the clipboard still holds it and it is recent: a user who has just copied expects the
+  // reaction a moment late rather than not at all. Off unless the owner asks for it, since
+  // the report comes up to two seconds after the copy.
+  bool ReportMissedChanges = false;
 
   // The longest a notification waits for the next viewer before the monitor goes on without
   // it; a viewer the system sees as hung is not waited for at all.
   static constexpr UINT kPassOnTimeoutMs = 500;
   // How often the chain's health is looked at.
   static constexpr UINT kHealthCheckIntervalMs = 1000;
+  // A missed change first seen longer ago than this gets no late report: the user has moved on.
+  static constexpr ULONGLONG kLateReportMaxAgeMs = 2000;
 
  private:
   void WndProc(ui::TMessage& message);
@@ -53,9 +60,10 @@ class TJvClipboardMonitor : public ui::TComponent {
   HWND nextViewer_ = nullptr;
   bool enabled_ = false;
   bool joining_ = false;        // the registration notification is on its way
-  bool changeWaiting_ = false;  // a change came while an error box was open
+  bool changeWaiting_ = false;  // a change to report later: an error box was open, or it was missed
   DWORD announced_ = 0;         // sequence number at the last notification
   DWORD seenAtLastCheck_ = 0;   // sequence number at the last health check
+  ULONGLONG seenSince_ = 0;     // when that number was first seen
   int rejoins_ = 0;
 };
 

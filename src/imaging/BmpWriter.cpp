@@ -7,6 +7,7 @@
 
 #include "imaging/BmpLayout.h"
 #include "imaging/MetafileWriter.h"
+#include "imaging/SectionRows.h"
 #include "imaging/TFileStream.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
@@ -98,6 +99,26 @@ UINT PaletteEntryCount(HPALETTE palette) {
   return palette ? std::min<UINT>(GetPaletteEntries(palette, 0, 0, nullptr), kBmpMaxColors) : 0;
 }
 
+// The file takes its rows bottom row first. A section stored that way goes out in one block
+// straight from its memory; a top-down one last row first, a batch of rows per write.
+void WriteRowsBottomUp(TStream& stream, const SectionRows& rows, std::uint32_t height, std::size_t imageSize) {
+  if (!rows.TopDown()) {
+    stream.WriteBuffer(rows.Row(height - 1), imageSize);
+    return;
+  }
+  constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
+  const auto stride = static_cast<std::size_t>(rows.step);
+  const auto perBatch = static_cast<std::uint32_t>(std::clamp<std::size_t>(kBatchBytes / stride, 1, height));
+  std::vector<std::uint8_t> batch(stride * perBatch);
+  for (std::uint32_t done = 0; done < height;) {
+    const std::uint32_t count = std::min(perBatch, height - done);
+    for (std::uint32_t i = 0; i < count; ++i)
+      std::memcpy(batch.data() + stride * i, rows.Row(height - 1 - done - i), stride);
+    stream.WriteBuffer(batch.data(), stride * count);
+    done += count;
+  }
+}
+
 }  // namespace
 
 std::uint32_t BmpFileSize(const clipboard::TBitmap& bitmap) {
@@ -122,6 +143,7 @@ void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
   if (!bitmap.IsDeviceIndependent()) MakeDeviceIndependent(bitmap);
   const DIBSECTION& dib = bitmap.Description();
   BITMAPINFOHEADER header = dib.dsBmih;
+  header.biHeight = bitmap.Height();  // the rows go out bottom-up, however the section holds them
 
   std::array<RGBQUAD, kBmpMaxColors> table{};
   UINT sectionEntries = 0;
@@ -155,11 +177,11 @@ void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
     append(masks.data(), kBmpMaskBytes);
   }
   append(table.data(), plan.tableEntries * sizeof(RGBQUAD));
+  const SectionRows rows = FindSectionRows(bitmap);
   stream.Expect(plan.fileSize);
   stream.WriteBuffer(head.data(), head.size());
 
-  GdiFlush();  // drawing into the section may still be queued
-  stream.WriteBuffer(dib.dsBm.bmBits, imageSize);
+  WriteRowsBottomUp(stream, rows, static_cast<std::uint32_t>(bitmap.Height()), imageSize);
 }
 
 void WriteBmp(ui::TPicture& picture, const std::wstring& fileName) {

@@ -14,6 +14,7 @@
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/PngLayout.h"
+#include "imaging/SectionRows.h"
 #include "imaging/TFileStream.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
@@ -43,16 +44,9 @@ class PixelSource {
     header_ = {static_cast<std::uint32_t>(bitmap.Width()), static_cast<std::uint32_t>(bitmap.Height()), 8,
                PngColorType::kRgb};
     if (bitmap.IsDeviceIndependent() && dib.dsBm.bmBits && ChooseOwnForm(dib)) {
-      GdiFlush();  // drawing into the section may still be queued
-      const auto stride = static_cast<std::ptrdiff_t>(RowStride(dib.dsBm.bmWidth, dib.dsBmih.biBitCount));
-      const auto* first = static_cast<const std::uint8_t*>(dib.dsBm.bmBits);
-      if (dib.dsBmih.biHeight > 0) {  // bottom-up: the top row is the last in memory
-        top_ = first + (dib.dsBmih.biHeight - 1) * stride;
-        step_ = -stride;
-      } else {
-        top_ = first;
-        step_ = stride;
-      }
+      const SectionRows rows = FindSectionRows(bitmap);
+      top_ = rows.top;
+      step_ = rows.step;
       if (form_ == Form::kBgrx &&
           clipboard::IsRealAlpha(clipboard::SharedAlpha(top_, step_, header_.width, header_.height)))
         UseAlpha();

@@ -12,6 +12,7 @@
 #include "imaging/BitmapBands.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/SectionRows.h"
 #include "imaging/TFileStream.h"
 #include "ui/Handle.h"
 
@@ -142,8 +143,9 @@ class PixelRows {
         if (lookUp_) LearnColours(dib);
       }
       if (own_ || lookUp_) {
-        GdiFlush();  // drawing into the section may still be queued
-        FindRows(dib.dsBm.bmBits, bits);
+        const SectionRows rows = FindSectionRows(bitmap);
+        top_ = rows.top;
+        step_ = rows.step;
       }
     }
     // Every other form is converted a band at a time: a palette or 16-bit section through the
@@ -179,48 +181,6 @@ class PixelRows {
   // subsampling). For a converted form a band of them is the whole working copy, never the
   // whole picture, so it stays in the cache between being written and being compressed.
   static constexpr JDIMENSION kBandRows = 16;
-
-  void FindRows(void* bits, unsigned bitsPerPixel) {
-    const auto stride = static_cast<std::ptrdiff_t>(RowStride(bitmap_.Width(), bitsPerPixel));
-    const auto* first = static_cast<const std::uint8_t*>(bits);
-    if (StoredTopDown(first, stride)) {
-      top_ = first;
-      step_ = stride;
-    } else {  // the top row is the last in memory
-      top_ = first + (static_cast<std::ptrdiff_t>(height_) - 1) * stride;
-      step_ = -stride;
-    }
-  }
-
-  // GetObject tells the height of every section as positive, so which end of the memory holds
-  // the top row is not said. The system reads the picture the right way up: its reading of a
-  // row that differs from its mirror image settles it (a picture whose rows mirror each other
-  // reads the same both ways).
-  [[nodiscard]] bool StoredTopDown(const std::uint8_t* first, std::ptrdiff_t stride) {
-    std::vector<std::uint32_t> upper(width_);
-    std::vector<std::uint32_t> lower(width_);
-    for (JDIMENSION k = 0; k < height_ / 2; ++k) {
-      ColoursOf(first + stride * static_cast<std::ptrdiff_t>(k), upper.data());
-      ColoursOf(first + stride * static_cast<std::ptrdiff_t>(height_ - 1 - k), lower.data());
-      if (upper == lower) continue;
-      bands_.Read(k, 1, lower.data());
-      for (std::uint32_t& colour : lower) colour &= 0xFFFFFF;
-      return upper == lower;
-    }
-    return false;
-  }
-
-  // The colours of a stored row as 0xRRGGBB.
-  void ColoursOf(const std::uint8_t* stored, std::uint32_t* out) const noexcept {
-    if (lookUp_) {
-      lookUp_(stored, out, width_, colours_.data());
-    } else {
-      const auto step = static_cast<std::size_t>(components);
-      for (std::size_t x = 0; x < width_; ++x)
-        out[x] = stored[x * step] | stored[x * step + 1] << 8 | static_cast<std::uint32_t>(stored[x * step + 2]) << 16;
-    }
-    for (std::size_t x = 0; x < width_; ++x) out[x] &= 0xFFFFFF;
-  }
 
   // A palette or 16-bit section is converted here, row by row through a table of the colour
   // the system gives each pixel value: the same colours as GetDIBits, without its cost per

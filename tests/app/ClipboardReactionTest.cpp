@@ -258,6 +258,14 @@ TEST_F(ReactionTest, AFailedRewriteIsShownAndLaterChangesStillGetAReaction) {
   EXPECT_EQ(popups_.size(), 2u);
 }
 
+TEST_F(ReactionTest, ACopyACrashedViewerSwallowedStillOpensTheMenuAMomentLate) {
+  ASSERT_TRUE(testing_support::RunCarelessViewer());
+  PumpFor(50);
+  CopyRichText(L"missed");  // nobody living heads the chain
+  EXPECT_TRUE(PumpUntil([&] { return !popups_.empty(); }, 3000));
+  EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuText"});
+}
+
 TEST_F(ReactionTest, ACopyTheUserAskedToIgnoreNeverEndsInAnErrorBox) {
   CopyTextWithMarker(L"CanIncludeInClipboardHistory", 1);  // reading this marker opens the clipboard
   ASSERT_EQ(popups_.size(), 1u);

@@ -237,6 +237,29 @@ TEST_F(PictureTest, AMetafileFirstClipboardShowsTheRenderedPictureWithItsRealSiz
   EXPECT_EQ(GetPixel(dc.get(), width * 3 / 4, height / 2), RGB(255, 255, 255));
 }
 
+TEST_F(PictureTest, ACommandShowsItsErrorBeforeReactionsResume) {
+  StartForm();
+  for (const ui::TMenuItem* command :
+       {form_->Bitmapspeichernunter1, form_->Bitmapanzeigen1, form_->Formatierungentfernen1}) {
+    SCOPED_TRACE(std::string(command->Name().begin(), command->Name().end()));
+    if (command == form_->Formatierungentfernen1) {
+      testing_support::SetClipboardUnicodeText(L"text");
+    } else {
+      CopyPicture(8, 8);
+    }
+    testing_support::ClearShownErrors();
+    bool reactingWhileShown = true;
+    testing_support::WhileNextErrorShows([&] { reactingWhileShown = form_->ReactionFlag; });
+    {
+      auto holder = testing_support::HoldClipboardInOtherProcess(2000);
+      Choose(command);
+    }
+    EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
+    EXPECT_FALSE(reactingWhileShown) << "a copy made while the box is open would get a menu over it";
+    EXPECT_TRUE(form_->ReactionFlag);
+  }
+}
+
 class AutoSaveTest : public PictureTest {
  protected:
   void StartWith(const std::wstring& folder, const std::string& format, const std::string& language = "DE") {

@@ -130,6 +130,40 @@ TEST_F(ClipboardMonitorTest, AViewerEndingWithoutLeavingTheChainDoesNotLeaveItDe
   EXPECT_TRUE(PumpUntil([&] { return journal_.Count(L"change") == 1; }));
 }
 
+// Dispatches messages until the monitor's window has had its next health check.
+bool AwaitHealthCheck(HWND monitorWindow) {
+  const ULONGLONG deadline = GetTickCount64() + 3000;
+  while (GetTickCount64() < deadline) {
+    MSG msg{};
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    if (msg.message == WM_TIMER && msg.hwnd == monitorWindow) return true;
+  }
+  return false;
+}
+
+TEST_F(ClipboardMonitorTest, WhenAskedItReportsTheMissedCopyOnceIfItIsStillRecent) {
+  auto& monitor = CreateMonitor();
+  monitor.ReportMissedChanges = true;
+  for (const bool old : {false, true}) {
+    SCOPED_TRACE(old ? "old" : "recent");
+    ASSERT_TRUE(testing_support::RunCarelessViewer());
+    ForgetRegistrations();
+    const int rejoins = monitor.Rejoins();
+    Copy(L"missed");
+    ASSERT_TRUE(AwaitHealthCheck(monitor.NotifierWindow()));  // sees the change, not yet called missed
+    if (old) Sleep(2100);                                     // busy elsewhere: the user has moved on
+    ASSERT_TRUE(AwaitHealthCheck(monitor.NotifierWindow()));  // finds it missed and rejoins
+    EXPECT_EQ(monitor.Rejoins(), rejoins + 1);
+    PumpFor(1200);  // neither the rejoin's own notice nor a later check reports it again
+    EXPECT_EQ(journal_.Count(L"change"), old ? 0 : 1);
+  }
+}
+
 TEST_F(ClipboardMonitorTest, ChangesWaitWhileAnErrorBoxIsOpen) {
   auto& monitor = CreateMonitor();
   int calls = 0;

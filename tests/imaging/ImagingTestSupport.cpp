@@ -199,6 +199,19 @@ clipboard::TBitmap& PutDeviceBitmap(ui::TPicture& picture, int width, int height
   return *picture.GraphicAs<clipboard::TBitmap>();
 }
 
+std::vector<std::uint32_t> GdiColors(const clipboard::TBitmap& bitmap) {
+  const int width = bitmap.Width();
+  const int height = bitmap.Height();
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  ui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  EXPECT_EQ(GetDIBits(dc.get(), bitmap.Handle(), 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS),
+            height);
+  for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+  return pixels;
+}
+
 int ScreenBitsPerPixel() {
   ui::WindowDc screen(nullptr);
   return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);

@@ -67,6 +67,9 @@ inline COLORREF Rgb(int red, int green, int blue) {
   return RGB(static_cast<BYTE>(red), static_cast<BYTE>(green), static_cast<BYTE>(blue));
 }
 
+// Every pixel as GDI itself turns it into 0xRRGGBB, top row first.
+[[nodiscard]] std::vector<std::uint32_t> GdiColors(const clipboard::TBitmap& bitmap);
+
 // Bits per pixel of the screen (Wine on a 24-bit X display reports 32).
 [[nodiscard]] int ScreenBitsPerPixel();
 

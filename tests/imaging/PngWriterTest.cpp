@@ -20,6 +20,7 @@ using imaging_test::Bytes;
 using imaging_test::DecodedPng;
 using imaging_test::DecodePng;
 using imaging_test::FailingSink;
+using imaging_test::GdiColors;
 using imaging_test::PngChunks;
 using imaging_test::ReadFileBytes;
 
@@ -31,20 +32,6 @@ Bytes Noise(std::size_t count, std::uint32_t seed) {
     byte = static_cast<std::uint8_t>(seed >> 24);
   }
   return bytes;
-}
-
-// Every pixel as GDI itself turns it into 0xRRGGBB, top row first.
-std::vector<std::uint32_t> GdiColors(const clipboard::TBitmap& bitmap) {
-  const int width = bitmap.Width();
-  const int height = bitmap.Height();
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  ui::UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
-  EXPECT_EQ(GetDIBits(dc.get(), bitmap.Handle(), 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS),
-            height);
-  for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
-  return pixels;
 }
 
 enum class Alpha { kNone, kReal, kZero, kOpaque };
