@@ -25,6 +25,7 @@ constexpr const wchar_t* kAuthorMail = L"team@velmo.example.org";
 constexpr const wchar_t* kTranslator = L"Übersetzung: Velmo-Team";
 constexpr const wchar_t* kTranslatorWeb = L"https://velmo.example.org/i18n";
 constexpr const wchar_t* kTranslatorMail = L"i18n@velmo.example.org";
+constexpr const wchar_t* kLicence = L"Lizenz: MIT";
 
 HWND CreateStatic(HWND parent, DWORD style, const wchar_t* text) {
   return CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | style, 0, 0, 0, 0, parent, nullptr,
@@ -51,6 +52,7 @@ TForm2::TForm2(bool& reactionFlag)
   Label6.reset(CreateStatic(self, 0, kTranslator));
   Label7.reset(CreateStatic(self, 0, kTranslatorWeb));
   Label8.reset(CreateStatic(self, 0, kTranslatorMail));
+  Label9.reset(CreateStatic(self, 0, kLicence));
   Layout(ui::WindowDpi(self));
   CentreOnScreen();
 }
@@ -68,6 +70,7 @@ void TForm2::Layout(UINT dpi) {
   ui::PlaceLabel(Label6.get(), normal, scale(16), scale(120));
   ui::PlaceLabel(Label7.get(), normal, scale(16), scale(136));
   ui::PlaceLabel(Label8.get(), normal, scale(16), scale(152));
+  ui::PlaceLabel(Label9.get(), normal, scale(16), scale(176));
   font_ = std::move(font);
   titleFont_ = std::move(titleFont);
 
@@ -82,8 +85,8 @@ void TForm2::Layout(UINT dpi) {
   // labels take the size of their text, and no text is cut off. Only the title can need more:
   // bold at 16 pixels from x 64 it is 177 pixels wide in Tahoma and 193 in DejaVu Sans.
   int clientWidth = scale(kClientWidth);
-  for (HWND label :
-       {Label1.get(), Label2.get(), Label4.get(), Label5.get(), Label6.get(), Label7.get(), Label8.get()}) {
+  for (HWND label : {Label1.get(), Label2.get(), Label4.get(), Label5.get(), Label6.get(), Label7.get(), Label8.get(),
+                     Label9.get()}) {
     RECT place{};
     GetWindowRect(label, &place);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&place), 2);

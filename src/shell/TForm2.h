@@ -16,7 +16,8 @@ class TForm2 : public ui::TForm {
   // `reactionFlag` is the program's reaction flag; closing the window sets it again.
   explicit TForm2(bool& reactionFlag);
 
-  // The controls, by their names. Label4, Label5, Label7 and Label8 are the addresses.
+  // The controls, by their names. Label4, Label5, Label7 and Label8 are the addresses; Label9
+  // names the licence.
   ui::UniqueWindow Image1;
   ui::UniqueWindow Label1;
   ui::UniqueWindow Label2;
@@ -25,6 +26,7 @@ class TForm2 : public ui::TForm {
   ui::UniqueWindow Label6;
   ui::UniqueWindow Label7;
   ui::UniqueWindow Label8;
+  ui::UniqueWindow Label9;
 
   // Lays the window out for `dpi`: the positions and sizes below are for 96 dots per inch.
   void Layout(UINT dpi);

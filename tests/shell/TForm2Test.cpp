@@ -51,6 +51,7 @@ TEST_F(AboutTest, LayoutIsForNinetySixDotsPerInchScaledToTheWindowsDensity) {
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
   EXPECT_NE(style & WS_SYSMENU, 0u);
   EXPECT_EQ(TextOf(form_.Label1.get()), L"Velmo Clipboard V0.2");
+  EXPECT_EQ(TextOf(form_.Label9.get()), L"Lizenz: MIT");
   for (const UINT dpi : {96u, 192u}) {
     form_.Layout(dpi);
     const auto scale = [dpi](LONG value) { return value * static_cast<LONG>(dpi) / 96; };
@@ -61,9 +62,9 @@ TEST_F(AboutTest, LayoutIsForNinetySixDotsPerInchScaledToTheWindowsDensity) {
     const struct {
       HWND control;
       LONG left, top;
-    } places[] = {{form_.Image1.get(), 16, 16},  {form_.Label1.get(), 64, 24}, {form_.Label2.get(), 16, 64},
-                  {form_.Label4.get(), 16, 80},  {form_.Label5.get(), 16, 96}, {form_.Label6.get(), 16, 120},
-                  {form_.Label7.get(), 16, 136}, {form_.Label8.get(), 16, 152}};
+    } places[] = {{form_.Image1.get(), 16, 16},  {form_.Label1.get(), 64, 24},  {form_.Label2.get(), 16, 64},
+                  {form_.Label4.get(), 16, 80},  {form_.Label5.get(), 16, 96},  {form_.Label6.get(), 16, 120},
+                  {form_.Label7.get(), 16, 136}, {form_.Label8.get(), 16, 152}, {form_.Label9.get(), 16, 176}};
     for (const auto& place : places) {
       const POINT at = PlaceOf(place.control);
       EXPECT_EQ(at.x, scale(place.left)) << TextOf(place.control) << " at " << dpi;
@@ -94,11 +95,9 @@ TEST_F(AboutTest, ClicksOutsideTheAddressesCloseItAndSetTheReactionFlag) {
   const struct {
     HWND window;
     int x, y;
-  } clicks[] = {{form_.Image1.get(), 1, 1},
-                {form_.Label1.get(), 1, 1},
-                {form_.Label2.get(), 1, 1},
-                {form_.Label6.get(), 1, 1},
-                {form_.Handle(), client.right - 4, client.bottom - 4}};
+  } clicks[] = {{form_.Image1.get(), 1, 1}, {form_.Label1.get(), 1, 1},
+                {form_.Label2.get(), 1, 1}, {form_.Label6.get(), 1, 1},
+                {form_.Label9.get(), 1, 1}, {form_.Handle(), client.right - 4, client.bottom - 4}};
   for (const auto& click : clicks) {
     reactionFlag_ = false;
     const WhileModal whileOpen(form_, [&] {
