@@ -30,6 +30,13 @@ set(CPACK_NSIS_MUI_ICON "${CMAKE_SOURCE_DIR}/res/icons/VelmoClipboard.ico")
 set(CPACK_NSIS_MUI_UNIICON "${CMAKE_SOURCE_DIR}/res/icons/VelmoClipboard.ico")
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 set(CPACK_NSIS_EXECUTABLE makensis)
+# The installer is built for the target too, so the 64-bit one runs where 32-bit programs
+# cannot (Windows without its 32-bit layer, Wine without wine32).
+if(VELMO_ARCH STREQUAL "x86_64")
+  set(CPACK_VELMO_NSIS_TARGET amd64-unicode)
+else()
+  set(CPACK_VELMO_NSIS_TARGET x86-unicode)
+endif()
 # The installer gets "-setup" in its name, so it is not taken for the program itself.
 set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_SOURCE_DIR}/cmake/PackageNames.cmake")
 # Our own installer script instead of cpack's, which installs for all users.

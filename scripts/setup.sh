@@ -7,7 +7,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMO_BUILD_DIR:-$here/build}
 
-need_pkgs=(mingw-w64 cmake nasm xvfb xauth imagemagick librsvg2-bin icoutils wine wine32:i386 wine64 googletest make dpkg-dev fp-utils xclip python3)
+need_pkgs=(mingw-w64 cmake nasm xvfb xauth imagemagick librsvg2-bin icoutils wine wine32:i386 wine64 googletest make dpkg-dev fp-utils xclip python3
+  nsis)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

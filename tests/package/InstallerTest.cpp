@@ -8,6 +8,7 @@
 // After windows.h, which they need.
 #include <shlobj.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,6 +81,30 @@ Link ReadLink(const std::wstring& path) {
 std::wstring WithoutTrailingBackslash(std::wstring path) {
   if (!path.empty() && path.back() == L'\\') path.pop_back();
   return path;
+}
+
+// The folders the uninstaller copies itself into, "~nsu<n>.tmp" in the temporary folder.
+std::vector<std::wstring> UninstallerCopies() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  std::vector<std::wstring> folders;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW((std::wstring(temp) + L"~nsu*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return folders;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      folders.push_back(std::wstring(temp) + found.cFileName + L"\\");
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return folders;
+}
+
+// Removes a folder with its files; false while one of them is in use. A file deleted while
+// still open goes only when it is closed, and with it the folder, so success is a folder gone.
+bool RemoveFolder(const std::wstring& folder) {
+  for (const std::wstring& file : testing_support::FilesIn(folder)) DeleteFileW((folder + file).c_str());
+  RemoveDirectoryW(folder.c_str());
+  return !FileExists(folder);
 }
 
 // Runs a command line to its end; its exit code, or STILL_ACTIVE after the time.
@@ -179,11 +204,17 @@ class InstallerTest : public testing::Test {
     EXPECT_EQ(ReadLink(ProgramLink(ours)).target, program);
     ASSERT_TRUE(FileExists(folder + L"VelmoClipboard.ini")) << "the settings are not in the installation folder";
 
-    // The uninstaller runs a copy of itself from the temporary folder and returns at once.
+    // The uninstaller runs a copy of itself from the temporary folder and returns at once; the
+    // copy can be removed once it has ended.
+    const std::vector<std::wstring> copiesBefore = UninstallerCopies();
     EXPECT_EQ(RunToEnd(*UninstallValue(L"QuietUninstallString")), 0u);
-    EXPECT_TRUE(PumpUntil([&] { return !FileExists(folder + L"Uninstall.exe") && !UninstallValue(L"DisplayName"); },
-                          kTimeoutMs))
-        << "the uninstaller did not finish";
+    std::vector<std::wstring> copies = UninstallerCopies();
+    std::erase_if(copies, [&](const std::wstring& copy) { return std::ranges::count(copiesBefore, copy) != 0; });
+    EXPECT_EQ(copies.size(), 1u);
+    EXPECT_TRUE(PumpUntil([&] { return std::ranges::all_of(copies, RemoveFolder); }, kTimeoutMs))
+        << "the uninstaller did not end";
+    EXPECT_FALSE(FileExists(folder + L"Uninstall.exe"));
+    EXPECT_FALSE(UninstallValue(L"DisplayName"));
     EXPECT_EQ(testing_support::FilesIn(folder), std::vector<std::wstring>{L"VelmoClipboard.ini"});
     EXPECT_FALSE(FileExists(StartMenuLink()));
     EXPECT_FALSE(FileExists(ProgramLink(ours)));
