@@ -7,13 +7,16 @@
 #include <windows.h>
 // After windows.h, which they need.
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "shell/Shortcuts.h"
+#include "support/DialogAnswerer.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Com.h"
@@ -97,6 +100,25 @@ std::vector<std::wstring> UninstallerCopies() {
   } while (FindNextFileW(search, &found));
   FindClose(search);
   return folders;
+}
+
+// The id of a running process started from `program`, or 0.
+DWORD ProcessOf(const std::wstring& program) {
+  const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  DWORD found = 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && found == 0; more = Process32NextW(snapshot, &entry)) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+    if (!process) continue;
+    wchar_t path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (QueryFullProcessImageNameW(process, 0, path, &size) && lstrcmpiW(path, program.c_str()) == 0)
+      found = entry.th32ProcessID;
+    CloseHandle(process);
+  }
+  CloseHandle(snapshot);
+  return found;
 }
 
 // Removes a folder with its files; false while one of them is in use. A file deleted while
@@ -198,21 +220,21 @@ class InstallerTest : public testing::Test {
       if (menu) PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
       PostMessageW(window, WM_COMMAND, ours == CSIDL_DESKTOP ? kDesktopCommand : kAutostartCommand, 0);
       EXPECT_TRUE(PumpUntil([&] { return FileExists(ProgramLink(ours)); }, 5000)) << "no shortcut made";
+      // While the program runs, its file cannot go: the uninstaller must leave everything.
+      if (ours == CSIDL_DESKTOP) {
+        Uninstall(*UninstallValue(L"QuietUninstallString"));
+        EXPECT_TRUE(FileExists(folder + L"Uninstall.exe"));
+        EXPECT_TRUE(FileExists(StartMenuLink()));
+        EXPECT_TRUE(FileExists(ProgramLink(ours)));
+        EXPECT_TRUE(UninstallValue(L"DisplayName"));
+      }
       PostMessageW(window, WM_COMMAND, kBeenden1Command, 0);
       EXPECT_EQ(started.Wait(kTimeoutMs), 0u);
     }
     EXPECT_EQ(ReadLink(ProgramLink(ours)).target, program);
     ASSERT_TRUE(FileExists(folder + L"VelmoClipboard.ini")) << "the settings are not in the installation folder";
 
-    // The uninstaller runs a copy of itself from the temporary folder and returns at once; the
-    // copy can be removed once it has ended.
-    const std::vector<std::wstring> copiesBefore = UninstallerCopies();
-    EXPECT_EQ(RunToEnd(*UninstallValue(L"QuietUninstallString")), 0u);
-    std::vector<std::wstring> copies = UninstallerCopies();
-    std::erase_if(copies, [&](const std::wstring& copy) { return std::ranges::count(copiesBefore, copy) != 0; });
-    EXPECT_EQ(copies.size(), 1u);
-    EXPECT_TRUE(PumpUntil([&] { return std::ranges::all_of(copies, RemoveFolder); }, kTimeoutMs))
-        << "the uninstaller did not end";
+    Uninstall(*UninstallValue(L"QuietUninstallString"));
     EXPECT_FALSE(FileExists(folder + L"Uninstall.exe"));
     EXPECT_FALSE(UninstallValue(L"DisplayName"));
     EXPECT_EQ(testing_support::FilesIn(folder), std::vector<std::wstring>{L"VelmoClipboard.ini"});
@@ -220,6 +242,24 @@ class InstallerTest : public testing::Test {
     EXPECT_FALSE(FileExists(ProgramLink(ours)));
     EXPECT_EQ(ReadLink(ProgramLink(others)).target, otherProgram) << "a shortcut to another installation went";
     DeleteFileW(ProgramLink(others).c_str());
+  }
+
+  // Runs an uninstall command line. The uninstaller runs a copy of itself from the temporary
+  // folder and returns at once; `whileRunning`, when given, gets the copy's process id, and the copy is
+  // removed once it has ended.
+  static void Uninstall(const std::wstring& commandLine, const std::function<void(DWORD)>& whileRunning = nullptr) {
+    const std::vector<std::wstring> copiesBefore = UninstallerCopies();
+    EXPECT_EQ(RunToEnd(commandLine), 0u);
+    std::vector<std::wstring> copies = UninstallerCopies();
+    std::erase_if(copies, [&](const std::wstring& copy) { return std::ranges::count(copiesBefore, copy) != 0; });
+    ASSERT_EQ(copies.size(), 1u);
+    if (whileRunning) {
+      DWORD copy = 0;
+      PumpUntil([&] { return (copy = ProcessOf(copies[0] + L"Un.exe")) != 0; }, kTimeoutMs);
+      whileRunning(copy);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return std::ranges::all_of(copies, RemoveFolder); }, kTimeoutMs))
+        << "the uninstaller did not end";
   }
 
   testing_support::TemporaryFolder aside_;
@@ -235,6 +275,29 @@ TEST_F(InstallerTest, InstallsForTheUserAndUninstallsAllButTheSettingsAndOtherIn
   // Installed again over the settings file the first round left.
   SCOPED_TRACE("own shortcut in the Startup folder");
   InstallUseAndUninstall(CSIDL_STARTUP, CSIDL_DESKTOP);
+}
+
+// Interactively, the uninstaller asks before it removes the settings; agreed, nothing is left.
+TEST_F(InstallerTest, UninstallingRemovesTheSettingsWhenTheUserAgrees) {
+  const std::wstring folder = InstallFolder();
+  ASSERT_EQ(RunToEnd(L"\"" + testing_support::WinePath(testing_support::ExtraArguments().at(0)) + L"\" /S"), 0u);
+  testing_support::WriteFileBytes(folder + L"VelmoClipboard.ini", {'[', 'P', ']'});
+  Uninstall(*UninstallValue(L"UninstallString"), [&](DWORD copy) {
+    using testing_support::PressButton;
+    const HWND page = testing_support::WaitForDialog(copy, kTimeoutMs);
+    ASSERT_NE(page, nullptr);
+    PressButton(page, IDOK);  // "Uninstall" on the confirmation page
+    const HWND question = testing_support::WaitForDialog(copy, kTimeoutMs, {page});
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(testing_support::StaticTexts(question).find(folder + L"VelmoClipboard.ini"), std::wstring::npos)
+        << testing_support::StaticTexts(question);
+    PressButton(question, IDYES);
+    // The last page's button turns from "Next" into "Close" when the work is done.
+    EXPECT_TRUE(PumpUntil([&] { return !FileExists(folder) && IsWindowEnabled(GetDlgItem(page, IDOK)); }, kTimeoutMs));
+    PressButton(page, IDOK);
+  });
+  EXPECT_FALSE(FileExists(folder));
+  EXPECT_FALSE(UninstallValue(L"DisplayName"));
 }
 
 }  // namespace
