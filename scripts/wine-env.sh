@@ -37,7 +37,8 @@ wine_env_start_xvfb() {
       return 1
     fi
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Not with the lock open: Xvfb would hold it for as long as it runs.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 {wine_env_lock_fd}>&- &
     wine_env_xvfb_pid=$!
     for _ in $(seq 50); do
       [ -e "/tmp/.X11-unix/X$n" ] && break
