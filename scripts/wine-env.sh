@@ -16,14 +16,45 @@ wine_env_start() {  # wine_env_start [virtual]
   trap wine_env_stop EXIT
   trap 'wine_env_stop; exit 130' INT TERM
   if [ "${1:-}" = virtual ] || [ -z "${DISPLAY:-}" ]; then
-    local n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    wine_env_xvfb_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    wine_env_start_xvfb || return 1
     echo "wine-env: virtual display $DISPLAY (Xvfb)"
   fi
+  wine_env_start_server
+}
+
+# Two targets' test runs start their displays at the same moment: the choice of a free number
+# and Xvfb's claim on it happen under one lock, and a server that died anyway (a display taken
+# by someone who left no lock file) moves on to the next number.
+wine_env_start_xvfb() {
+  local n=90 tries=0
+  exec {wine_env_lock_fd}>"/tmp/.velmo-xvfb-$(id -u).lock"
+  flock "$wine_env_lock_fd"
+  while :; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 10 ]; then
+      echo "wine-env: Xvfb did not start (tried 10 display numbers up to :$n)" >&2
+      exec {wine_env_lock_fd}>&-
+      return 1
+    fi
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    # Not with the lock open: Xvfb would hold it for as long as it runs.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 {wine_env_lock_fd}>&- &
+    wine_env_xvfb_pid=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$wine_env_xvfb_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$wine_env_xvfb_pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then break; fi
+    wait "$wine_env_xvfb_pid" 2>/dev/null || true
+    n=$((n + 1))
+  done
+  exec {wine_env_lock_fd}>&-
+  export DISPLAY=":$n"
+}
+
+# The prefix's own wineserver (one per prefix), then the prefix itself if it is new.
+wine_env_start_server() {
   mkdir -p "$WINEPREFIX"
   # One server for the whole run, started before anything else can start one of its own.
   /usr/lib/wine/wineserver64 -p

@@ -23,11 +23,11 @@ namespace {
 using testing_support::PumpFor;
 using testing_support::PumpUntil;
 
-constexpr WPARAM kBeenden1Command = 116;  // see SettingsEndToEndTest.cpp
+constexpr WPARAM kExitCommandId = 116;  // see SettingsEndToEndTest.cpp
 
 using testing_support::FilesIn;
 
-HWND VisibleWindowOf(DWORD processId, const wchar_t* className) {
+HWND VisibleWindowOfProcess(DWORD processId, const wchar_t* className) {
   for (HWND window : testing_support::ProcessWindows(processId, className)) {
     if (IsWindowVisible(window)) return window;
   }
@@ -124,7 +124,7 @@ TEST(AutosaveDialogEndToEnd, SavedFromTheTrayMenuTheFourValuesAreWrittenAndTheNe
     PumpFor(150);
   }
   HWND dialog = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (dialog = VisibleWindowOf(program.Id(), L"TForm3")) != nullptr; }, 10000))
+  ASSERT_TRUE(PumpUntil([&] { return (dialog = VisibleWindowOfProcess(program.Id(), L"TForm3")) != nullptr; }, 10000))
       << "the Autosave dialog did not open";
   wchar_t caption[64] = {};
   GetWindowTextW(dialog, caption, 64);
@@ -202,7 +202,7 @@ TEST(AutosaveDialogEndToEnd, SavedFromTheTrayMenuTheFourValuesAreWrittenAndTheNe
   EXPECT_EQ(bytes[0], 0xFF);
   EXPECT_EQ(bytes[1], 0xD8);
 
-  program.Post(WM_COMMAND, kBeenden1Command);
+  program.Post(WM_COMMAND, kExitCommandId);
   EXPECT_EQ(program.Wait(10000), 0u);
 }
 

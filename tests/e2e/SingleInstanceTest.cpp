@@ -25,10 +25,10 @@ namespace {
 
 using testing_support::PumpUntil;
 
-constexpr DWORD kStartTimeoutMs = 20000;
+constexpr DWORD kInstanceStartTimeoutMs = 20000;
 constexpr DWORD kEndTimeoutMs = 15000;
 // The Exit command's id: menu ids count from 100 in the order the main window creates its items.
-constexpr WPARAM kBeenden1Command = 116;
+constexpr WPARAM kExitMenuCommand = 116;
 constexpr const wchar_t* kRefusalText = L"Action aborted...\r\nThis Program is allready started.";
 
 // The program under test, as a Windows path (the harness passes the Unix one).
@@ -123,12 +123,12 @@ class Copy {
   // Until its message loop waits for input: a window that answers early may still be half
   // built (the window answers sent messages while the tray icon is being added).
   [[nodiscard]] bool WaitUntilRunning() const {
-    return PumpUntil([this] { return !Running() || (MainWindow() && Answers()); }, kStartTimeoutMs) && Running() &&
-           WaitForInputIdle(process_.get(), kStartTimeoutMs) == 0 && !Box();
+    return PumpUntil([this] { return !Running() || (MainWindow() && Answers()); }, kInstanceStartTimeoutMs) &&
+           Running() && WaitForInputIdle(process_.get(), kInstanceStartTimeoutMs) == 0 && !Box();
   }
   [[nodiscard]] HWND WaitForBox() const {
     HWND box = nullptr;
-    PumpUntil([&] { return !Running() || (box = Box()) != nullptr; }, kStartTimeoutMs);
+    PumpUntil([&] { return !Running() || (box = Box()) != nullptr; }, kInstanceStartTimeoutMs);
     return box;
   }
   // Its popup menu while one is open.
@@ -143,7 +143,7 @@ class Copy {
     HWND head = GetClipboardViewer();
     return head && GetWindowThreadProcessId(head, &owner) && owner == Id();
   }
-  void ChooseExit() const { PostMessageW(MainWindow(), WM_COMMAND, kBeenden1Command, 0); }
+  void ChooseExit() const { PostMessageW(MainWindow(), WM_COMMAND, kExitMenuCommand, 0); }
   // Ends it as Windows does at the end of a session, which runs the program's Exit.
   [[nodiscard]] bool EndNormally() const {
     PostMessageW(MainWindow(), WM_ENDSESSION, TRUE, 0);

@@ -90,7 +90,7 @@ class Sequence {
   std::uint32_t state_;
 };
 
-struct Form {
+struct DecodedForm {
   int colorType;
   int bitDepth;
   bool transparency;  // tRNS: palette alphas or a transparent colour
@@ -99,7 +99,7 @@ struct Form {
   std::uint32_t height = 9;
 };
 
-PngPicture MakePicture(const Form& form) {
+PngPicture MakePicture(const DecodedForm& form) {
   PngPicture picture;
   picture.width = form.width;
   picture.height = form.height;
@@ -128,21 +128,21 @@ PngPicture MakePicture(const Form& form) {
   return picture;
 }
 
-std::string FormName(const ::testing::TestParamInfo<Form>& info) {
-  const Form& f = info.param;
+std::string FormName(const ::testing::TestParamInfo<DecodedForm>& info) {
+  const DecodedForm& f = info.param;
   const char* types[] = {"Grey", "", "Rgb", "Palette", "GreyAlpha", "", "Rgba"};
   return types[f.colorType] + std::to_string(f.bitDepth) + (f.transparency ? "Trns" : "") +
          (f.interlaced ? "Interlaced" : "") + "_" + std::to_string(f.width) + "x" + std::to_string(f.height);
 }
 
-std::vector<Form> EveryForm() {
-  const Form kinds[] = {{0, 1, false, false},  {0, 2, true, false},  {0, 4, false, false}, {0, 8, true, false},
-                        {0, 16, false, false}, {0, 16, true, false}, {2, 8, false, false}, {2, 8, true, false},
-                        {2, 16, false, false}, {2, 16, true, false}, {3, 1, true, false},  {3, 2, false, false},
-                        {3, 4, true, false},   {3, 8, false, false}, {3, 8, true, false},  {4, 8, false, false},
-                        {4, 16, false, false}, {6, 8, false, false}, {6, 16, false, false}};
-  std::vector<Form> forms;
-  for (const Form& kind : kinds) {
+std::vector<DecodedForm> EveryForm() {
+  const DecodedForm kinds[] = {{0, 1, false, false},  {0, 2, true, false},  {0, 4, false, false}, {0, 8, true, false},
+                               {0, 16, false, false}, {0, 16, true, false}, {2, 8, false, false}, {2, 8, true, false},
+                               {2, 16, false, false}, {2, 16, true, false}, {3, 1, true, false},  {3, 2, false, false},
+                               {3, 4, true, false},   {3, 8, false, false}, {3, 8, true, false},  {4, 8, false, false},
+                               {4, 16, false, false}, {6, 8, false, false}, {6, 16, false, false}};
+  std::vector<DecodedForm> forms;
+  for (const DecodedForm& kind : kinds) {
     forms.push_back(kind);
     forms.push_back({kind.colorType, kind.bitDepth, kind.transparency, true});
   }
@@ -152,7 +152,7 @@ std::vector<Form> EveryForm() {
   return forms;
 }
 
-class PngDecoderForms : public ::testing::TestWithParam<Form> {};
+class PngDecoderForms : public ::testing::TestWithParam<DecodedForm> {};
 
 TEST_P(PngDecoderForms, DecodeToTheirPixelsWithStraightAlpha) {
   const PngPicture picture = MakePicture(GetParam());
