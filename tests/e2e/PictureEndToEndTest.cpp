@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "support/PngDecoding.h"
 #include "support/DialogAnswerer.h"
+#include "support/PngDecoding.h"
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
@@ -135,7 +135,10 @@ TEST_F(PictureMenuTest, AutosaveWritesEveryCopiedPictureIntoTheFolder) {
   ASSERT_TRUE(PumpUntil([&] { return FilesIn(out).size() == 2; }, 5000)) << "the second picture replaced the first";
   for (const std::wstring& name : FilesIn(out)) {
     EXPECT_EQ(name.rfind(L"Shot", 0), 0u) << name;
-    EXPECT_EQ(testing_support::ReadFileBytes(out + L"\\" + name).at(0), 'B');
+    // The name is there as soon as the file is created; its bytes follow.
+    std::vector<unsigned char> bytes;
+    EXPECT_TRUE(PumpUntil([&] { return !(bytes = testing_support::ReadFileBytes(out + L"\\" + name)).empty(); }, 5000));
+    EXPECT_EQ(bytes.empty() ? 0 : bytes[0], 'B');
   }
   PumpFor(300);
   for (HWND menu : ProcessWindows(process_->Id(), L"#32768"))
