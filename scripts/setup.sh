@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, from Debian's packages only, and builds
-# libjpeg-turbo, zlib, libpng, libspng and libdeflate for both Windows targets from Debian's
-# source packages into the build tree.
+# libjpeg-turbo, libpng, libspng and libdeflate for both Windows targets from Debian's source
+# packages into one prefix per target (build/deps/i686, build/deps/x86_64); zlib is Debian's
+# own mingw-w64 package.
 # Idempotent: a second run on a prepared machine takes a few seconds.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMO_BUILD_DIR:-$here/build}
 
-need_pkgs=(mingw-w64 cmake nasm xvfb xauth imagemagick librsvg2-bin icoutils wine wine32:i386 wine64 googletest make dpkg-dev fp-utils xclip python3
-  nsis)
+need_pkgs=(mingw-w64 cmake nasm xvfb xauth imagemagick librsvg2-bin icoutils wine wine32:i386 wine64 googletest make dpkg-dev
+  fp-utils xclip python3 nsis libz-mingw-w64-dev pkgconf)
 
 missing=()
 for p in "${need_pkgs[@]}"; do
@@ -30,7 +31,9 @@ fi
 # configuration stays as it is.
 deps=$build/deps
 apt_dir=$deps/apt
-mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+src=$deps/src
+logs=$deps/logs
+mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$src" "$logs"
 src_list=$apt_dir/parts/src.sources
 : > "$src_list"
 for f in /etc/apt/sources.list.d/*.sources; do
@@ -42,102 +45,131 @@ fi
 O=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt_dir/parts"
    -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache")
 
-jpeg_src=$deps/libjpeg-turbo-src
-if [ ! -f "$jpeg_src/CMakeLists.txt" ]; then
-  apt-get "${O[@]}" update -q
-  (cd "$deps" && apt-get "${O[@]}" source --download-only libjpeg-turbo)
-  tarball=$(ls "$deps"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
-  rm -rf "$jpeg_src.tmp" && mkdir -p "$jpeg_src.tmp"
-  tar -xzf "$tarball" -C "$jpeg_src.tmp" --strip-components=1
-  rm -rf "$jpeg_src" && mv "$jpeg_src.tmp" "$jpeg_src"
-fi
-
-for arch in i686 x86_64; do
-  prefix=$deps/libjpeg-$arch
-  [ -f "$prefix/lib/libjpeg.a" ] && continue
-  echo "setup: building libjpeg-turbo for $arch"
-  rm -rf "$deps/libjpeg-build-$arch"
-  cmake -S "$jpeg_src" -B "$deps/libjpeg-build-$arch" \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-$arch.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-    -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON \
-    -DCMAKE_INSTALL_PREFIX="$prefix" >"$deps/libjpeg-$arch.log"
-  cmake --build "$deps/libjpeg-build-$arch" -j"$(nproc)" >>"$deps/libjpeg-$arch.log"
-  cmake --install "$deps/libjpeg-build-$arch" >>"$deps/libjpeg-$arch.log"
-done
-
-# The PNG libraries. Debian's newest source of a package can be missing from the mirror for a
-# while after a security update, so older versions of the same release are tried in turn.
-# dpkg-source applies Debian's patches, security fixes included.
-fetch_source() {  # fetch_source PACKAGE DIRECTORY
-  local pkg=$1 dir=$2 work version
+# Fetches and unpacks a source package into $src/PACKAGE with dpkg-source, which applies
+# Debian's patches, security fixes included. Debian's newest source of a package can be missing
+# from the mirror for a while after a security update, so older versions of the same release are
+# tried in turn.
+lists_fresh=
+fetch_source() {  # fetch_source PACKAGE
+  local pkg=$1 dir=$src/$1 work=$src/.fetch-$1 log=$logs/fetch-$1.log version
   [ -f "$dir/.complete" ] && return 0
-  work=$deps/fetch-$pkg
+  if [ -z "$lists_fresh" ]; then
+    apt-get "${O[@]}" update -q >"$logs/apt-update.log" 2>&1 ||
+      { echo "setup: updating the source package lists failed; see $logs/apt-update.log" >&2; exit 1; }
+    lists_fresh=1
+  fi
+  echo "setup: fetching the source package $pkg"
+  : > "$log"
   for version in $(apt-cache "${O[@]}" showsrc "$pkg" | sed -n 's/^Version: //p' | sort -u -r -V); do
     rm -rf "$work" && mkdir -p "$work"
-    if (cd "$work" && apt-get "${O[@]}" source --download-only "$pkg=$version" >/dev/null 2>&1); then
+    if (cd "$work" && apt-get "${O[@]}" source --download-only "$pkg=$version") >>"$log" 2>&1; then
+      (cd "$work" && dpkg-source -x --no-check ./*.dsc unpacked) >>"$log" 2>&1 ||
+        { echo "setup: unpacking the source package $pkg failed; see $log" >&2; exit 1; }
       rm -rf "$dir"
-      (cd "$work" && dpkg-source -x --no-check ./*.dsc unpacked >/dev/null)
       mv "$work/unpacked" "$dir"
       touch "$dir/.complete"
       rm -rf "$work"
       return 0
     fi
   done
-  echo "setup: no version of the source package $pkg could be fetched" >&2
-  return 1
+  echo "setup: no version of the source package $pkg could be fetched; see $log" >&2
+  exit 1
+}
+for pkg in libjpeg-turbo libpng1.6 libspng libdeflate; do
+  fetch_source "$pkg"
+done
+
+# Runs one step of a library's build with its output in that library's log; $lib, $arch and
+# $log name them.
+run() {
+  "$@" >>"$log" 2>&1 || { echo "setup: building $lib for $arch failed; see $log" >&2; exit 1; }
 }
 
-if [ ! -f "$deps/zlib-src/.complete" ] || [ ! -f "$deps/libpng-src/.complete" ] ||
-   [ ! -f "$deps/libspng-src/.complete" ] || [ ! -f "$deps/libdeflate-src/.complete" ]; then
-  apt-get "${O[@]}" update -q >/dev/null
-  fetch_source zlib "$deps/zlib-src"
-  fetch_source libpng1.6 "$deps/libpng-src"
-  fetch_source libspng "$deps/libspng-src"
-  fetch_source libdeflate "$deps/libdeflate-src"
-fi
+# zlib is Debian's libz-mingw-w64-dev when it has the static library for the target and is no
+# older than the zlib of this Debian release, which Debian's libpng is built and tested with.
+zlib_min=1.2.13
 
 for arch in i686 x86_64; do
-  prefix=$deps/png-$arch
-  [ -f "$prefix/.complete" ] && continue
-  echo "setup: building zlib, libpng, libspng and libdeflate for $arch"
+  prefix=$deps/$arch
+  done_dir=$prefix/.setup  # one stamp per library built into the prefix
+  work=$deps/work-$arch
   cross=$arch-w64-mingw32-
-  log=$deps/png-$arch.log
-  work=$deps/png-build-$arch
-  rm -rf "$work" "$prefix" && mkdir -p "$work" "$prefix/include" "$prefix/lib"
+  mkdir -p "$done_dir" "$work" "$prefix/include" "$prefix/lib/pkgconfig"
   toolchain=(-DCMAKE_TOOLCHAIN_FILE="$here/cmake/toolchain-$arch.cmake" -DCMAKE_BUILD_TYPE=Release
              -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix")
-  zlib=(-DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a")
 
-  # zlib's own build files for Windows are not in Debian's source, and the library is a
-  # handful of C files.
-  mkdir -p "$work/zlib"
-  for c in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate \
-           inftrees trees uncompr zutil; do
-    "${cross}gcc-posix" -O2 -c "$deps/zlib-src/$c.c" -o "$work/zlib/$c.o" >>"$log" 2>&1
-  done
-  "${cross}ar" rcs "$prefix/lib/libz.a" "$work/zlib"/*.o
-  cp "$deps/zlib-src/zlib.h" "$deps/zlib-src/zconf.h" "$prefix/include/"
+  zlib_h=/usr/$arch-w64-mingw32/include/zlib.h
+  zlib_version=$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"/\1/p' "$zlib_h" 2>/dev/null || true)
+  if [ ! -f "/usr/$arch-w64-mingw32/lib/libz.a" ] || [ -z "$zlib_version" ] ||
+     [ "$(printf '%s\n' "$zlib_min" "$zlib_version" | sort -V | head -n 1)" != "$zlib_min" ]; then
+    echo "setup: libz-mingw-w64-dev has no static zlib $zlib_min or newer for $arch (found '${zlib_version}')" >&2
+    exit 1
+  fi
 
-  cmake -S "$deps/libpng-src" -B "$work/libpng" "${toolchain[@]}" "${zlib[@]}" -DPNG_SHARED=OFF \
-    -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -Dld-version-script=OFF >>"$log" 2>&1
-  cmake --build "$work/libpng" -j"$(nproc)" >>"$log" 2>&1
-  cmake --install "$work/libpng" >>"$log" 2>&1
+  lib=libjpeg-turbo log=$logs/$lib-$arch.log
+  if [ ! -f "$done_dir/$lib" ]; then
+    echo "setup: building $lib for $arch"
+    : > "$log"
+    rm -rf "$work/$lib"
+    run cmake -S "$src/libjpeg-turbo" -B "$work/$lib" "${toolchain[@]}" -DENABLE_SHARED=OFF \
+      -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
+    run cmake --build "$work/$lib" -j"$(nproc)"
+    run cmake --install "$work/$lib"
+    touch "$done_dir/$lib"
+  fi
+
+  lib=libpng log=$logs/$lib-$arch.log
+  if [ ! -f "$done_dir/$lib" ]; then
+    echo "setup: building $lib for $arch"
+    : > "$log"
+    rm -rf "$work/$lib"
+    run cmake -S "$src/libpng1.6" -B "$work/$lib" "${toolchain[@]}" -DZLIB_USE_STATIC_LIBS=ON \
+      -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -Dld-version-script=OFF
+    run cmake --build "$work/$lib" -j"$(nproc)"
+    run cmake --install "$work/$lib"
+    touch "$done_dir/$lib"
+  fi
 
   # libspng is one C file; its CMake project cannot build the static library alone. Its
-  # vector code assumes SSE2, which the 32-bit program does not require of the processor.
-  mkdir -p "$work/libspng"
-  spng_opt=()
-  [ "$arch" = i686 ] && spng_opt=(-DSPNG_DISABLE_OPT)
-  "${cross}gcc-posix" -O2 -DSPNG_STATIC "${spng_opt[@]}" -I"$prefix/include" -c "$deps/libspng-src/spng/spng.c" \
-    -o "$work/libspng/spng.o" >>"$log" 2>&1
-  "${cross}ar" rcs "$prefix/lib/libspng.a" "$work/libspng/spng.o"
-  cp "$deps/libspng-src/spng/spng.h" "$prefix/include/"
+  # vector code assumes SSE2, which the 32-bit program does not require of the processor. Its
+  # pkg-config file comes from its own template.
+  lib=libspng log=$logs/$lib-$arch.log
+  if [ ! -f "$done_dir/$lib" ]; then
+    echo "setup: building $lib for $arch"
+    : > "$log"
+    rm -rf "$work/$lib" && mkdir -p "$work/$lib"
+    spng_opt=()
+    [ "$arch" = i686 ] && spng_opt=(-DSPNG_DISABLE_OPT)
+    run "${cross}gcc-posix" -O2 -DSPNG_STATIC "${spng_opt[@]}" -c "$src/libspng/spng/spng.c" \
+      -o "$work/$lib/spng.o"
+    run "${cross}ar" rcs "$work/$lib/libspng.a" "$work/$lib/spng.o"
+    spng_h=$src/libspng/spng/spng.h
+    spng_version=$(for part in MAJOR MINOR PATCH; do
+      sed -n "s/^#define SPNG_VERSION_$part \([0-9]*\)$/\1/p" "$spng_h"; done | paste -sd.)
+    run cp "$work/$lib/libspng.a" "$prefix/lib/"
+    run cp "$spng_h" "$prefix/include/"
+    run sed -e "s|@prefix@|$prefix|;s|@exec_prefix@|$prefix|;s|@libdir@|$prefix/lib|" \
+      -e "s|@includedir@|$prefix/include|;s|@SPNG_VERSION@|$spng_version|;s|@LIBS@|-lz|" \
+      -e "w $prefix/lib/pkgconfig/libspng.pc" "$src/libspng/tests/libspng.pc.in"
+    touch "$done_dir/$lib"
+  fi
 
-  cp -r "$deps/libdeflate-src" "$work/libdeflate"
-  make -C "$work/libdeflate" CC="${cross}gcc-posix" AR="${cross}ar" libdeflatestatic.lib >>"$log" 2>&1
-  cp "$work/libdeflate/libdeflate.h" "$prefix/include/"
-  cp "$work/libdeflate/libdeflatestatic.lib" "$prefix/lib/libdeflate.a"
-  touch "$prefix/.complete"
+  # libdeflate 1.14 builds with make; its install rule would also build its programs, so the
+  # library, its header and the pkg-config file from its own template are put in place here.
+  lib=libdeflate log=$logs/$lib-$arch.log
+  if [ ! -f "$done_dir/$lib" ]; then
+    echo "setup: building $lib for $arch"
+    : > "$log"
+    rm -rf "$work/$lib"
+    run cp -r "$src/libdeflate" "$work/$lib"
+    run make -C "$work/$lib" CC="${cross}gcc-posix" AR="${cross}ar" libdeflatestatic.lib
+    deflate_version=$(sed -n 's/^#define LIBDEFLATE_VERSION_STRING.*"\(.*\)"/\1/p' "$work/$lib/libdeflate.h")
+    run cp "$work/$lib/libdeflatestatic.lib" "$prefix/lib/libdeflate.a"
+    run cp "$work/$lib/libdeflate.h" "$prefix/include/"
+    run sed -e "s|@PREFIX@|$prefix|;s|@LIBDIR@|$prefix/lib|;s|@INCDIR@|$prefix/include|" \
+      -e "s|@VERSION@|$deflate_version|" -e "w $prefix/lib/pkgconfig/libdeflate.pc" \
+      "$work/$lib/libdeflate.pc.in"
+    touch "$done_dir/$lib"
+  fi
 done
 echo "setup: ready"
