@@ -85,6 +85,22 @@ run() {
   "$@" >>"$log" 2>&1 || { echo "setup: building $lib for $arch failed; see $log" >&2; exit 1; }
 }
 
+# Configures, builds and installs a library with its own CMake project into the target's
+# prefix, once; the stamp says it is done.
+cmake_library() {  # cmake_library LIB SOURCE [CMAKE OPTION...]
+  lib=$1 log=$logs/$1-$arch.log
+  local source=$2
+  shift 2
+  [ -f "$done_dir/$lib" ] && return 0
+  echo "setup: building $lib for $arch"
+  : > "$log"
+  rm -rf "$work/$lib"
+  run cmake -S "$source" -B "$work/$lib" "${toolchain[@]}" "$@"
+  run cmake --build "$work/$lib" -j"$(nproc)"
+  run cmake --install "$work/$lib"
+  touch "$done_dir/$lib"
+}
+
 # zlib is Debian's libz-mingw-w64-dev when it has the static library for the target and is no
 # older than the zlib of this Debian release, which Debian's libpng is built and tested with.
 zlib_min=1.2.13
@@ -106,29 +122,10 @@ for arch in i686 x86_64; do
     exit 1
   fi
 
-  lib=libjpeg-turbo log=$logs/$lib-$arch.log
-  if [ ! -f "$done_dir/$lib" ]; then
-    echo "setup: building $lib for $arch"
-    : > "$log"
-    rm -rf "$work/$lib"
-    run cmake -S "$src/libjpeg-turbo" -B "$work/$lib" "${toolchain[@]}" -DENABLE_SHARED=OFF \
-      -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
-    run cmake --build "$work/$lib" -j"$(nproc)"
-    run cmake --install "$work/$lib"
-    touch "$done_dir/$lib"
-  fi
-
-  lib=libpng log=$logs/$lib-$arch.log
-  if [ ! -f "$done_dir/$lib" ]; then
-    echo "setup: building $lib for $arch"
-    : > "$log"
-    rm -rf "$work/$lib"
-    run cmake -S "$src/libpng1.6" -B "$work/$lib" "${toolchain[@]}" -DZLIB_USE_STATIC_LIBS=ON \
-      -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -Dld-version-script=OFF
-    run cmake --build "$work/$lib" -j"$(nproc)"
-    run cmake --install "$work/$lib"
-    touch "$done_dir/$lib"
-  fi
+  cmake_library libjpeg-turbo "$src/libjpeg-turbo" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
+  cmake_library libpng "$src/libpng1.6" -DZLIB_USE_STATIC_LIBS=ON -DPNG_SHARED=OFF -DPNG_STATIC=ON \
+    -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -Dld-version-script=OFF
 
   # libspng is one C file; its CMake project cannot build the static library alone. Its
   # vector code assumes SSE2, which the 32-bit program does not require of the processor. Its
