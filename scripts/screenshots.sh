@@ -8,6 +8,7 @@
 #   docs/about.png       the About window, chosen from the tray menu
 #   docs/autosave-dialog-de.png, docs/autosave-dialog-en.png
 #                        the Autosave dialog, chosen from the tray menu, in German and in English
+#   docs/installer.png   the installer's first page, made by cpack from the same build
 # Needs the x86_64 build (cmake --preset x86_64 && cmake --build --preset x86_64) and
 # ImageMagick's `import`.
 set -euo pipefail
@@ -65,3 +66,18 @@ run picturewindow >"$work/area.txt"
 shoot picture-window.png
 run traymenu >/dev/null
 run exit
+
+# The installer, alone on the screen: the shot is the screen trimmed to its window.
+cpack --config "$build/CPackConfig.cmake" -G NSIS -B "$work/pkg" >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; exit 1; }
+installer=$(ls "$work"/pkg/*-setup.exe)
+# Ending the server ends Notepad, which the text menu's shot left open.
+/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver64 -w >/dev/null 2>&1 || true
+"$here/scripts/wine-run.sh" x86_64 "$installer" >/dev/null 2>&1 &
+installer_pid=$!
+sleep 6
+import -display "$DISPLAY" -window root -trim +repage "$here/docs/installer.png"
+echo "screenshots: docs/installer.png"
+/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+wait "$installer_pid" || true
