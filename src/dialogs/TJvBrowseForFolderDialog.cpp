@@ -10,6 +10,8 @@
 #include "dialogs/DirectoryRules.h"
 #include "ui/Com.h"
 #include "ui/DisabledThreadWindows.h"
+#include "ui/Module.h"
+#include "ui/Window.h"
 
 namespace dialogs {
 namespace {
@@ -17,27 +19,8 @@ namespace {
 constexpr UINT_PTR kCentreSubclass = 1;
 constexpr UINT kStatusTextLength = 48;  // characters the old-style status line shows
 
-std::uint32_t ReadShellVersion() {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(L"shell32.dll", &ignored);
-  if (size == 0) return 0;
-  std::vector<unsigned char> data(size);
-  if (!GetFileVersionInfoW(L"shell32.dll", 0, size, data.data())) return 0;
-  VS_FIXEDFILEINFO* info = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info) return 0;
-  return info->dwFileVersionMS;
-}
-
 void CentreInWorkArea(HWND window) {
-  RECT area{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  const LONG width = frame.right - frame.left;
-  const LONG height = frame.bottom - frame.top;
-  SetWindowPos(window, nullptr, area.left + (area.right - area.left - width) / 2,
-               area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (RECT area{}; ui::WorkArea(area)) ui::CentreWindow(window, area);
 }
 
 // The new-style browser lays itself out after BFFM_INITIALIZED, so it is centred only when it
@@ -78,7 +61,7 @@ std::wstring ParsingName(PCIDLIST_ABSOLUTE items) {
 }  // namespace
 
 std::uint32_t ShellVersion() {
-  static const std::uint32_t version = ReadShellVersion();
+  static const std::uint32_t version = ui::FileVersion(L"shell32.dll");
   return version;
 }
 

@@ -50,12 +50,11 @@ struct DropTraits {
 void RegisterButtonClass(WNDPROC procedure) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
-  if (GetClassInfoW(instance, kButtonClass, &wc)) return;
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kButtonClass;
-  if (!RegisterClassW(&wc)) ui::RaiseLastOSError(GetLastError());
+  ui::RegisterClassIfMissing(wc);
 }
 
 }  // namespace
@@ -181,11 +180,7 @@ LRESULT TJvDirectoryEdit::HandleEdit(HWND window, UINT msg, WPARAM wParam, LPARA
 }
 
 LRESULT CALLBACK TJvDirectoryEdit::ButtonProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(window, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TJvDirectoryEdit*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = ui::BindOnCreate<TJvDirectoryEdit>(window, msg, lParam);
   if (!self || msg == WM_NCDESTROY) return DefWindowProcW(window, msg, wParam, lParam);
   try {
     return self->HandleButton(window, msg, wParam, lParam);

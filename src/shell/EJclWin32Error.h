@@ -35,7 +35,4 @@ class EJclLockError : public EJclWin32Error {
   explicit EJclLockError(unsigned long errorCode);
 };
 
-// The text for an error code as the system words it, without the trailing line break.
-std::wstring SystemErrorText(unsigned long errorCode);
-
 }  // namespace shell

@@ -6,6 +6,7 @@
 
 #include "shell/ShortcutRules.h"
 #include "ui/Com.h"
+#include "ui/Module.h"
 
 namespace shell {
 namespace {
@@ -23,18 +24,7 @@ std::wstring SpecialFolderPath(int folderId) {
   return WithTrailingBackslash(path);
 }
 
-std::wstring ProgramFilePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) ui::RaiseLastOSError(GetLastError());
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);  // cut off: a long path, try a larger buffer
-  }
-}
+std::wstring ProgramFilePath() { return ui::ModuleFileName(); }
 
 void CreateShortcut(const std::wstring& linkPath, const ShortcutContents& contents) {
   void* object = nullptr;

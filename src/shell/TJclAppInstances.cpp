@@ -8,21 +8,10 @@
 #include <vector>
 
 #include "shell/CommandLine.h"
+#include "ui/Module.h"
 
 namespace shell {
 namespace {
-
-std::wstring ModulePath() {
-  std::wstring path(MAX_PATH + 1, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);  // a long path: the name was cut off
-  }
-}
 
 std::wstring ClassNameOf(HWND window, int bufferLength) {
   std::wstring name(static_cast<std::size_t>(bufferLength), L'\0');
@@ -63,7 +52,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM collector) noexcept {
 
 }  // namespace
 
-TJclAppInstances::TJclAppInstances() : TJclAppInstances(ModulePath()) {}
+TJclAppInstances::TJclAppInstances() : TJclAppInstances(ui::ModuleFileName()) {}
 
 TJclAppInstances::TJclAppInstances(const std::wstring& programPath)
     : processId_(GetCurrentProcessId()),

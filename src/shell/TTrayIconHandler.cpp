@@ -7,21 +7,11 @@
 #include "shell/TCoolTrayIcon.h"
 #include "shell/TrayRules.h"
 #include "ui/Errors.h"
+#include "ui/Module.h"
 
 namespace shell {
 
-std::uint32_t CommonControlsVersion() {
-  const wchar_t* const file = L"comctl32.dll";
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(file, &ignored);
-  if (size == 0) return 0;
-  std::vector<std::byte> block(size);
-  if (!GetFileVersionInfoW(file, 0, size, block.data())) return 0;
-  void* value = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(block.data(), L"\\", &value, &length) || !value || length < sizeof(VS_FIXEDFILEINFO)) return 0;
-  return static_cast<const VS_FIXEDFILEINFO*>(value)->dwFileVersionMS;
-}
+std::uint32_t CommonControlsVersion() { return ui::FileVersion(L"comctl32.dll"); }
 
 UINT TaskbarCreatedMessage() {
   static const UINT message =

@@ -4,6 +4,7 @@
 
 #include "ui/Errors.h"
 #include "ui/Form.h"
+#include "ui/Window.h"
 
 namespace ui {
 namespace {
@@ -25,14 +26,12 @@ TApplication* TApplication::current_ = nullptr;
 TApplication::TApplication() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
-  if (!GetClassInfoW(instance, kApplicationClass, &wc)) {
-    wc.lpfnWndProc = &TApplication::WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kApplicationClass;
-    RegisterClassW(&wc);
-  }
+  wc.lpfnWndProc = &TApplication::WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kApplicationClass;
+  RegisterClassIfMissing(wc);
   // A zero-size window in the middle of the screen: it shows nothing but the taskbar button.
   const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
   const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
@@ -162,11 +161,7 @@ void TApplication::Minimize() { ShowWindow(window_.get(), SW_MINIMIZE); }
 void TApplication::Restore() { ShowWindow(window_.get(), SW_RESTORE); }
 
 LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<TApplication*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = BindOnCreate<TApplication>(window, msg, lParam);
   if (!self || self->window_.get() != window) return DefWindowProcW(window, msg, wParam, lParam);
   try {
     return self->HandleMessage(msg, wParam, lParam);

@@ -1,17 +1,12 @@
 #include "ui/Com.h"
 
+#include "ui/Errors.h"
+
 namespace ui {
 namespace {
 
 std::wstring ResultText(HRESULT errorCode) {
-  wchar_t* buffer = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, static_cast<DWORD>(errorCode), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text;
-  if (length != 0 && buffer) text.assign(buffer, length);
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  std::wstring text = SystemErrorText(static_cast<unsigned long>(errorCode));
   if (text.empty()) {
     constexpr wchar_t kDigits[] = L"0123456789ABCDEF";
     std::wstring code(8, L'0');

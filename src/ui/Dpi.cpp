@@ -16,7 +16,7 @@ UINT WindowDpi(HWND window) {
   return screen ? static_cast<UINT>(GetDeviceCaps(screen.get(), LOGPIXELSY)) : kDefaultDpi;
 }
 
-HFONT CreateMessageFont(UINT dpi) {
+HFONT CreateMessageFont(UINT dpi, int height, int weight) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   LOGFONTW font{};
@@ -31,15 +31,11 @@ HFONT CreateMessageFont(UINT dpi) {
     font.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(font.lfFaceName, L"Tahoma", LF_FACESIZE);
   }
-  font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+  font.lfHeight = height != 0 ? ScaleForDpi(height, dpi)
+                              : MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
   font.lfWidth = 0;
+  font.lfWeight = weight;
   return CreateFontIndirectW(&font);
-}
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
 }
 
 SIZE TextExtent(HWND window, HFONT font) {

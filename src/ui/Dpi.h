@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "ui/Window.h"
+
 namespace ui {
 
 inline constexpr UINT kDefaultDpi = 96;
@@ -18,11 +20,10 @@ UINT WindowDpi(HWND window);
 // Moved onto a screen of another density (WM_DPICHANGED): keeps the place Windows suggests and
 // answers the new density, for the caller to lay the window out again.
 UINT TakeSuggestedPlace(HWND window, WPARAM wParam, LPARAM lParam);
-// The system's message font (Segoe UI on current Windows, Tahoma under Wine) at its point size
-// for `dpi`; the caller owns it.
-HFONT CreateMessageFont(UINT dpi);
-// A window's text.
-std::wstring WindowText(HWND window);
+// The program's one font: the system's message font (Segoe UI on current Windows, Tahoma under
+// Wine) for `dpi`, at its own point size or at `height` pixels given for 96 dots per inch, in
+// `weight`. The caller owns it.
+HFONT CreateMessageFont(UINT dpi, int height = 0, int weight = FW_NORMAL);
 // The size of a window's text in `font`.
 SIZE TextExtent(HWND window, HFONT font);
 // Gives a label its font and, as an auto-sized label, exactly the size of its text.

@@ -18,19 +18,21 @@ std::wstring DisplayText(const std::wstring& message) {
   return message;
 }
 
+std::wstring SystemErrorText(unsigned long errorCode) {
+  wchar_t* buffer = nullptr;
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text;
+  if (length != 0 && buffer) text.assign(buffer, length);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+  return text;
+}
+
 void RaiseLastOSError(unsigned long errorCode) {
   std::wstring text;
-  if (errorCode != 0) {
-    wchar_t* buffer = nullptr;
-    const DWORD length =
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, errorCode, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    if (length != 0 && buffer) {
-      text.assign(buffer, length);
-      while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    }
-    if (buffer) LocalFree(buffer);
-  }
+  if (errorCode != 0) text = SystemErrorText(errorCode);
   if (text.empty()) text = L"Systemressourcen erschöpft.";
   throw EOutOfResources(text);
 }

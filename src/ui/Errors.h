@@ -47,6 +47,10 @@ std::wstring FormatMessageText(const std::wstring& pattern, const std::wstring& 
 // character sorts after ".", so a message that already ends in "." gets none.
 std::wstring DisplayText(const std::wstring& message);
 
+// The system's text for an error code (or HRESULT), without its line break; empty when the
+// system has none.
+std::wstring SystemErrorText(unsigned long errorCode);
+
 // EOutOfResources with the system's text for an error code ("Systemressourcen erschöpft."
 // when there is no code or no text).
 [[noreturn]] void RaiseLastOSError(unsigned long errorCode);

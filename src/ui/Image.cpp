@@ -1,5 +1,7 @@
 #include "ui/Image.h"
 
+#include "ui/Window.h"
+
 namespace ui {
 namespace {
 constexpr const wchar_t* kImageClass = L"TImage";
@@ -8,18 +10,15 @@ constexpr const wchar_t* kImageClass = L"TImage";
 TImage::TImage(TForm* form, std::wstring name) : TControl(form, std::move(name), TAlign::Client) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
-  if (!GetClassInfoW(instance, kImageClass, &wc)) {
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = &TImage::WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kImageClass;
-    RegisterClassW(&wc);
-  }
-  SetWindow(CreateWindowExW(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, form->Handle(), nullptr, instance,
-                            nullptr));
-  SetWindowLongPtrW(Handle(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = &TImage::WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kImageClass;
+  RegisterClassIfMissing(wc);
+  SetWindow(
+      CreateWindowExW(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, form->Handle(), nullptr, instance, this));
   picture_.OnChange = [this] { InvalidateRect(Handle(), nullptr, TRUE); };
 }
 
@@ -63,7 +62,7 @@ RECT TImage::DestinationRect(int areaWidth, int areaHeight, int pictureWidth, in
 }
 
 LRESULT CALLBACK TImage::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<TImage*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = BindOnCreate<TImage>(window, msg, lParam);
   if (self && msg == WM_PAINT) {
     self->Paint();
     return 0;

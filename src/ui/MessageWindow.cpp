@@ -1,17 +1,17 @@
 #include "ui/MessageWindow.h"
 
 #include "ui/Application.h"
+#include "ui/Window.h"
 
 namespace ui {
 namespace {
 
 constexpr int kHandlerSlot = 0;
-constexpr int kObjectSlot = static_cast<int>(sizeof(LONG_PTR));
 
 LRESULT CALLBACK ForwardingWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto handler = reinterpret_cast<MessageHandler>(GetWindowLongPtrW(window, kHandlerSlot));
   if (!handler) return DefWindowProcW(window, msg, wParam, lParam);
-  void* object = reinterpret_cast<void*>(GetWindowLongPtrW(window, kObjectSlot));
+  void* object = BoundObject<void>(window);
   TMessage message{window, msg, wParam, lParam, 0};
   try {
     handler(object, message);
@@ -21,20 +21,19 @@ LRESULT CALLBACK ForwardingWindowProc(HWND window, UINT msg, WPARAM wParam, LPAR
   return message.Result;
 }
 
-// The class keeps DefWindowProc as its procedure; a class of that name registered with
-// another procedure (left behind by someone else in this module) is registered anew.
+// A class of that name registered with another procedure (left behind by someone else in this
+// module) is registered anew.
 void EnsureClass(HINSTANCE instance, const wchar_t* className) {
-  WNDCLASSW existing{};
-  if (GetClassInfoW(instance, className, &existing)) {
-    if (existing.lpfnWndProc == &DefWindowProcW) return;
+  if (WNDCLASSW existing{};
+      GetClassInfoW(instance, className, &existing) && existing.lpfnWndProc != &ForwardingWindowProc) {
     UnregisterClassW(className, instance);
   }
   WNDCLASSW wc{};
-  wc.lpfnWndProc = &DefWindowProcW;
-  wc.cbWndExtra = 2 * static_cast<int>(sizeof(LONG_PTR));
+  wc.lpfnWndProc = &ForwardingWindowProc;
+  wc.cbWndExtra = static_cast<int>(sizeof(LONG_PTR));
   wc.hInstance = instance;
   wc.lpszClassName = className;
-  RegisterClassW(&wc);
+  RegisterClassIfMissing(wc);
 }
 
 }  // namespace
@@ -45,9 +44,8 @@ UniqueWindow AllocateHWnd(void* object, MessageHandler handler, const wchar_t* c
   UniqueWindow window(
       CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr));
   if (window && handler) {
+    BindObject(window.get(), object);
     SetWindowLongPtrW(window.get(), kHandlerSlot, reinterpret_cast<LONG_PTR>(handler));
-    SetWindowLongPtrW(window.get(), kObjectSlot, reinterpret_cast<LONG_PTR>(object));
-    SetWindowLongPtrW(window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardingWindowProc));
   }
   return window;
 }

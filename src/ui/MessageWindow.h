@@ -1,7 +1,7 @@
 #pragma once
-// Hidden message-only style windows for non-visual components. The window carries two
-// pointer-sized slots: the handler function and the object it belongs to; a forwarding
-// window procedure hands every message to that handler.
+// Hidden message-only style windows for non-visual components. The window is bound to its
+// object like every window of the program and keeps the handler function in its one extra
+// slot; the class's forwarding window procedure hands every message to that handler.
 #include <windows.h>
 
 #include "ui/Handle.h"
