@@ -12,10 +12,6 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr int kClientWidth = 333;
 constexpr int kClientHeight = 196;
-// Control ids stay clear of IDOK and IDCANCEL: with no default or cancel button in the dialog,
-// Enter and Escape must not reach one.
-constexpr int kFirstControlId = 100;
-
 struct Place {
   int left, top, width, height;
 };
@@ -32,68 +28,67 @@ constexpr POINT kLabelFolder{16, 56};
 constexpr POINT kLabelFormat{16, 88};
 constexpr POINT kLabelPicName{16, 128};
 
-HWND CreateControl(HWND parent, const wchar_t* className, DWORD style, const wchar_t* text, int id, DWORD exStyle = 0) {
-  HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!control) ui::RaiseLastOSError(GetLastError());
-  return control;
+void PlaceControl(ui::TStdControl& control, HFONT font, const Place& place, UINT dpi) {
+  control.SetFont(font);
+  control.SetBounds(ui::ScaleForDpi(place.left, dpi), ui::ScaleForDpi(place.top, dpi),
+                    ui::ScaleForDpi(place.width, dpi), ui::ScaleForDpi(place.height, dpi));
 }
 
-void PlaceControl(HWND control, HFONT font, const Place& place, UINT dpi) {
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  SetWindowPos(control, nullptr, ui::ScaleForDpi(place.left, dpi), ui::ScaleForDpi(place.top, dpi),
-               ui::ScaleForDpi(place.width, dpi), ui::ScaleForDpi(place.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+// The folder field, numbered and starting a group in its place in the tab order.
+TJvDirectoryEdit* NewDirectoryEdit(TForm3* form) {
+  auto* edit = new TJvDirectoryEdit(form, L"DirectoryEdit");
+  SetWindowLongPtrW(edit->Handle(), GWL_STYLE, GetWindowLongPtrW(edit->Handle(), GWL_STYLE) | WS_GROUP);
+  SetWindowLongPtrW(edit->Handle(), GWLP_ID, form->NewControlId());
+  return edit;
 }
 
 }  // namespace
 
+// Created in tab order; the radio buttons form one group, ended by the next WS_GROUP.
 TForm3::TForm3(const TAutoSaveValues& values)
-    : ui::TForm(nullptr, L"Form3", L"TForm3", L"Autospeichern...", 0, 0, 0, 0, kStyle), values_(values) {
-  HWND self = Handle();
-  int id = kFirstControlId;
-  // Created in tab order; the radio buttons form one group, ended by the next WS_GROUP.
-  RadioBtnBMP.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, L"BMP", id++));
-  RadioBtnJPG.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON, L"JPG", id++));
-  RadioBtnPNG.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON, L"PNG", id++));
-  DirectoryEdit = new TJvDirectoryEdit(this, L"DirectoryEdit");
-  SetWindowLongPtrW(DirectoryEdit->Handle(), GWL_STYLE,
-                    GetWindowLongPtrW(DirectoryEdit->Handle(), GWL_STYLE) | WS_GROUP);
-  SetWindowLongPtrW(DirectoryEdit->Handle(), GWLP_ID, id++);
-  ButtonSave.reset(CreateControl(self, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, L"Speichern", id++));
-  ButtonCancel.reset(CreateControl(self, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, L"Abbrechen", id++));
-  CheckBoxSaveActive.reset(CreateControl(self, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, L"Autospeichern", id++));
-  EditFileName.reset(CreateControl(self, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, L"", id++, WS_EX_CLIENTEDGE));
-  LabelFolder.reset(CreateControl(self, L"STATIC", SS_LEFT, L"Bilderverzeichnis:", id++));
-  LabelFormat.reset(CreateControl(self, L"STATIC", SS_LEFT, L"Bildformat:", id++));
-  LabelPicName.reset(CreateControl(self, L"STATIC", SS_LEFT, L"Bildname:", id++));
-  SendMessageW(RadioBtnBMP.get(), BM_SETCHECK, BST_CHECKED, 0);
-  dpi_ = ui::WindowDpi(self);
+    : ui::TForm(nullptr, L"Form3", L"TForm3", L"Autospeichern...", 0, 0, 0, 0, kStyle),
+      RadioBtnBMP(new ui::TRadioButton(this, L"RadioBtnBMP", L"BMP", true)),
+      RadioBtnJPG(new ui::TRadioButton(this, L"RadioBtnJPG", L"JPG")),
+      RadioBtnPNG(new ui::TRadioButton(this, L"RadioBtnPNG", L"PNG")),
+      DirectoryEdit(NewDirectoryEdit(this)),
+      ButtonSave(new ui::TButton(this, L"ButtonSave", L"Speichern")),
+      ButtonCancel(new ui::TButton(this, L"ButtonCancel", L"Abbrechen")),
+      CheckBoxSaveActive(new ui::TCheckBox(this, L"CheckBoxSaveActive", L"Autospeichern")),
+      EditFileName(new ui::TEdit(this, L"EditFileName")),
+      LabelFolder(new ui::TLabel(this, L"LabelFolder", L"Bilderverzeichnis:")),
+      LabelFormat(new ui::TLabel(this, L"LabelFormat", L"Bildformat:")),
+      LabelPicName(new ui::TLabel(this, L"LabelPicName", L"Bildname:")),
+      values_(values) {
+  ButtonSave->OnClick = [this] { ButtonSaveClick(); };
+  ButtonCancel->OnClick = [this] { ButtonCancelClick(); };
+  RadioBtnBMP->SetChecked(true);
+  dpi_ = ui::WindowDpi(Handle());
   FormCreate();
   CentreOnMainWindow();
 }
 
 void TForm3::FormCreate() {
   ApplyLanguage();
-  SendMessageW(CheckBoxSaveActive.get(), BM_SETCHECK, values_.AutoSaveItem.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+  CheckBoxSaveActive->SetChecked(values_.AutoSaveItem.Checked());
   DirectoryEdit->SetText(values_.Folder);
-  SetWindowTextW(EditFileName.get(), values_.PicName.c_str());
+  EditFileName->SetText(values_.PicName);
   // Any other value, one in lower case too, leaves BMP checked.
-  for (const auto& [format, button] : {std::pair{L"JPG", RadioBtnJPG.get()}, std::pair{L"PNG", RadioBtnPNG.get()}}) {
+  for (const auto& [format, button] : {std::pair{L"JPG", RadioBtnJPG}, std::pair{L"PNG", RadioBtnPNG}}) {
     if (values_.Format != format) continue;
-    SendMessageW(RadioBtnBMP.get(), BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(button, BM_SETCHECK, BST_CHECKED, 0);
+    RadioBtnBMP->SetChecked(false);
+    button->SetChecked(true);
   }
 }
 
 void TForm3::ApplyLanguage() {
   using namespace settings;
   const std::vector<std::wstring>& strings = values_.MultiString.List(values_.LanguageIndex).Strings;
-  SetWindowTextW(CheckBoxSaveActive.get(), strings.at(kTextAutosaveActive).c_str());
-  SetWindowTextW(LabelFolder.get(), strings.at(kTextFolderLabel).c_str());
-  SetWindowTextW(LabelFormat.get(), strings.at(kTextFormatLabel).c_str());
-  SetWindowTextW(LabelPicName.get(), strings.at(kTextPicNameLabel).c_str());
-  SetWindowTextW(ButtonSave.get(), strings.at(kTextSaveButton).c_str());
-  SetWindowTextW(ButtonCancel.get(), strings.at(kTextCancelButton).c_str());
+  CheckBoxSaveActive->SetText(strings.at(kTextAutosaveActive));
+  LabelFolder->SetText(strings.at(kTextFolderLabel));
+  LabelFormat->SetText(strings.at(kTextFormatLabel));
+  LabelPicName->SetText(strings.at(kTextPicNameLabel));
+  ButtonSave->SetText(strings.at(kTextSaveButton));
+  ButtonCancel->SetText(strings.at(kTextCancelButton));
   SetCaption(strings.at(kTextAutosaveDialogCaption));
   // The labels take the size of their new texts.
   Layout(dpi_);
@@ -104,19 +99,18 @@ void TForm3::Layout(UINT dpi) {
   // The new font goes to the controls before the old one is deleted.
   ui::UniqueGdiObject font(ui::CreateMessageFont(dpi));
   const auto handle = static_cast<HFONT>(font.get());
-  PlaceControl(CheckBoxSaveActive.get(), handle, kCheckBoxSaveActive, dpi);
-  PlaceControl(RadioBtnBMP.get(), handle, kRadioBtnBMP, dpi);
-  PlaceControl(RadioBtnJPG.get(), handle, kRadioBtnJPG, dpi);
-  PlaceControl(RadioBtnPNG.get(), handle, kRadioBtnPNG, dpi);
-  PlaceControl(EditFileName.get(), handle, kEditFileName, dpi);
-  PlaceControl(ButtonSave.get(), handle, kButtonSave, dpi);
-  PlaceControl(ButtonCancel.get(), handle, kButtonCancel, dpi);
+  PlaceControl(*CheckBoxSaveActive, handle, kCheckBoxSaveActive, dpi);
+  PlaceControl(*RadioBtnBMP, handle, kRadioBtnBMP, dpi);
+  PlaceControl(*RadioBtnJPG, handle, kRadioBtnJPG, dpi);
+  PlaceControl(*RadioBtnPNG, handle, kRadioBtnPNG, dpi);
+  PlaceControl(*EditFileName, handle, kEditFileName, dpi);
+  PlaceControl(*ButtonSave, handle, kButtonSave, dpi);
+  PlaceControl(*ButtonCancel, handle, kButtonCancel, dpi);
   SendMessageW(DirectoryEdit->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(handle), FALSE);
   DirectoryEdit->Layout(kDirectoryEdit.left, kDirectoryEdit.top, kDirectoryEdit.width, kDirectoryEdit.height, dpi);
-  for (const auto& [label, at] :
-       {std::pair{LabelFolder.get(), kLabelFolder}, std::pair{LabelFormat.get(), kLabelFormat},
-        std::pair{LabelPicName.get(), kLabelPicName}}) {
-    ui::PlaceLabel(label, handle, ui::ScaleForDpi(at.x, dpi), ui::ScaleForDpi(at.y, dpi));
+  for (const auto& [label, at] : {std::pair{LabelFolder, kLabelFolder}, std::pair{LabelFormat, kLabelFormat},
+                                  std::pair{LabelPicName, kLabelPicName}}) {
+    label->Place(handle, ui::ScaleForDpi(at.x, dpi), ui::ScaleForDpi(at.y, dpi));
   }
   font_ = std::move(font);
   RECT frame{0, 0, ui::ScaleForDpi(kClientWidth, dpi), ui::ScaleForDpi(kClientHeight, dpi)};
@@ -132,36 +126,28 @@ void TForm3::CentreOnMainWindow() {
   const ui::TForm* mainForm = app ? app->MainForm() : nullptr;
   if (mainForm && mainForm != this) {
     GetWindowRect(mainForm->Handle(), &area);
-  } else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
+  } else if (!ui::WorkArea(area)) {
     return;
   }
-  RECT window{};
-  GetWindowRect(Handle(), &window);
-  SetWindowPos(Handle(), nullptr, (area.left + area.right - (window.right - window.left)) / 2,
-               (area.top + area.bottom - (window.bottom - window.top)) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ui::CentreWindow(Handle(), area);
 }
 
-bool TForm3::IsChecked(const ui::UniqueWindow& button) const {
-  return SendMessageW(button.get(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-HWND TForm3::CheckedFormat() const {
-  if (IsChecked(RadioBtnJPG)) return RadioBtnJPG.get();
-  if (IsChecked(RadioBtnPNG)) return RadioBtnPNG.get();
-  return RadioBtnBMP.get();
+ui::TRadioButton* TForm3::CheckedFormat() const {
+  if (RadioBtnJPG->Checked()) return RadioBtnJPG;
+  if (RadioBtnPNG->Checked()) return RadioBtnPNG;
+  return RadioBtnBMP;
 }
 
 void TForm3::ButtonSaveClick() {
   using namespace settings;
-  values_.AutoSaveItem.SetChecked(IsChecked(CheckBoxSaveActive));
-  values_.PicName = ui::WindowText(EditFileName.get());
+  values_.AutoSaveItem.SetChecked(CheckBoxSaveActive->Checked());
+  values_.PicName = EditFileName->Text();
   values_.Folder = DirectoryEdit->Text();
-  if (IsChecked(RadioBtnBMP)) {
+  if (RadioBtnBMP->Checked()) {
     values_.Format = L"BMP";
-  } else if (IsChecked(RadioBtnJPG)) {
+  } else if (RadioBtnJPG->Checked()) {
     values_.Format = L"JPG";
-  } else if (IsChecked(RadioBtnPNG)) {
+  } else if (RadioBtnPNG->Checked()) {
     values_.Format = L"PNG";
   }
   // The four are on disk at once; a failed write ends the save here, with the dialog open.
@@ -181,45 +167,20 @@ bool TForm3::PreTranslateMessage(MSG& msg) {
   return IsDialogMessageW(Handle(), &msg) != FALSE;
 }
 
-LRESULT TForm3::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED && lParam != 0) {
-        const auto control = reinterpret_cast<HWND>(lParam);
-        if (control == ButtonSave.get()) {
-          ButtonSaveClick();
-          return 0;
-        }
-        if (control == ButtonCancel.get()) {
-          ButtonCancelClick();
-          return 0;
-        }
-      }
-      break;
-    case WM_CTLCOLORSTATIC:
-      // The folder field is read-only only because its text comes from the browser; it keeps
-      // the look of a field the user fills.
-      if (reinterpret_cast<HWND>(lParam) == DirectoryEdit->Handle()) {
-        const auto dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-      }
-      break;
-    case WM_ACTIVATE:
-      // Opened or brought back: the keyboard goes to the chosen format, the first in tab order.
-      if (LOWORD(wParam) != WA_INACTIVE && !IsChild(Handle(), GetFocus())) {
-        SetFocus(CheckedFormat());
-        return 0;
-      }
-      break;
-    case WM_DPICHANGED:
-      Layout(ui::TakeSuggestedPlace(Handle(), wParam, lParam));
-      return 0;
-    default:
-      break;
-  }
-  return DefaultHandler(msg, wParam, lParam);
+HBRUSH TForm3::ControlColor(HDC dc, HWND control) {
+  // The folder field is read-only only because its text comes from the browser; it keeps the
+  // look of a field the user fills.
+  if (control != DirectoryEdit->Handle()) return ui::TForm::ControlColor(dc, control);
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+  return GetSysColorBrush(COLOR_WINDOW);
+}
+
+bool TForm3::Activated() {
+  // Opened or brought back: the keyboard goes to the chosen format, the first in tab order.
+  if (IsChild(Handle(), GetFocus())) return false;
+  SetFocus(CheckedFormat()->Handle());
+  return true;
 }
 
 }  // namespace dialogs

@@ -15,6 +15,7 @@
 #include "ui/Form.h"
 #include "ui/Handle.h"
 #include "ui/PopupMenu.h"
+#include "ui/StdCtrls.h"
 
 namespace dialogs {
 
@@ -34,17 +35,17 @@ class TForm3 : public ui::TForm {
   explicit TForm3(const TAutoSaveValues& values);
 
   // The controls, by their names, created in their tab order.
-  ui::UniqueWindow RadioBtnBMP;
-  ui::UniqueWindow RadioBtnJPG;
-  ui::UniqueWindow RadioBtnPNG;
-  TJvDirectoryEdit* DirectoryEdit = nullptr;
-  ui::UniqueWindow ButtonSave;
-  ui::UniqueWindow ButtonCancel;
-  ui::UniqueWindow CheckBoxSaveActive;
-  ui::UniqueWindow EditFileName;
-  ui::UniqueWindow LabelFolder;
-  ui::UniqueWindow LabelFormat;
-  ui::UniqueWindow LabelPicName;
+  ui::TRadioButton* RadioBtnBMP;
+  ui::TRadioButton* RadioBtnJPG;
+  ui::TRadioButton* RadioBtnPNG;
+  TJvDirectoryEdit* DirectoryEdit;
+  ui::TButton* ButtonSave;
+  ui::TButton* ButtonCancel;
+  ui::TCheckBox* CheckBoxSaveActive;
+  ui::TEdit* EditFileName;
+  ui::TLabel* LabelFolder;
+  ui::TLabel* LabelFormat;
+  ui::TLabel* LabelPicName;
 
   // The captions of the language in use (also after a language command).
   void ApplyLanguage();
@@ -54,14 +55,15 @@ class TForm3 : public ui::TForm {
   void ButtonCancelClick();
 
  protected:
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  HBRUSH ControlColor(HDC dc, HWND control) override;
+  bool Activated() override;
+  void DpiChanged(UINT dpi) override { Layout(dpi); }
   bool PreTranslateMessage(MSG& msg) override;
 
  private:
   void FormCreate();
   void CentreOnMainWindow();
-  [[nodiscard]] bool IsChecked(const ui::UniqueWindow& button) const;
-  [[nodiscard]] HWND CheckedFormat() const;
+  [[nodiscard]] ui::TRadioButton* CheckedFormat() const;
 
   TAutoSaveValues values_;
   UINT dpi_ = 96;

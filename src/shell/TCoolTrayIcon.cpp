@@ -12,9 +12,6 @@
 namespace shell {
 namespace {
 
-// Window property of a hooked owner window: the tray icon that hooked it.
-constexpr const wchar_t* kOwnerHookProperty = L"VelmoTrayIconOwner";
-
 // Shift, Alt and Ctrl as held right now.
 TShiftState KeyShiftState() {
   const auto down = [](int key) { return (static_cast<unsigned short>(GetAsyncKeyState(key)) & 0x8000u) != 0; };
@@ -38,21 +35,14 @@ TCoolTrayIcon::HandlerLink::HandlerLink(TCoolTrayIcon& icon) : id_(TTrayIconHand
 
 TCoolTrayIcon::HandlerLink::~HandlerLink() { TTrayIconHandler::Detach(id_); }
 
-TCoolTrayIcon::OwnerWindowLink::OwnerWindowLink(TCoolTrayIcon& icon, HWND window) {
-  // One hook per window: a second tray icon on the same window leaves it to the first.
-  if (!window || GetPropW(window, kOwnerHookProperty)) return;
-  if (!SetPropW(window, kOwnerHookProperty, &icon)) return;
-  window_ = window;
-  saved_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
-  SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TCoolTrayIcon::OwnerWindowHook));
+TCoolTrayIcon::OwnerFormLink::OwnerFormLink(TCoolTrayIcon& icon, ui::TForm* form) {
+  if (!form || form->OnShow) return;
+  form->OnShow = [&icon] { icon.OwnerWindowHook(); };
+  form_ = form;
 }
 
-void TCoolTrayIcon::OwnerWindowLink::Release() noexcept {
-  if (!window_) return;
-  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_));
-  RemovePropW(window_, kOwnerHookProperty);
-  window_ = nullptr;
-  saved_ = nullptr;
+TCoolTrayIcon::OwnerFormLink::~OwnerFormLink() {
+  if (form_) form_->OnShow = nullptr;
 }
 
 TCoolTrayIcon::ApplicationLink::ApplicationLink(TCoolTrayIcon& icon) : application_(ui::TApplication::Current()) {
@@ -68,10 +58,7 @@ TCoolTrayIcon::ApplicationLink::~ApplicationLink() {
 }
 
 TCoolTrayIcon::TCoolTrayIcon(ui::TComponent* owner, std::wstring name)
-    : ui::TComponent(owner, std::move(name)),
-      handler_(*this),
-      ownerWindow_(*this, OwnerForm() ? OwnerForm()->Handle() : nullptr),
-      application_(*this) {
+    : ui::TComponent(owner, std::move(name)), handler_(*this), ownerForm_(*this, OwnerForm()), application_(*this) {
   AttachIconChange();
   data_.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAW, guidItem));  // the Windows 2000 layout
   data_.hWnd = TTrayIconHandler::Window();
@@ -301,17 +288,10 @@ void TCoolTrayIcon::ApplicationHook(UINT msg, WPARAM wParam) {
   if (taskbarCreated != 0 && msg == taskbarCreated && iconVisible_) AddTrayIcon();
 }
 
-LRESULT CALLBACK TCoolTrayIcon::OwnerWindowHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-  auto* self = static_cast<TCoolTrayIcon*>(GetPropW(window, kOwnerHookProperty));
-  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
-  const WNDPROC saved = self->ownerWindow_.Saved();
-  if (msg == WM_SHOWWINDOW && wParam == TRUE && lParam == 0) {
-    // Shown by a direct call (not with its owner): bring it to the front with the application.
-    if (ui::TApplication* application = ui::TApplication::Current()) SetForegroundWindow(application->Handle());
-    SetForegroundWindow(window);
-  }
-  if (msg == WM_NCDESTROY) self->ownerWindow_.Release();  // the window goes before the tray icon
-  return CallWindowProcW(saved, window, msg, wParam, lParam);
+void TCoolTrayIcon::OwnerWindowHook() {
+  // Shown by a direct call (not with its owner): bring it to the front with the application.
+  if (ui::TApplication* application = ui::TApplication::Current()) SetForegroundWindow(application->Handle());
+  if (ui::TForm* owner = OwnerForm()) SetForegroundWindow(owner->Handle());
 }
 
 }  // namespace shell

@@ -41,7 +41,7 @@ class TCoolTrayIcon : public ui::TComponent {
   // Stands in for Shell_NotifyIconW, so tests can see every call with its record.
   using ShellFunction = std::function<bool(DWORD message, const NOTIFYICONDATAW& data)>;
 
-  // The owner is normally the main window: its window procedure is hooked for the icon's
+  // The owner is normally the main window: the icon takes the form's OnShow for its
   // lifetime.
   explicit TCoolTrayIcon(ui::TComponent* owner, std::wstring name = L"TrayIcon");
   ~TCoolTrayIcon() override;
@@ -134,20 +134,17 @@ class TCoolTrayIcon : public ui::TComponent {
     UINT id_;
   };
 
-  // OwnerWindowHook installed as the owner window's procedure; the saved procedure goes back
-  // when the link ends or the window is destroyed.
-  class OwnerWindowLink {
+  // OwnerWindowHook as the owner form's OnShow, for the component's lifetime. A second tray
+  // icon on the same form leaves it to the first.
+  class OwnerFormLink {
    public:
-    OwnerWindowLink(TCoolTrayIcon& icon, HWND window);
-    ~OwnerWindowLink() { Release(); }
-    OwnerWindowLink(const OwnerWindowLink&) = delete;
-    OwnerWindowLink& operator=(const OwnerWindowLink&) = delete;
-    [[nodiscard]] WNDPROC Saved() const noexcept { return saved_; }
-    void Release() noexcept;
+    OwnerFormLink(TCoolTrayIcon& icon, ui::TForm* form);
+    ~OwnerFormLink();
+    OwnerFormLink(const OwnerFormLink&) = delete;
+    OwnerFormLink& operator=(const OwnerFormLink&) = delete;
 
    private:
-    HWND window_ = nullptr;
-    WNDPROC saved_ = nullptr;
+    ui::TForm* form_ = nullptr;
   };
 
   // ApplicationHook registered with the application, for the component's lifetime.
@@ -163,9 +160,7 @@ class TCoolTrayIcon : public ui::TComponent {
     std::size_t id_ = 0;
   };
 
-  // Runs between system frames, which no exception may unwind through (i686 cannot): it only
-  // calls the system and noexcept functions, and the saved procedure catches its own errors.
-  static LRESULT CALLBACK OwnerWindowHook(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+  void OwnerWindowHook();
   void ApplicationHook(UINT msg, WPARAM wParam);
   void HandleTrayMessage(LPARAM what);
   void FireBalloonEvent(const NotifyEvent& event);
@@ -177,9 +172,9 @@ class TCoolTrayIcon : public ui::TComponent {
   bool CallShell(DWORD message);
 
   // Declared in the reverse order of their release: the image goes first, then the
-  // application hook, the owner window hook and last the handler.
+  // application hook, the owner form's hook and last the handler.
   HandlerLink handler_;
-  OwnerWindowLink ownerWindow_;
+  OwnerFormLink ownerForm_;
   ApplicationLink application_;
   ui::TIcon icon_;
   NOTIFYICONDATAW data_{};

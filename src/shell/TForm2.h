@@ -4,10 +4,9 @@
 // addresses closes it. Clipboard reactions rest while it is open.
 #include <windows.h>
 
-#include <string>
-
 #include "ui/Form.h"
 #include "ui/Handle.h"
+#include "ui/StdCtrls.h"
 
 namespace shell {
 
@@ -18,15 +17,15 @@ class TForm2 : public ui::TForm {
 
   // The controls, by their names. Label4, Label5, Label7 and Label8 are the addresses; Label9
   // names the licence.
-  ui::UniqueWindow Image1;
-  ui::UniqueWindow Label1;
-  ui::UniqueWindow Label2;
-  ui::UniqueWindow Label4;
-  ui::UniqueWindow Label5;
-  ui::UniqueWindow Label6;
-  ui::UniqueWindow Label7;
-  ui::UniqueWindow Label8;
-  ui::UniqueWindow Label9;
+  ui::TIconImage* Image1;
+  ui::TLabel* Label1;
+  ui::TLabel* Label2;
+  ui::TLabel* Label4;
+  ui::TLabel* Label5;
+  ui::TLabel* Label6;
+  ui::TLabel* Label7;
+  ui::TLabel* Label8;
+  ui::TLabel* Label9;
 
   // Lays the window out for `dpi`: the positions and sizes below are for 96 dots per inch.
   void Layout(UINT dpi);
@@ -34,7 +33,7 @@ class TForm2 : public ui::TForm {
 
  protected:
   void Closed() override;
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void DpiChanged(UINT dpi) override { Layout(dpi); }
 
  private:
   void FormClick();
@@ -42,8 +41,6 @@ class TForm2 : public ui::TForm {
   void Label5Click();
   void Label7Click();
   void Label8Click();
-  [[nodiscard]] bool IsLink(HWND control) const;
-  [[nodiscard]] static std::wstring Text(HWND control);
 
   bool& reactionFlag_;
   ui::UniqueGdiObject font_;

@@ -2,8 +2,10 @@
 
 #include "ui/Application.h"
 #include "ui/DisabledThreadWindows.h"
+#include "ui/Dpi.h"
 #include "ui/Errors.h"
 #include "ui/PopupMenu.h"
+#include "ui/Window.h"
 
 namespace ui {
 
@@ -21,28 +23,30 @@ void TControl::Notification(TComponent* component) {
 
 TForm::TForm(TComponent* owner, std::wstring name, const wchar_t* className, const std::wstring& caption, int left,
              int top, int width, int height, DWORD style)
-    : TComponent(owner, std::move(name)) {
+    : TComponent(owner, std::move(name)), width_(width), height_(height) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
-  if (!GetClassInfoW(instance, className, &wc)) {
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = &TForm::WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    RegisterClassW(&wc);
-  }
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = &TForm::WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = className;
+  RegisterClassIfMissing(wc);
   font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
   TApplication* app = TApplication::Current();
   // Owned by the application window, so the form never gets a taskbar button of its own.
   HWND ownerWindow = app ? app->Handle() : nullptr;
-  if (!CreateWindowExW(0, className, caption.c_str(), style, left, top, width, height, ownerWindow, nullptr, instance,
-                       this)) {
+  // The place is given for 96 dots per inch, like every place in the program.
+  const UINT dpi = WindowDpi(nullptr);
+  if (!CreateWindowExW(0, className, caption.c_str(), style, ScaleForDpi(left, dpi), ScaleForDpi(top, dpi),
+                       ScaleForDpi(width, dpi), ScaleForDpi(height, dpi), ownerWindow, nullptr, instance, this)) {
     RaiseLastOSError(GetLastError());
   }
+  // On a screen of another density than the system's, the window's own.
+  if (const UINT own = WindowDpi(window_.get()); own != dpi) ScaleSize(own);
   if (app) app->FormCreated(this);
 }
 
@@ -52,11 +56,7 @@ TForm::~TForm() {
   window_.reset();
 }
 
-std::wstring TForm::Caption() const {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window_.get())) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window_.get(), text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+std::wstring TForm::Caption() const { return WindowText(window_.get()); }
 
 void TForm::SetCaption(const std::wstring& caption) { SetWindowTextW(window_.get(), caption.c_str()); }
 
@@ -135,16 +135,11 @@ void TForm::Realign() {
 }
 
 LRESULT CALLBACK TForm::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* form = static_cast<TForm*>(create->lpCreateParams);
-    form->window_.reset(window);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-  }
-  auto* self = reinterpret_cast<TForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = BindOnCreate<TForm>(window, msg, lParam);
   if (!self) return DefWindowProcW(window, msg, wParam, lParam);
+  if (msg == WM_NCCREATE) self->window_.reset(window);
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    BindObject(window, nullptr);
     (void)self->window_.release();  // Windows is destroying it already
     return DefWindowProcW(window, msg, wParam, lParam);
   }
@@ -185,14 +180,68 @@ LRESULT TForm::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 && lParam == 0 && DispatchMenuCommand(LOWORD(wParam))) return 0;
+      if (lParam != 0 && ControlCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam))) return 0;
       break;
     case WM_CONTEXTMENU:
       if (ShowContextMenu(reinterpret_cast<HWND>(wParam), lParam)) return 0;
       break;
+    case WM_LBUTTONDOWN:
+      if (OnClick) {
+        OnClick();
+        return 0;
+      }
+      break;
+    case WM_SHOWWINDOW:
+      if (wParam == TRUE && lParam == 0 && OnShow) OnShow();
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+      if (HBRUSH brush = ControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+        return reinterpret_cast<LRESULT>(brush);
+      break;
+    case WM_SETCURSOR:
+      if (const TControl* control = FindControl(reinterpret_cast<HWND>(wParam)); control && control->Cursor()) {
+        SetCursor(control->Cursor());
+        return TRUE;
+      }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && Activated()) return 0;
+      break;
+    case WM_DPICHANGED:
+      DpiChanged(TakeSuggestedPlace(self, wParam, lParam));
+      return 0;
     default:
       break;
   }
   return DefWindowProcW(self, msg, wParam, lParam);
+}
+
+bool TForm::ControlCommand(HWND control, WORD code) {
+  TControl* object = FindControl(control);
+  return object && object->Command(code);
+}
+
+HBRUSH TForm::ControlColor(HDC dc, HWND control) {
+  TControl* object = FindControl(control);
+  return object ? object->Color(dc) : nullptr;
+}
+
+void TForm::DpiChanged(UINT dpi) { ScaleSize(dpi); }
+
+void TForm::ScaleSize(UINT dpi) {
+  if (width_ == 0 && height_ == 0) return;
+  SetWindowPos(window_.get(), nullptr, 0, 0, ScaleForDpi(width_, dpi), ScaleForDpi(height_, dpi),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TControl* TForm::FindControl(HWND window) const {
+  if (!window) return nullptr;
+  for (TComponent* component : Components()) {
+    if (auto* control = dynamic_cast<TControl*>(component); control && control->Handle() == window) return control;
+  }
+  return nullptr;
 }
 
 bool TForm::DispatchMenuCommand(UINT id) {

@@ -3,6 +3,7 @@
 // with child controls laid out by their alignment. Messages go to short virtual handlers.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "ui/Component.h"
@@ -27,8 +28,23 @@ class TControl : public TComponent {
   TPopupMenu* PopupMenu = nullptr;
 
  protected:
+  friend class TForm;
   void SetWindow(HWND window) noexcept { window_.reset(window); }
   void Notification(TComponent* component) override;
+  // A notification the control sent its form (the code of its WM_COMMAND); answers whether
+  // the control took it.
+  virtual bool Command(WORD code) {
+    (void)code;
+    return false;
+  }
+  // The brush the control's background is painted with, its colours set in `dc`; null for
+  // the system's colours.
+  virtual HBRUSH Color(HDC dc) {
+    (void)dc;
+    return nullptr;
+  }
+  // The mouse cursor over the control; null for the class's own.
+  [[nodiscard]] virtual HCURSOR Cursor() const noexcept { return nullptr; }
 
  private:
   TAlign align_;
@@ -59,12 +75,30 @@ class TForm : public TComponent {
   void Close();
   // Re-lays out the aligned child controls (bottom first, then the client control).
   void Realign();
+  // The next control id, for the controls in their tab order. The ids stay clear of IDOK and
+  // IDCANCEL: a dialog with no default or cancel button must not let Enter and Escape reach one.
+  [[nodiscard]] int NewControlId() noexcept { return nextControlId_++; }
+
+  // A click on the form's free area.
+  std::function<void()> OnClick;
+  // The form is being shown by a direct call (not with its owner), before it appears.
+  std::function<void()> OnShow;
 
  protected:
   virtual bool CloseQuery() { return true; }
   // The form is closing, however the close was asked for.
   virtual void Closed() {}
   virtual void Resized() {}
+  // A control of the form notified `code`. By default the control's own object handles it.
+  virtual bool ControlCommand(HWND control, WORD code);
+  // A static or read-only control is about to paint: answers the brush for its background,
+  // with the colours set in `dc`, or null for the system's. By default the control decides.
+  virtual HBRUSH ControlColor(HDC dc, HWND control);
+  // Moved onto a screen of density `dpi`, already at the place Windows suggests. By default a
+  // form given a size takes that size (given for 96 dots per inch) scaled to `dpi`.
+  virtual void DpiChanged(UINT dpi);
+  // The form became the active window; answers true when it placed the keyboard focus itself.
+  virtual bool Activated() { return false; }
   // Windows ends the session (wParam of WM_ENDSESSION true).
   virtual void SessionEnding() {}
   // Sees each message of the form's modal loop before it is dispatched; answers true when it
@@ -80,9 +114,15 @@ class TForm : public TComponent {
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   bool DispatchMenuCommand(UINT id);
   bool ShowContextMenu(HWND child, LPARAM lParam);
+  [[nodiscard]] TControl* FindControl(HWND window) const;
+  // The form's size at `dpi`, from the size it was given for 96 dots per inch.
+  void ScaleSize(UINT dpi);
 
   UniqueWindow window_;
   UniqueGdiObject font_;
+  int width_;  // as given, for 96 dots per inch; 0 for a form that lays itself out
+  int height_;
+  int nextControlId_ = 100;
   bool modal_ = false;
   bool modalEnded_ = false;
 };

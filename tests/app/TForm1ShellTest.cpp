@@ -66,7 +66,7 @@ TEST_F(DesktopCommandsTest, NoReactionWhileAboutIsOpenAndTheNextCopyReactsAgain)
     EXPECT_FALSE(form.ReactionFlag);
     CopyText();
     EXPECT_TRUE(popups_.empty()) << "a menu opened while About was open";
-    testing_support::Click(about.Label2.get());
+    testing_support::Click(about.Label2->Handle());
   });
   Choose(form.Ueber1);
   EXPECT_FALSE(about.Visible());

@@ -1,10 +1,9 @@
-#include "app/TForm1.h"
-
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/TForm1.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
@@ -135,6 +134,19 @@ TEST_F(MainWindowTest, CaptionAndLayoutFollowTheDesign) {
   GetClientRect(form_.Handle(), &client);
   EXPECT_EQ(form_.Image->ClientWidth(), client.right);
   EXPECT_EQ(form_.Image->ClientHeight() + form_.StatusBar->Height(), client.bottom);
+}
+
+TEST_F(MainWindowTest, OnAScreenOfAnotherDensityTheWindowTakesTheSuggestedPlaceAndItsSizeScaled) {
+  for (const UINT dpi : {120u, 96u}) {
+    RECT suggested{40, 30, 50, 60};
+    SendMessageW(form_.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    RECT window{};
+    GetWindowRect(form_.Handle(), &window);
+    EXPECT_EQ(window.left, 40) << dpi;
+    EXPECT_EQ(window.top, 30) << dpi;
+    EXPECT_EQ(window.right - window.left, MulDiv(526, static_cast<int>(dpi), 96)) << dpi;
+    EXPECT_EQ(window.bottom - window.top, MulDiv(496, static_cast<int>(dpi), 96)) << dpi;
+  }
 }
 
 }  // namespace

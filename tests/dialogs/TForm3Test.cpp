@@ -30,8 +30,8 @@ RECT PlaceOf(HWND control) {
 
 HFONT FontOf(HWND control) { return reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)); }
 
-void Press(const ui::UniqueWindow& button) { SendMessageW(button.get(), BM_CLICK, 0, 0); }
-bool Checked(const ui::UniqueWindow& button) { return SendMessageW(button.get(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void Press(const ui::TStdControl* button) { SendMessageW(button->Handle(), BM_CLICK, 0, 0); }
+bool Checked(const ui::TStdControl* button) { return SendMessageW(button->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 // Presses `keys` one by one in the open dialog from a timer of its modal loop, noting where the
 // focus is and its answer to `probe` before each press and after the last; then closes the dialog.
@@ -80,9 +80,9 @@ class AutoSaveDialogTest : public app_test::MainFormFixture {
 TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessageFontWithNothingCutOff) {
   dialogs::TForm3& d = *dialog_;
   EXPECT_EQ(d.Caption(), L"Autospeichern...");
-  EXPECT_EQ(WindowText(d.LabelFolder.get()), L"Verzeichnis:");
-  EXPECT_EQ(WindowText(d.LabelFormat.get()), L"Format:");
-  EXPECT_EQ(WindowText(d.LabelPicName.get()), L"Name:");
+  EXPECT_EQ(WindowText(d.LabelFolder->Handle()), L"Verzeichnis:");
+  EXPECT_EQ(WindowText(d.LabelFormat->Handle()), L"Format:");
+  EXPECT_EQ(WindowText(d.LabelPicName->Handle()), L"Name:");
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(d.Handle(), GWL_STYLE));
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
   NONCLIENTMETRICSW metrics{};
@@ -99,10 +99,10 @@ TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessag
     const struct {
       HWND control;
       int left, top, width, height;
-    } places[] = {{d.CheckBoxSaveActive.get(), 16, 16, 289, 17}, {d.DirectoryEdit->Handle(), 120, 48, 185, 21},
-                  {d.RadioBtnBMP.get(), 120, 88, 49, 17},        {d.RadioBtnJPG.get(), 200, 88, 49, 17},
-                  {d.RadioBtnPNG.get(), 256, 88, 49, 17},        {d.EditFileName.get(), 120, 120, 185, 21},
-                  {d.ButtonSave.get(), 168, 160, 75, 25},        {d.ButtonCancel.get(), 248, 160, 75, 25}};
+    } places[] = {{d.CheckBoxSaveActive->Handle(), 16, 16, 289, 17}, {d.DirectoryEdit->Handle(), 120, 48, 185, 21},
+                  {d.RadioBtnBMP->Handle(), 120, 88, 49, 17},        {d.RadioBtnJPG->Handle(), 200, 88, 49, 17},
+                  {d.RadioBtnPNG->Handle(), 256, 88, 49, 17},        {d.EditFileName->Handle(), 120, 120, 185, 21},
+                  {d.ButtonSave->Handle(), 168, 160, 75, 25},        {d.ButtonCancel->Handle(), 248, 160, 75, 25}};
     for (const auto& place : places) {
       const RECT at = PlaceOf(place.control);
       EXPECT_EQ(at.left, scale(place.left)) << WindowText(place.control) << " at " << dpi;
@@ -115,14 +115,14 @@ TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessag
       const SIZE text = ui::TextExtent(place.control, FontOf(place.control));
       EXPECT_LE(text.cy, at.bottom - at.top - 2) << WindowText(place.control) << " is cut at " << dpi;
       // Check boxes and radio buttons give their box and a gap about 20 pixels at 96 dots per inch.
-      const bool boxed = place.control == d.CheckBoxSaveActive.get() || place.control == d.RadioBtnBMP.get() ||
-                         place.control == d.RadioBtnJPG.get() || place.control == d.RadioBtnPNG.get();
+      const bool boxed = place.control == d.CheckBoxSaveActive->Handle() || place.control == d.RadioBtnBMP->Handle() ||
+                         place.control == d.RadioBtnJPG->Handle() || place.control == d.RadioBtnPNG->Handle();
       EXPECT_LE(text.cx + (boxed ? scale(20) : scale(4)), at.right - at.left)
           << WindowText(place.control) << " is cut at " << dpi;
     }
     // Each label stays left of the controls column, on the row of its control.
-    for (const auto& [label, top] : {std::pair{d.LabelFolder.get(), 56}, std::pair{d.LabelFormat.get(), 88},
-                                     std::pair{d.LabelPicName.get(), 128}}) {
+    for (const auto& [label, top] : {std::pair{d.LabelFolder->Handle(), 56}, std::pair{d.LabelFormat->Handle(), 88},
+                                     std::pair{d.LabelPicName->Handle(), 128}}) {
       const RECT at = PlaceOf(label);
       EXPECT_EQ(at.left, scale(16));
       EXPECT_EQ(at.top, scale(top));
@@ -137,8 +137,8 @@ TEST_F(AutoSaveDialogTest, ControlsSitWhereTheyBelongAtThreeDensitiesInTheMessag
 
 TEST_F(AutoSaveDialogTest, TabGoesThroughTheControlsInTheirOrder) {
   dialogs::TForm3& d = *dialog_;
-  const std::vector<HWND> order = {d.RadioBtnBMP.get(),  d.DirectoryEdit->Handle(),  d.ButtonSave.get(),
-                                   d.ButtonCancel.get(), d.CheckBoxSaveActive.get(), d.EditFileName.get()};
+  const std::vector<HWND> order = {d.RadioBtnBMP->Handle(),  d.DirectoryEdit->Handle(),      d.ButtonSave->Handle(),
+                                   d.ButtonCancel->Handle(), d.CheckBoxSaveActive->Handle(), d.EditFileName->Handle()};
   for (std::size_t i = 0; i < order.size(); ++i) {
     EXPECT_EQ(GetNextDlgTabItem(d.Handle(), order[i], FALSE), order[(i + 1) % order.size()]) << i;
   }
@@ -151,9 +151,9 @@ TEST_F(AutoSaveDialogTest, TabGoesThroughTheControlsInTheirOrder) {
   keyStops.clear();
   OpenAndDo([] { SetTimer(nullptr, 0, 60, &KeyOnce); });
   const std::vector<std::pair<HWND, LRESULT>> expected = {
-      {d.RadioBtnBMP.get(), 0},  {d.DirectoryEdit->Handle(), 0},  {d.ButtonSave.get(), 0},
-      {d.ButtonCancel.get(), 0}, {d.CheckBoxSaveActive.get(), 0}, {d.EditFileName.get(), MAKELRESULT(0, 3)},
-      {d.RadioBtnBMP.get(), 0}};
+      {d.RadioBtnBMP->Handle(), 0},  {d.DirectoryEdit->Handle(), 0},      {d.ButtonSave->Handle(), 0},
+      {d.ButtonCancel->Handle(), 0}, {d.CheckBoxSaveActive->Handle(), 0}, {d.EditFileName->Handle(), MAKELRESULT(0, 3)},
+      {d.RadioBtnBMP->Handle(), 0}};
   EXPECT_EQ(keyStops, expected);
 }
 
@@ -164,11 +164,11 @@ TEST_F(AutoSaveDialogTest, ArrowsChooseTheFormatsInTheirOrderRoundTheGroupAndSav
   probe = BM_GETCHECK;
   keyStops.clear();
   OpenAndDo([] { SetTimer(nullptr, 0, 60, &KeyOnce); });
-  const std::vector<std::pair<HWND, LRESULT>> expected = {{d.RadioBtnBMP.get(), BST_CHECKED},
-                                                          {d.RadioBtnJPG.get(), BST_CHECKED},
-                                                          {d.RadioBtnPNG.get(), BST_CHECKED},
-                                                          {d.RadioBtnBMP.get(), BST_CHECKED},
-                                                          {d.RadioBtnPNG.get(), BST_CHECKED}};
+  const std::vector<std::pair<HWND, LRESULT>> expected = {{d.RadioBtnBMP->Handle(), BST_CHECKED},
+                                                          {d.RadioBtnJPG->Handle(), BST_CHECKED},
+                                                          {d.RadioBtnPNG->Handle(), BST_CHECKED},
+                                                          {d.RadioBtnBMP->Handle(), BST_CHECKED},
+                                                          {d.RadioBtnPNG->Handle(), BST_CHECKED}};
   EXPECT_EQ(keyStops, expected);
   EXPECT_FALSE(Checked(d.RadioBtnBMP));
   EXPECT_FALSE(Checked(d.RadioBtnJPG));
@@ -177,7 +177,7 @@ TEST_F(AutoSaveDialogTest, ArrowsChooseTheFormatsInTheirOrderRoundTheGroupAndSav
     // depends on which program the desktop last let into the foreground, so it is made so here.
     SetForegroundWindow(d.Handle());
     testing_support::PumpUntil([&] { return IsChild(d.Handle(), GetFocus()) != FALSE; });
-    EXPECT_EQ(GetFocus(), d.RadioBtnPNG.get()) << "the reopened dialog starts on another format";
+    EXPECT_EQ(GetFocus(), d.RadioBtnPNG->Handle()) << "the reopened dialog starts on another format";
     Press(d.ButtonSave);
   });
   EXPECT_EQ(form_->AutoSaveFormat, L"PNG");
@@ -189,14 +189,14 @@ TEST_F(AutoSaveDialogTest, SaveWritesTheFourValuesAtOnceAndChecksTheTrayItem) {
   dialogs::TForm3& d = *dialog_;
   EXPECT_FALSE(Checked(d.CheckBoxSaveActive));
   EXPECT_TRUE(Checked(d.RadioBtnBMP));
-  EXPECT_EQ(WindowText(d.EditFileName.get()), L"Pic");
+  EXPECT_EQ(WindowText(d.EditFileName->Handle()), L"Pic");
   const std::wstring folder = FolderWithoutBackslash();
   OpenAndDo([&] {
     EXPECT_FALSE(form_->Bilderautomatischspeichern1->Checked()) << "opening toggled the check mark";
     Press(d.CheckBoxSaveActive);
     d.DirectoryEdit->SetText(folder);
     Press(d.RadioBtnJPG);
-    SetWindowTextW(d.EditFileName.get(), L"Bild ż");
+    SetWindowTextW(d.EditFileName->Handle(), L"Bild ż");
     Press(d.ButtonSave);
   });
   EXPECT_TRUE(form_->Bilderautomatischspeichern1->Checked());
@@ -214,7 +214,7 @@ TEST_F(AutoSaveDialogTest, CancelAndTheCloseBoxKeepTheSettingsButTheNextOpeningS
     Press(d.CheckBoxSaveActive);
     d.DirectoryEdit->SetText(L"C:\\Bearbeitet");
     Press(d.RadioBtnJPG);
-    SetWindowTextW(d.EditFileName.get(), L"Neu");
+    SetWindowTextW(d.EditFileName->Handle(), L"Neu");
     Press(d.ButtonCancel);
   });
   OpenAndDo([&] {
@@ -222,7 +222,7 @@ TEST_F(AutoSaveDialogTest, CancelAndTheCloseBoxKeepTheSettingsButTheNextOpeningS
     EXPECT_EQ(d.DirectoryEdit->Text(), L"C:\\Bearbeitet");
     EXPECT_TRUE(Checked(d.RadioBtnJPG));
     EXPECT_FALSE(Checked(d.RadioBtnBMP));
-    EXPECT_EQ(WindowText(d.EditFileName.get()), L"Neu");
+    EXPECT_EQ(WindowText(d.EditFileName->Handle()), L"Neu");
     SendMessageW(d.Handle(), WM_CLOSE, 0, 0);
   });
   EXPECT_FALSE(form_->Bilderautomatischspeichern1->Checked());
@@ -253,17 +253,17 @@ TEST_F(AutoSaveDialogTest, ALanguageCommandRelabelsTheDialogAtOnce) {
   dialogs::TForm3& d = *dialog_;
   Choose(form_->English1);
   EXPECT_EQ(d.Caption(), L"Autosave...");
-  EXPECT_EQ(WindowText(d.CheckBoxSaveActive.get()), L"Autosave");
-  EXPECT_EQ(WindowText(d.LabelFolder.get()), L"Directory:");
-  EXPECT_EQ(WindowText(d.LabelPicName.get()), L"Name:");
-  EXPECT_EQ(WindowText(d.ButtonSave.get()), L"Save");
-  EXPECT_EQ(WindowText(d.ButtonCancel.get()), L"Cancel");
-  const RECT label = PlaceOf(d.LabelFolder.get());
-  EXPECT_EQ(label.right - label.left, ui::TextExtent(d.LabelFolder.get(), FontOf(d.LabelFolder.get())).cx);
+  EXPECT_EQ(WindowText(d.CheckBoxSaveActive->Handle()), L"Autosave");
+  EXPECT_EQ(WindowText(d.LabelFolder->Handle()), L"Directory:");
+  EXPECT_EQ(WindowText(d.LabelPicName->Handle()), L"Name:");
+  EXPECT_EQ(WindowText(d.ButtonSave->Handle()), L"Save");
+  EXPECT_EQ(WindowText(d.ButtonCancel->Handle()), L"Cancel");
+  const RECT label = PlaceOf(d.LabelFolder->Handle());
+  EXPECT_EQ(label.right - label.left, ui::TextExtent(d.LabelFolder->Handle(), FontOf(d.LabelFolder->Handle())).cx);
   Choose(form_->Polski1);
   EXPECT_EQ(d.Caption(), L"Automatyczny zapis...");
-  EXPECT_EQ(WindowText(d.LabelFolder.get()), L"Katalog:");
-  EXPECT_EQ(WindowText(d.ButtonSave.get()), L"Zapisz");
+  EXPECT_EQ(WindowText(d.LabelFolder->Handle()), L"Katalog:");
+  EXPECT_EQ(WindowText(d.ButtonSave->Handle()), L"Zapisz");
 }
 
 TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithTheirFormatAndTheFolder) {
@@ -276,13 +276,13 @@ TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithTheirFormatAndTheFolde
   EXPECT_EQ(d.DirectoryEdit->Text(), L"C:\\Fotos");
   EXPECT_TRUE(Checked(d.RadioBtnJPG));
   EXPECT_FALSE(Checked(d.RadioBtnBMP));
-  EXPECT_EQ(WindowText(d.EditFileName.get()), L"Urlaub");
+  EXPECT_EQ(WindowText(d.EditFileName->Handle()), L"Urlaub");
   for (const auto& [format, checked] :
        {std::pair{L"PNG", &dialogs::TForm3::RadioBtnPNG}, std::pair{L"png", &dialogs::TForm3::RadioBtnBMP}}) {
     form.AutoSaveFormat = format;
     const dialogs::TForm3 other(form.AutoSaveValues());
     for (const auto* radio : {&other.RadioBtnBMP, &other.RadioBtnJPG, &other.RadioBtnPNG})
-      EXPECT_EQ(Checked(*radio), radio == &(other.*checked)) << format << " " << WindowText(radio->get());
+      EXPECT_EQ(Checked(*radio), radio == &(other.*checked)) << format << " " << WindowText((*radio)->Handle());
   }
 }
 

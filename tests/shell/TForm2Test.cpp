@@ -50,8 +50,8 @@ TEST_F(AboutTest, LayoutIsForNinetySixDotsPerInchScaledToTheWindowsDensity) {
   const auto style = static_cast<DWORD>(GetWindowLongPtrW(form_.Handle(), GWL_STYLE));
   EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
   EXPECT_NE(style & WS_SYSMENU, 0u);
-  EXPECT_EQ(TextOf(form_.Label1.get()), L"Velmo Clipboard V0.2");
-  EXPECT_EQ(TextOf(form_.Label9.get()), L"Lizenz: MIT");
+  EXPECT_EQ(TextOf(form_.Label1->Handle()), L"Velmo Clipboard V0.2");
+  EXPECT_EQ(TextOf(form_.Label9->Handle()), L"Lizenz: MIT");
   for (const UINT dpi : {96u, 192u}) {
     form_.Layout(dpi);
     const auto scale = [dpi](LONG value) { return value * static_cast<LONG>(dpi) / 96; };
@@ -62,9 +62,10 @@ TEST_F(AboutTest, LayoutIsForNinetySixDotsPerInchScaledToTheWindowsDensity) {
     const struct {
       HWND control;
       LONG left, top;
-    } places[] = {{form_.Image1.get(), 16, 16},  {form_.Label1.get(), 64, 24},  {form_.Label2.get(), 16, 64},
-                  {form_.Label4.get(), 16, 80},  {form_.Label5.get(), 16, 96},  {form_.Label6.get(), 16, 120},
-                  {form_.Label7.get(), 16, 136}, {form_.Label8.get(), 16, 152}, {form_.Label9.get(), 16, 176}};
+    } places[] = {
+        {form_.Image1->Handle(), 16, 16},  {form_.Label1->Handle(), 64, 24},  {form_.Label2->Handle(), 16, 64},
+        {form_.Label4->Handle(), 16, 80},  {form_.Label5->Handle(), 16, 96},  {form_.Label6->Handle(), 16, 120},
+        {form_.Label7->Handle(), 16, 136}, {form_.Label8->Handle(), 16, 152}, {form_.Label9->Handle(), 16, 176}};
     for (const auto& place : places) {
       const POINT at = PlaceOf(place.control);
       EXPECT_EQ(at.x, scale(place.left)) << TextOf(place.control) << " at " << dpi;
@@ -76,14 +77,14 @@ TEST_F(AboutTest, LayoutIsForNinetySixDotsPerInchScaledToTheWindowsDensity) {
       // The credits are ours to choose: none of them may widen the window. The title's place and
       // size are fixed, and in some faces it needs more than the 226 pixels.
       const LONG needed = std::max(scale(226), at.x + size.right + scale(16));
-      if (place.control != form_.Label1.get()) {
+      if (place.control != form_.Label1->Handle()) {
         EXPECT_EQ(needed, scale(226)) << TextOf(place.control) << " widens the window at " << dpi;
       } else {
         EXPECT_EQ(client.right, needed) << "wider than the title needs at " << dpi;
       }
     }
     LOGFONTW title{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form_.Label1.get(), WM_GETFONT, 0, 0)), sizeof(title), &title);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form_.Label1->Handle(), WM_GETFONT, 0, 0)), sizeof(title), &title);
     EXPECT_EQ(title.lfWeight, FW_BOLD);
     EXPECT_EQ(title.lfHeight, -scale(16));
   }
@@ -95,9 +96,9 @@ TEST_F(AboutTest, ClicksOutsideTheAddressesCloseItAndSetTheReactionFlag) {
   const struct {
     HWND window;
     int x, y;
-  } clicks[] = {{form_.Image1.get(), 1, 1}, {form_.Label1.get(), 1, 1},
-                {form_.Label2.get(), 1, 1}, {form_.Label6.get(), 1, 1},
-                {form_.Label9.get(), 1, 1}, {form_.Handle(), client.right - 4, client.bottom - 4}};
+  } clicks[] = {{form_.Image1->Handle(), 1, 1}, {form_.Label1->Handle(), 1, 1},
+                {form_.Label2->Handle(), 1, 1}, {form_.Label6->Handle(), 1, 1},
+                {form_.Label9->Handle(), 1, 1}, {form_.Handle(), client.right - 4, client.bottom - 4}};
   for (const auto& click : clicks) {
     reactionFlag_ = false;
     const WhileModal whileOpen(form_, [&] {
@@ -111,7 +112,7 @@ TEST_F(AboutTest, ClicksOutsideTheAddressesCloseItAndSetTheReactionFlag) {
 }
 
 TEST_F(AboutTest, EachAddressIsBlueUnderAHandAndGoesToTheShellWhileTheWindowStaysOpen) {
-  const HWND links[] = {form_.Label4.get(), form_.Label5.get(), form_.Label7.get(), form_.Label8.get()};
+  const HWND links[] = {form_.Label4->Handle(), form_.Label5->Handle(), form_.Label7->Handle(), form_.Label8->Handle()};
   const WhileModal whileOpen(form_, [&] {
     for (HWND link : links) Click(link);
     testing_support::PumpFor(200);
@@ -125,8 +126,8 @@ TEST_F(AboutTest, EachAddressIsBlueUnderAHandAndGoesToTheShellWhileTheWindowStay
   EXPECT_TRUE(testing_support::ShownErrors().empty());
 
   const ui::WindowDc screen(nullptr);
-  for (HWND label : {form_.Label2.get(), links[0], links[1], links[2], links[3]}) {
-    const bool link = label != form_.Label2.get();
+  for (HWND label : {form_.Label2->Handle(), links[0], links[1], links[2], links[3]}) {
+    const bool link = label != form_.Label2->Handle();
     SendMessageW(form_.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(screen.get()),
                  reinterpret_cast<LPARAM>(label));
     EXPECT_EQ(GetTextColor(screen.get()) == RGB(0, 0, 255), link) << TextOf(label);

@@ -119,17 +119,17 @@ TEST_F(TrayShellTest, HideMainWindowHidesWindowAndTaskbarButtonAndShowMainWindow
   EXPECT_TRUE(Shown(form->Handle()));
 }
 
-TEST_F(TrayShellTest, OwnerWindowProcedureIsHookedForTheIconsLifetime) {
+TEST_F(TrayShellTest, OwnerFormIsHookedForTheIconsLifetime) {
   HWND window = form->Handle();
-  const LONG_PTR hooked = GetWindowLongPtrW(window, GWLP_WNDPROC);
+  const bool hooked = static_cast<bool>(form->OnShow);
   delete tray;
   tray = nullptr;
-  const LONG_PTR original = GetWindowLongPtrW(window, GWLP_WNDPROC);
+  const bool original = static_cast<bool>(form->OnShow);
   EXPECT_NE(hooked, original);
   auto* again = new shell::TCoolTrayIcon(form.get(), L"TrayIcon");
-  EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), hooked);
+  EXPECT_EQ(static_cast<bool>(form->OnShow), hooked);
   delete again;
-  EXPECT_EQ(GetWindowLongPtrW(window, GWLP_WNDPROC), original);
+  EXPECT_EQ(static_cast<bool>(form->OnShow), original);
   // The window still works through its own procedure.
   PostMessageW(window, WM_NULL, 0, 0);
   EXPECT_TRUE(PumpUntil([this] { return !log.empty(); }));
