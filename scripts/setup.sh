@@ -8,8 +8,9 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMO_BUILD_DIR:-$here/build}
 
+# g++ and libdeflate-dev build the host test program of the rules without Windows.
 need_pkgs=(mingw-w64 cmake nasm xvfb xauth imagemagick librsvg2-bin icoutils wine wine32:i386 wine64 googletest make dpkg-dev
-  fp-utils xclip python3 nsis libz-mingw-w64-dev pkgconf)
+  fp-utils xclip python3 nsis libz-mingw-w64-dev pkgconf g++ libdeflate-dev)
 
 missing=()
 for p in "${need_pkgs[@]}"; do

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Builds both Windows targets and runs every test under Wine on virtual displays. Each target's
-# tests run on a display of their own with a Wine prefix and wineserver of their own (the
-# clipboard belongs to the display and to the server), so the two targets' tests run side by side
-# and the second target builds while the first one's tests run.
+# First builds the rules without Windows with the machine's own compiler and runs their tests
+# (preset "host": seconds, no Wine). Then builds both Windows targets and runs every test under
+# Wine on virtual displays. Each target's tests run on a display of their own with a Wine
+# prefix and wineserver of their own (the clipboard belongs to the display and to the server),
+# so the two targets' tests run side by side and the second target builds while the first one's
+# tests run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
 scripts/setup.sh
 jobs=$(nproc)
-for arch in i686 x86_64; do cmake --preset "$arch" >/dev/null; done
+for preset in host i686 x86_64; do cmake --preset "$preset" >/dev/null; done
 
 # The probe only; each target's run sources wine-env.sh again with its own prefix.
 source scripts/wine-env.sh
@@ -52,6 +54,17 @@ for arch in "${tested[@]}"; do
   lanes+=($!)
 done
 
+# The host tests, while the Wine lanes come up; their output is shown at once, their count
+# joins the summary.
+echo "==== host tests (the rules without Windows, built with the machine's own compiler) ===="
+host_rc=0
+if cmake --build --preset host --parallel "$jobs"; then
+  ctest --preset host 2>&1 | tee "$work/host.log" || host_rc=$?
+else
+  host_rc=$?
+fi
+echo "$host_rc" >"$work/host.rc"
+
 build_target() {  # build_target ARCH [nice]: tells the target's tests whether to start
   local arch=$1 rc=0
   ${2:+nice -n 10} cmake --build --preset "$arch" --parallel "$jobs" || rc=$?
@@ -63,8 +76,8 @@ build_target() {  # build_target ARCH [nice]: tells the target's tests whether t
 build_target x86_64
 build_target i686 nice
 
-# Records a line saying how many test programs of a target ran and how many failed, read from
-# ctest's own closing count ("... N tests failed out of M").
+# Records a line saying how many test programs of a target (or of the host build) ran and how
+# many failed, read from ctest's own closing count ("... N tests failed out of M").
 status=0
 passed=0
 failed=0
@@ -79,12 +92,15 @@ report_target() {  # report_target ARCH
     return
   fi
   read -r failedHere ranHere <<<"$count"
-  summary+=("test: $arch: $ranHere test programs ran, $failedHere failed")
+  local programs="test programs"
+  [ "$ranHere" -eq 1 ] && programs="test program"
+  summary+=("test: $arch: $ranHere $programs ran, $failedHere failed")
   passed=$((passed + ranHere - failedHere))
   failed=$((failed + failedHere))
   if [ "$rc" -ne 0 ] || [ "$failedHere" -ne 0 ] || [ "$ranHere" -eq 0 ]; then status=1; fi
 }
 
+report_target host
 for pid in "${lanes[@]}"; do wait "$pid" || true; done
 lanes=()
 [ "${#tested[@]}" -eq 2 ] || summary+=("test: i686: not run (this machine cannot run 32-bit programs); built only")
@@ -94,8 +110,8 @@ for arch in "${tested[@]}"; do
   report_target "$arch"
 done
 
-# Last, so a skipped target cannot hide among ctest's output: one line per target, then the
-# count of test programs over all targets that ran.
+# Last, so a skipped target cannot hide among ctest's output: one line for the host tests and
+# one per target, then the count of test programs over all that ran.
 printf '%s\n' "${summary[@]}"
 echo "test: $passed passed, $failed failed"
 exit $status

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "ProgramVersion.h"
 #include "clipboard/Clipboard.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
@@ -33,7 +34,7 @@ constexpr int kNoImage = ui::TMenuItem::kNoImage;
 
 }  // namespace
 
-TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", L"Velmo Clipboard V0.2", 327, 114, 526, 496) {
+TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", VELMO_PROGRAM_CAPTION, 327, 114, 526, 496) {
   Image = new ui::TImage(this, L"Image");
   StatusBar = new ui::TStatusBar(this, L"StatusBar", {150, 50});
   // Joins the viewer chain only once this copy has been accepted (below): a refused copy must

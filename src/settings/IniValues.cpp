@@ -5,7 +5,9 @@
 namespace settings {
 namespace {
 
-static_assert(sizeof(wchar_t) == 2, "settings text is UTF-16");
+// Settings text is UTF-16, one code unit per wchar_t. The rules' tests also run on the build
+// machine, whose wider wchar_t holds each unit as well.
+static_assert(sizeof(wchar_t) >= 2, "settings text is UTF-16");
 
 std::optional<int> HexDigit(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ProgramVersion.h"
 #include "resource.h"
 #include "shell/ShellOpen.h"
 #include "ui/Dpi.h"
@@ -18,7 +19,7 @@ constexpr COLORREF kLinkColor = RGB(0, 0, 255);
 // The credits name the project, not a person, and are short enough for the window's 226
 // pixels in Tahoma and in the wider faces Wine falls back to without it. The addresses stay
 // under the reserved example.org domain until the project has its own.
-constexpr const wchar_t* kTitle = L"Velmo Clipboard V0.2";
+constexpr const wchar_t* kTitle = VELMO_PROGRAM_CAPTION;
 constexpr const wchar_t* kAuthor = L"Autor: Velmo-Team";
 constexpr const wchar_t* kAuthorWeb = L"https://velmo.example.org";
 constexpr const wchar_t* kAuthorMail = L"team@velmo.example.org";

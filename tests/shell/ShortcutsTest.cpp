@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "shell/ShortcutRules.h"
 #include "shell/Shortcuts.h"
 #include "support/ModalForms.h"
 #include "support/TemporaryFolder.h"
@@ -18,18 +17,6 @@ namespace {
 
 using testing_support::FileExists;
 using testing_support::ReadShellLink;
-
-TEST(ShortcutRules, NameFromTheProgramFileAndFoldersWithOneTrailingBackslash) {
-  EXPECT_EQ(shell::ShortcutFileName(L"C:\\Tools\\clip.exe"), L"clip.lnk");
-  EXPECT_EQ(shell::ShortcutFileName(L"C:\\my.tools\\clip.v2.exe"), L"clip.v2.lnk");
-  EXPECT_EQ(shell::ShortcutFileName(L"C:\\my.tools\\clip"), L"clip.lnk");
-  EXPECT_EQ(shell::ShortcutFileName(L"C:clip.exe"), L"clip.lnk");
-  EXPECT_EQ(shell::FolderOf(L"C:\\Tools\\clip.exe"), L"C:\\Tools\\");
-  EXPECT_EQ(shell::FolderOf(L"clip.exe"), L"");
-  EXPECT_EQ(shell::WithTrailingBackslash(L"C:\\Users\\a\\Desktop"), L"C:\\Users\\a\\Desktop\\");
-  EXPECT_EQ(shell::WithTrailingBackslash(L"D:\\"), L"D:\\");
-  EXPECT_EQ(shell::WithTrailingBackslash(L""), L"");
-}
 
 class ShortcutTest : public testing::Test {
  protected:
