@@ -1,7 +1,6 @@
 #include "dialogs/TForm3.h"
 
 #include "settings/LanguageTable.h"
-#include "settings/SettingsKeys.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/Errors.h"
@@ -47,7 +46,7 @@ void PlaceControl(HWND control, HFONT font, const Place& place, UINT dpi) {
 
 }  // namespace
 
-TForm3::TForm3(const TAutoSaveValues& values)
+TForm3::TForm3(const settings::AutoSaveSettings& values, const std::vector<std::wstring>& languageStrings)
     : ui::TForm(nullptr, L"Form3", L"TForm3", L"Autospeichern...", 0, 0, 0, 0, kStyle), values_(values) {
   HWND self = Handle();
   int id = kFirstControlId;
@@ -68,13 +67,13 @@ TForm3::TForm3(const TAutoSaveValues& values)
   LabelPicName.reset(CreateControl(self, L"STATIC", SS_LEFT, L"Bildname:", id++));
   SendMessageW(RadioBtnBMP.get(), BM_SETCHECK, BST_CHECKED, 0);
   dpi_ = ui::WindowDpi(self);
-  FormCreate();
+  FormCreate(languageStrings);
   CentreOnMainWindow();
 }
 
-void TForm3::FormCreate() {
-  ApplyLanguage();
-  SendMessageW(CheckBoxSaveActive.get(), BM_SETCHECK, values_.AutoSaveItem.Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+void TForm3::FormCreate(const std::vector<std::wstring>& languageStrings) {
+  ApplyLanguage(languageStrings);
+  SendMessageW(CheckBoxSaveActive.get(), BM_SETCHECK, values_.Active ? BST_CHECKED : BST_UNCHECKED, 0);
   DirectoryEdit->SetText(values_.Folder);
   SetWindowTextW(EditFileName.get(), values_.PicName.c_str());
   // Any other value, one in lower case too, leaves BMP checked.
@@ -85,9 +84,8 @@ void TForm3::FormCreate() {
   }
 }
 
-void TForm3::ApplyLanguage() {
+void TForm3::ApplyLanguage(const std::vector<std::wstring>& strings) {
   using namespace settings;
-  const std::vector<std::wstring>& strings = values_.MultiString.List(values_.LanguageIndex).Strings;
   SetWindowTextW(CheckBoxSaveActive.get(), strings.at(kTextAutosaveActive).c_str());
   SetWindowTextW(LabelFolder.get(), strings.at(kTextFolderLabel).c_str());
   SetWindowTextW(LabelFormat.get(), strings.at(kTextFormatLabel).c_str());
@@ -153,24 +151,21 @@ HWND TForm3::CheckedFormat() const {
 }
 
 void TForm3::ButtonSaveClick() {
-  using namespace settings;
-  values_.AutoSaveItem.SetChecked(IsChecked(CheckBoxSaveActive));
-  values_.PicName = ui::WindowText(EditFileName.get());
-  values_.Folder = DirectoryEdit->Text();
+  settings::AutoSaveSettings edited = values_;
+  edited.Active = IsChecked(CheckBoxSaveActive);
+  edited.PicName = ui::WindowText(EditFileName.get());
+  edited.Folder = DirectoryEdit->Text();
   if (IsChecked(RadioBtnBMP)) {
-    values_.Format = L"BMP";
+    edited.Format = L"BMP";
   } else if (IsChecked(RadioBtnJPG)) {
-    values_.Format = L"JPG";
+    edited.Format = L"JPG";
   } else if (IsChecked(RadioBtnPNG)) {
-    values_.Format = L"PNG";
+    edited.Format = L"PNG";
   }
-  // The four are on disk at once; a failed write ends the save here, with the dialog open.
-  if (values_.IniFile) {
-    values_.IniFile->WriteBool(kSectionProgram, kKeyAutoSave, values_.AutoSaveItem.Checked());
-    values_.IniFile->WriteString(kSectionAutoSave, kKeyDir, values_.Folder);
-    values_.IniFile->WriteString(kSectionAutoSave, kKeyFormat, values_.Format);
-    values_.IniFile->WriteString(kSectionAutoSave, kKeyPicName, values_.PicName);
-  }
+  values_ = edited;
+  // The program puts them in force, then writes them; a failed write ends the save here, with
+  // the dialog open.
+  if (OnSave) OnSave(values_);
   Close();
 }
 

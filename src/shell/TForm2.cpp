@@ -1,6 +1,7 @@
 #include "shell/TForm2.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "resource.h"
 #include "shell/ShellOpen.h"
@@ -41,8 +42,8 @@ HFONT CreateFormFont(int height, int weight) {
 
 }  // namespace
 
-TForm2::TForm2(bool& reactionFlag)
-    : ui::TForm(nullptr, L"Form2", L"TForm2", L"Info", 0, 0, 0, 0, kStyle), reactionFlag_(reactionFlag) {
+TForm2::TForm2(std::function<clipboard::ReactionPause()> pauseReactions)
+    : ui::TForm(nullptr, L"Form2", L"TForm2", L"Info", 0, 0, 0, 0, kStyle), pauseReactions_(std::move(pauseReactions)) {
   HWND self = Handle();
   Image1.reset(CreateStatic(self, SS_ICON | SS_CENTERIMAGE, nullptr));
   Label1.reset(CreateStatic(self, 0, kTitle));
@@ -110,9 +111,10 @@ void TForm2::CentreOnScreen() {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TForm2::Closed() {
-  // However the window closes, and even if an earlier failure left it clear.
-  reactionFlag_ = true;
+void TForm2::ShowModal() {
+  // Given back once the modal loop is over, however the window was closed.
+  const clipboard::ReactionPause pause = pauseReactions_();
+  ui::TForm::ShowModal();
 }
 
 void TForm2::FormClick() { Close(); }

@@ -10,6 +10,7 @@
 #include "app/ClipboardReaction.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "clipboard/ReactionPause.h"
 #include "support/ClipboardViewer.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
@@ -146,7 +147,7 @@ TEST(ReactionPause, GivesBackTheValueItFoundAlsoWhenTheCommandFails) {
   for (const bool before : {true, false}) {
     bool flag = before;
     try {
-      app::ReactionPause pause(flag);
+      clipboard::ReactionPause pause(flag);
       EXPECT_FALSE(flag);
       throw std::runtime_error("write refused");
     } catch (const std::runtime_error&) {
@@ -206,7 +207,7 @@ TEST_F(ReactionTest, CopiedTextOpensTheTextMenuAndRemovingFormattingLeavesPlainT
   EXPECT_EQ(clipboard::Clipboard().ReadText(), text);
   PumpFor(100);
   EXPECT_EQ(popups_.size(), 1u) << "the program's own write got a reaction";
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
 }
 
 TEST_F(ReactionTest, OwnWriteGetsNoReactionEvenWhenAnotherViewerDeliversItLate) {
@@ -253,7 +254,7 @@ TEST_F(ReactionTest, AFailedRewriteIsShownAndLaterChangesStillGetAReaction) {
     Choose(*form_->Formatierungentfernen1);
   }
   EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
   CopyRichText(L"again");
   EXPECT_EQ(popups_.size(), 2u);
 }
