@@ -124,8 +124,16 @@ int main() {
     application.SetErrorPresenter(
         [](const std::wstring& text, const std::wstring&) { std::fwprintf(stderr, L"error: %ls\n", text.c_str()); });
     app::TForm1 form;
-    form.AufTextReagieren1->SetChecked(false);
-    form.AutoSaveDir = out;
+    // Switches and autosave values set as the user would; the reaction reads them from here.
+    const auto change = [&form](const std::function<void(settings::Settings&)>& edit) {
+      settings::Settings values = form.Settings();
+      edit(values);
+      form.SetSettings(values);
+    };
+    change([&](settings::Settings& s) {
+      s.ReactToText = false;
+      s.AutoSave.Folder = out;
+    });
     const HBITMAP screenshot = MakeScreenshot();
     const auto command = [&](const ui::TMenuItem* item) {
       SendMessageW(form.Handle(), WM_COMMAND, item->Command(), 0);
@@ -134,7 +142,7 @@ int main() {
     std::printf("Picture commands on a %d x %d screenshot, medians of %d rounds or more\n", kWidth, kHeight, kRounds);
 
     // Show picture: the command, status bar and all, until the display has painted.
-    form.AufBilderReagieren1->SetChecked(false);
+    change([](settings::Settings& s) { s.ReactToPictures = false; });
     Put(copier.get(), screenshot);
     command(form.Bitmapanzeigen1);
     std::vector<double> show;
@@ -178,16 +186,18 @@ int main() {
 
     // Autosave: from the clipboard change to the file closed, inside the CloseClipboard.
     for (const auto& [format, name] : {std::pair{L"BMP", "autosave BMP"}, std::pair{L"JPG", "autosave JPEG"}}) {
-      form.AutoSaveFormat = format;
+      change([&](settings::Settings& s) { s.AutoSave.Format = format; });
       const std::wstring floorFile = folder + (format == std::wstring(L"BMP") ? L"\\floor.bmp" : L"\\floor.jpg");
       std::vector<double> ours;
       std::vector<double> floor;
       for (int round = 0; round <= kRounds; ++round) {
-        form.AufBilderReagieren1->SetChecked(true);
-        form.Bilderautomatischspeichern1->SetChecked(true);
+        change([](settings::Settings& s) {
+          s.ReactToPictures = true;
+          s.AutoSave.Active = true;
+        });
         const double a = Put(copier.get(), screenshot);
         RemoveFilesIn(out);
-        form.AufBilderReagieren1->SetChecked(false);
+        change([](settings::Settings& s) { s.ReactToPictures = false; });
         double b = Put(copier.get(), screenshot);
         ui::TPicture picture;
         b += Time([&] {

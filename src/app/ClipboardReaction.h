@@ -91,20 +91,4 @@ Reaction ChooseReaction(const ClipboardSituation& s, HasText hasText, HasFormatt
   return reaction;
 }
 
-// Clears the reaction flag for the life of a command and gives it back the value it had
-// however the command ends: one failed clipboard write cannot silence every later reaction,
-// and a command that ends while the flag is held clear by someone else (the About window)
-// does not turn reactions back on behind that one's back.
-class ReactionPause {
- public:
-  explicit ReactionPause(bool& flag) noexcept : flag_(flag), previous_(flag) { flag_ = false; }
-  ~ReactionPause() { flag_ = previous_; }
-  ReactionPause(const ReactionPause&) = delete;
-  ReactionPause& operator=(const ReactionPause&) = delete;
-
- private:
-  bool& flag_;
-  bool previous_;
-};
-
 }  // namespace app

@@ -7,7 +7,6 @@
 #include "clipboard/Clipboard.h"
 #include "resource.h"
 #include "settings/LanguageTable.h"
-#include "settings/SettingsKeys.h"
 #include "ui/Application.h"
 #include "ui/Icon.h"
 
@@ -116,8 +115,7 @@ void TForm1::CreateMenus() {
   NurFormatiert1->OnClick = [this] { NurFormatiert1Click(); };
   AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };
   Bilderautomatischspeichern1->OnClick = [this] { Bilderautomatischspeichern1Click(); };
-  // Before the settings are read: text off, pictures on, autosave off.
-  AufBilderReagieren1->SetChecked(true);
+  ShowSettings();
 
   PopupMenuBitmap = new ui::TPopupMenu(this, L"PopupMenuBitmap", window, ImageList1);
   Bitmapspeichernunter1 = &PopupMenuBitmap->Add(L"Bitmapspeichernunter1", L"Bild speichern unter...", kImageSave);
@@ -143,18 +141,31 @@ void TForm1::CreateLanguageTables() {
 }
 
 void TForm1::FormCreate() {
-  using namespace settings;
-  IniFile = std::make_unique<TIniFile>(kSettingsFileName);
-  ApplyLanguage(IniFile->ReadString(kSectionProgram, kKeyLanguage, kDefaultLanguage));
-  AufTextReagieren1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyReaktText, kDefaultReaktText));
-  AufBilderReagieren1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyReaktBild, kDefaultReaktBild));
-  Bilderautomatischspeichern1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyAutoSave, kDefaultAutoSave));
-  NurFormatiert1->SetChecked(IniFile->ReadBool(kSectionProgram, kKeyNurFormatiert, kDefaultNurFormatiert));
-  EnableNurFormatiert();
-  AutoSaveDir = IniFile->ReadString(kSectionAutoSave, kKeyDir, kDefaultDir);
-  AutoSaveFormat = IniFile->ReadString(kSectionAutoSave, kKeyFormat, kDefaultFormat);
-  PicName = IniFile->ReadString(kSectionAutoSave, kKeyPicName, kDefaultPicName);
+  iniFile_ = std::make_unique<settings::TIniFile>(settings::kSettingsFileName);
+  settings::Settings read = settings::LoadSettings(*iniFile_);
+  // Applied even when the code is unknown or empty: the table's texts replace the designed ones.
+  ApplyLanguage(read.LanguageCode);
+  read.LanguageCode = LanguageCode();
+  SetSettings(read);
   TrayIcon->SetHint(Caption());
+}
+
+void TForm1::SetSettings(const settings::Settings& values) {
+  if (values.LanguageCode != LanguageCode()) ChooseLanguage(values.LanguageCode);
+  // An unknown code is not put in force.
+  const std::wstring languageCode = LanguageCode();
+  settings_ = values;
+  settings_.LanguageCode = languageCode;
+  ShowSettings();
+}
+
+void TForm1::ShowSettings() {
+  AufTextReagieren1->SetChecked(settings_.ReactToText);
+  NurFormatiert1->SetChecked(settings_.FormattedOnly);
+  // Formatted text only can be switched only while the text switch is on.
+  NurFormatiert1->SetEnabled(settings_.ReactToText);
+  AufBilderReagieren1->SetChecked(settings_.ReactToPictures);
+  Bilderautomatischspeichern1->SetChecked(settings_.AutoSave.Active);
 }
 
 // The tray icon's settings as the window keeps them, in their stored order.
@@ -169,19 +180,11 @@ void TForm1::ApplyTrayIconSettings() {
 }
 
 void TForm1::Beenden1Click() {
-  using namespace settings;
-  ExitFlag = true;
+  exitFlag_ = true;
   // Once written, the settings object is gone; an Exit after that only closes.
-  if (IniFile) {
-    IniFile->WriteString(kSectionProgram, kKeyLanguage, LanguageCode);
-    IniFile->WriteBool(kSectionProgram, kKeyReaktText, AufTextReagieren1->Checked());
-    IniFile->WriteBool(kSectionProgram, kKeyReaktBild, AufBilderReagieren1->Checked());
-    IniFile->WriteBool(kSectionProgram, kKeyAutoSave, Bilderautomatischspeichern1->Checked());
-    IniFile->WriteBool(kSectionProgram, kKeyNurFormatiert, NurFormatiert1->Checked());
-    IniFile->WriteString(kSectionAutoSave, kKeyDir, AutoSaveDir);
-    IniFile->WriteString(kSectionAutoSave, kKeyFormat, AutoSaveFormat);
-    IniFile->WriteString(kSectionAutoSave, kKeyPicName, PicName);
-    IniFile.reset();
+  if (iniFile_) {
+    settings::SaveSettings(*iniFile_, settings_);
+    iniFile_.reset();
   }
   Close();
 }
@@ -200,10 +203,10 @@ void TForm1::ChooseLanguage(const std::wstring& code) {
 void TForm1::ApplyLanguage(const std::wstring& code) {
   using namespace settings;
   if (const std::optional<std::size_t> index = LanguageIndexOfCode(code)) {
-    LanguageIndex = *index;
-    LanguageCode = code;
+    languageIndex_ = *index;
+    settings_.LanguageCode = code;
     const ui::TMenuItem* const languageItems[kLanguageCount] = {Deutsch1, English1, Polski1};
-    Sprache1->SetImageIndex(languageItems[LanguageIndex]->ImageIndex());
+    Sprache1->SetImageIndex(languageItems[languageIndex_]->ImageIndex());
   }
   Formatierungentfernen1->SetCaption(LanguageString(kTextRemoveFormat));
   Formatierungbehalten1->SetCaption(LanguageString(kTextKeepFormat));
@@ -217,22 +220,22 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
   Ueber1->SetCaption(LanguageString(kTextAbout));
   Desktopverknpfungerstellen1->SetCaption(LanguageString(kTextDesktopShortcut));
   Autostartverknpfungerstellen1->SetCaption(LanguageString(kTextAutostartShortcut));
-  DimensionsPrefix = LanguageString(kTextDimensionsPrefix);
-  SizePrefix = LanguageString(kTextSizePrefix);
+  dimensionsPrefix_ = LanguageString(kTextDimensionsPrefix);
+  sizePrefix_ = LanguageString(kTextSizePrefix);
   Sprache1->SetCaption(LanguageString(kTextLanguage));
   Optionen1->SetCaption(LanguageString(kTextOptions));
   AufTextReagieren1->SetCaption(LanguageString(kTextReactToText));
   NurFormatiert1->SetCaption(LanguageString(kTextFormattedOnly));
   AufBilderReagieren1->SetCaption(LanguageString(kTextReactToPictures));
   Bilderautomatischspeichern1->SetCaption(LanguageString(kTextAutosavePictures));
-  EmptyFolderMessage = LanguageString(kTextEmptyFolderMessage);
+  emptyFolderMessage_ = LanguageString(kTextEmptyFolderMessage);
   Hilfe1->SetCaption(LanguageString(kTextHelp));
   clipboard::Clipboard().SetHolderText(LanguageString(kTextClipboardHolder));
 }
 
-const std::wstring& TForm1::LanguageString(std::size_t index) const {
-  return MultiString->List(LanguageIndex).Strings.at(index);
-}
+const std::wstring& TForm1::LanguageString(std::size_t index) const { return LanguageStrings().at(index); }
+
+const std::vector<std::wstring>& TForm1::LanguageStrings() const { return MultiString->List(languageIndex_).Strings; }
 
 void TForm1::JvAppInstanzRejected(shell::TJvAppInstances&) {
   // The same text in every interface language.
@@ -241,7 +244,7 @@ void TForm1::JvAppInstanzRejected(shell::TJvAppInstances&) {
 }
 
 bool TForm1::CloseQuery() {
-  if (ExitFlag) {
+  if (exitFlag_) {
     // The program ends now. Clipboard changes arriving from here on get no menu, and a copy
     // started in this moment is told this one is no longer active, so it runs.
     StopWatchingClipboard();

@@ -6,9 +6,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "clipboard/ReactionPause.h"
 #include "clipboard/TJvClipboardMonitor.h"
 #include "dialogs/TForm3.h"
+#include "settings/Settings.h"
 #include "settings/TIniFile.h"
 #include "settings/TJvMultiStringHolder.h"
 #include "shell/TCoolTrayIcon.h"
@@ -30,25 +33,28 @@ class TForm1 : public ui::TForm {
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
 
-  // Program-wide state.
-  bool ReactionFlag = true;  // clipboard changes are ignored while it is clear
-  bool ExitFlag = false;     // set by Exit; until then a close only hides the window
+  // Clipboard changes are ignored while this is clear; it is cleared only by a pause.
+  [[nodiscard]] bool ReactionFlag() const noexcept { return reactionFlag_; }
+  [[nodiscard]] clipboard::ReactionPause PauseReactions() noexcept { return clipboard::ReactionPause(reactionFlag_); }
+  // Set by Exit; until then a close only hides the window.
+  [[nodiscard]] bool ExitFlag() const noexcept { return exitFlag_; }
 
+  // The settings in force, which the menus show; the language code is the one applied.
+  [[nodiscard]] const settings::Settings& Settings() const noexcept { return settings_; }
+  // Puts these in force and shows them; a new language code goes through the language command.
+  void SetSettings(const settings::Settings& values);
   // The settings file, open from the window's creation until Exit has written it.
-  std::unique_ptr<settings::TIniFile> IniFile;
-  // The autosave settings, read at start-up and written at Exit.
-  std::wstring AutoSaveDir;     // folder, as the folder picker returns it
-  std::wstring AutoSaveFormat;  // "BMP", "JPG" or "PNG"
-  std::wstring PicName;         // base name of the saved pictures
+  [[nodiscard]] const settings::TIniFile* IniFile() const noexcept { return iniFile_.get(); }
 
   // The interface language: which list of MultiString is in use, and its code for the
   // settings file (empty until a valid code has been applied).
-  std::size_t LanguageIndex = 0;
-  std::wstring LanguageCode;
-  // Localised texts that are not captions.
-  std::wstring DimensionsPrefix;    // status bar, panel 0
-  std::wstring SizePrefix;          // status bar, panel 1
-  std::wstring EmptyFolderMessage;  // autosave without a folder
+  [[nodiscard]] std::size_t LanguageIndex() const noexcept { return languageIndex_; }
+  [[nodiscard]] const std::wstring& LanguageCode() const noexcept { return settings_.LanguageCode; }
+  // Localised texts that are not captions: the status bar's two prefixes, and the message of an
+  // autosave without a folder.
+  [[nodiscard]] const std::wstring& DimensionsPrefix() const noexcept { return dimensionsPrefix_; }
+  [[nodiscard]] const std::wstring& SizePrefix() const noexcept { return sizePrefix_; }
+  [[nodiscard]] const std::wstring& EmptyFolderMessage() const noexcept { return emptyFolderMessage_; }
 
   // Components, in the order the window builds them; the form owns and destroys them, last
   // created first.
@@ -111,10 +117,10 @@ class TForm1 : public ui::TForm {
 
   // The Autosave dialog, created by the program after the About window; null until then.
   dialogs::TForm3* Form3 = nullptr;
-  // The values the Autosave dialog shows and sets.
-  [[nodiscard]] dialogs::TAutoSaveValues AutoSaveValues();
   // Opens the Autosave dialog; its Save, not this click, sets the check mark.
   void Bilderautomatischspeichern1Click();
+  // The Autosave dialog's Save: its values go in force and to the settings file at once.
+  void Form3Save(const settings::AutoSaveSettings& values);
 
   // Reaction to a clipboard change: the text menu, the picture menu, or nothing.
   void ClipboardMonitorChange();
@@ -140,8 +146,9 @@ class TForm1 : public ui::TForm {
   // Applies the language with this code ("DE", "EN", "PL") to the menus and the texts above.
   // An unknown code keeps the language in use and applies that one's texts again.
   void ApplyLanguage(const std::wstring& code);
-  // A string of the language in use.
+  // A string of the language in use, and all of them.
   [[nodiscard]] const std::wstring& LanguageString(std::size_t index) const;
+  [[nodiscard]] const std::vector<std::wstring>& LanguageStrings() const;
   // Runs after a language command has changed the language; the Autosave dialog sets its
   // own captions from it.
   std::function<void()> OnLanguageApplied;
@@ -165,8 +172,8 @@ class TForm1 : public ui::TForm {
   void FormCreate();
   void ChooseLanguage(const std::wstring& code);
   void ApplyTrayIconSettings();
-  // Formatted text only can be switched only while the text switch is on.
-  void EnableNurFormatiert();
+  // The check marks of the switches from the settings in force.
+  void ShowSettings();
   void CreateSaveDialog();
   // Asks for a name and writes the held picture as the chosen filter says.
   void RunSaveDialog();
@@ -174,6 +181,16 @@ class TForm1 : public ui::TForm {
   // The program stops reacting for good: the clipboard handler is let go and the viewer chain
   // left, so nothing can reach the handler while the menus it uses are being destroyed.
   void StopWatchingClipboard();
+
+  bool reactionFlag_ = true;
+  bool exitFlag_ = false;
+  // Until the file is read: text off, pictures on, autosave off, and no language applied.
+  settings::Settings settings_{.LanguageCode = L"", .ReactToText = false};
+  std::unique_ptr<settings::TIniFile> iniFile_;
+  std::size_t languageIndex_ = 0;
+  std::wstring dimensionsPrefix_;
+  std::wstring sizePrefix_;
+  std::wstring emptyFolderMessage_;
 
   // Counts the clipboard changes reported, so a reaction can tell that a newer one overtook it.
   unsigned changesReported_ = 0;

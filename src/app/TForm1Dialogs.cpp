@@ -1,13 +1,16 @@
-// The main window's part in the Autosave dialog: the values it edits and the command that
-// opens it.
+// The main window's part in the Autosave dialog: the command that opens it and what its Save
+// puts in force.
 #include "app/TForm1.h"
 
 namespace app {
 
-dialogs::TAutoSaveValues TForm1::AutoSaveValues() {
-  return {*Bilderautomatischspeichern1, AutoSaveDir, AutoSaveFormat, PicName, IniFile, *MultiString, LanguageIndex};
-}
-
 void TForm1::Bilderautomatischspeichern1Click() { Form3->ShowModal(); }
+
+void TForm1::Form3Save(const settings::AutoSaveSettings& values) {
+  settings_.AutoSave = values;
+  ShowSettings();
+  // The four are on disk at once; the language and the other switches wait for Exit.
+  if (iniFile_) settings::SaveSettings(*iniFile_, settings_.AutoSave);
+}
 
 }  // namespace app

@@ -80,8 +80,8 @@ void TForm1::Bitmapanzeigen1Click() {
     // the status bar describes what a save would write.
     const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture);
     StatusBar->SetPanelText(
-        0, DimensionsPrefix + std::to_wstring(bitmap.Width()) + L"x" + std::to_wstring(bitmap.Height()));
-    StatusBar->SetPanelText(1, SizePrefix + std::to_wstring(imaging::BmpFileSize(bitmap) / 1024) + L" KB");
+        0, DimensionsPrefix() + std::to_wstring(bitmap.Width()) + L"x" + std::to_wstring(bitmap.Height()));
+    StatusBar->SetPanelText(1, SizePrefix() + std::to_wstring(imaging::BmpFileSize(bitmap) / 1024) + L" KB");
     TrayIcon->ShowMainWindow();
   });
 }
@@ -107,18 +107,19 @@ void TForm1::AutoSavePicture() {
 void TForm1::SaveToAutoSaveFolder() {
   ui::TPicture& picture = Image->Picture();
   clipboard::Clipboard().CopyToPicture(picture);
-  if (AutoSaveDir.empty()) {
+  const settings::AutoSaveSettings& autoSave = settings_.AutoSave;
+  if (autoSave.Folder.empty()) {
     const ui::TApplication* application = ui::TApplication::Current();
-    MessageBoxW(application->Handle(), EmptyFolderMessage.c_str(), application->Title().c_str(), MB_OK);
+    MessageBoxW(application->Handle(), EmptyFolderMessage().c_str(), application->Title().c_str(), MB_OK);
     return;
   }
   // Any other format value, "bmp" in lower case too, writes nothing.
-  if (AutoSaveFormat == L"BMP") {
-    imaging::WriteBmp(picture, FreeNameNow(AutoSaveDir, PicName, L".bmp"));
-  } else if (AutoSaveFormat == L"JPG") {
-    imaging::WriteJpeg(picture, FreeNameNow(AutoSaveDir, PicName, L".jpg"));
-  } else if (AutoSaveFormat == L"PNG") {
-    imaging::WritePng(picture, FreeNameNow(AutoSaveDir, PicName, L".png"));
+  if (autoSave.Format == L"BMP") {
+    imaging::WriteBmp(picture, FreeNameNow(autoSave.Folder, autoSave.PicName, L".bmp"));
+  } else if (autoSave.Format == L"JPG") {
+    imaging::WriteJpeg(picture, FreeNameNow(autoSave.Folder, autoSave.PicName, L".jpg"));
+  } else if (autoSave.Format == L"PNG") {
+    imaging::WritePng(picture, FreeNameNow(autoSave.Folder, autoSave.PicName, L".png"));
   }
 }
 

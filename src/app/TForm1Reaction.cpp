@@ -8,18 +8,15 @@ namespace app {
 
 void TForm1::ClipboardMonitorChange() {
   const unsigned change = ++changesReported_;
-  if (!ReactionFlag) return;
+  if (!reactionFlag_) return;
   auto& clipboard = clipboard::Clipboard();
   const ui::TApplication* application = ui::TApplication::Current();
   // Our own write can arrive late when another viewer heads the chain and passes the
   // notification on after the write is over; the owner tells it apart.
   const bool ownWrite = application && GetClipboardOwner() == application->Handle();
-  const ClipboardSituation situation{ReactionFlag,
-                                     ownWrite,
-                                     AufTextReagieren1->Checked(),
-                                     AufBilderReagieren1->Checked(),
-                                     Bilderautomatischspeichern1->Checked(),
-                                     NurFormatiert1->Checked()};
+  const settings::Settings& s = settings_;
+  const ClipboardSituation situation{reactionFlag_,     ownWrite,          s.ReactToText,
+                                     s.ReactToPictures, s.AutoSave.Active, s.FormattedOnly};
   const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
       [&] { return HoldsFormattedText(clipboard::RegisteredFormatNames(clipboard.Formats())); },
@@ -54,7 +51,7 @@ void TForm1::PopupAtCursor(ui::TPopupMenu& menu) {
 }
 
 void TForm1::WithReactionsPaused(const std::function<void()>& command) {
-  ReactionPause pause(ReactionFlag);
+  const clipboard::ReactionPause pause = PauseReactions();
   try {
     command();
   } catch (...) {
@@ -70,14 +67,18 @@ void TForm1::Formatierungentfernen1Click() {
 }
 
 void TForm1::AufTextReagieren1Click() {
-  AufTextReagieren1->SetChecked(!AufTextReagieren1->Checked());
-  EnableNurFormatiert();
+  settings_.ReactToText = !settings_.ReactToText;
+  ShowSettings();
 }
 
-void TForm1::NurFormatiert1Click() { NurFormatiert1->SetChecked(!NurFormatiert1->Checked()); }
+void TForm1::NurFormatiert1Click() {
+  settings_.FormattedOnly = !settings_.FormattedOnly;
+  ShowSettings();
+}
 
-void TForm1::EnableNurFormatiert() { NurFormatiert1->SetEnabled(AufTextReagieren1->Checked()); }
-
-void TForm1::AufBilderReagieren1Click() { AufBilderReagieren1->SetChecked(!AufBilderReagieren1->Checked()); }
+void TForm1::AufBilderReagieren1Click() {
+  settings_.ReactToPictures = !settings_.ReactToPictures;
+  ShowSettings();
+}
 
 }  // namespace app

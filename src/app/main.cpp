@@ -21,12 +21,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     shell::TTrayIconHandler trayIconHandler;  // receives the shell's callbacks for the tray icon
     shell::InstanceRegistryOwner registry;    // the guard joins it while the main window is built
     app::TForm1 form1;
-    shell::TForm2 form2(form1.ReactionFlag);
+    shell::TForm2 form2([&form1] { return form1.PauseReactions(); });
     form1.Form2 = &form2;
     // Filled from the settings the main window has read; a language command relabels it.
-    dialogs::TForm3 form3(form1.AutoSaveValues());
+    dialogs::TForm3 form3(form1.Settings().AutoSave, form1.LanguageStrings());
     form1.Form3 = &form3;
-    form1.OnLanguageApplied = [&form3] { form3.ApplyLanguage(); };
+    form3.OnSave = [&form1](const settings::AutoSaveSettings& values) { form1.Form3Save(values); };
+    form1.OnLanguageApplied = [&form1, &form3] { form3.ApplyLanguage(form1.LanguageStrings()); };
     application.SetShowMainForm(false);
     const int exitCode = application.Run();
     // The clean-up starts by leaving the registry: a copy started from now on must not count

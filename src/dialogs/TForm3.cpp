@@ -1,7 +1,6 @@
 #include "dialogs/TForm3.h"
 
 #include "settings/LanguageTable.h"
-#include "settings/SettingsKeys.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/Errors.h"
@@ -45,7 +44,7 @@ TJvDirectoryEdit* NewDirectoryEdit(TForm3* form) {
 }  // namespace
 
 // Created in tab order; the radio buttons form one group, ended by the next WS_GROUP.
-TForm3::TForm3(const TAutoSaveValues& values)
+TForm3::TForm3(const settings::AutoSaveSettings& values, const std::vector<std::wstring>& languageStrings)
     : ui::TForm(nullptr, L"Form3", L"TForm3", L"Autospeichern...", 0, 0, 0, 0, kStyle),
       RadioBtnBMP(new ui::TRadioButton(this, L"RadioBtnBMP", L"BMP", true)),
       RadioBtnJPG(new ui::TRadioButton(this, L"RadioBtnJPG", L"JPG")),
@@ -63,13 +62,13 @@ TForm3::TForm3(const TAutoSaveValues& values)
   ButtonCancel->OnClick = [this] { ButtonCancelClick(); };
   RadioBtnBMP->SetChecked(true);
   dpi_ = ui::WindowDpi(Handle());
-  FormCreate();
+  FormCreate(languageStrings);
   CentreOnMainWindow();
 }
 
-void TForm3::FormCreate() {
-  ApplyLanguage();
-  CheckBoxSaveActive->SetChecked(values_.AutoSaveItem.Checked());
+void TForm3::FormCreate(const std::vector<std::wstring>& languageStrings) {
+  ApplyLanguage(languageStrings);
+  CheckBoxSaveActive->SetChecked(values_.Active);
   DirectoryEdit->SetText(values_.Folder);
   EditFileName->SetText(values_.PicName);
   // Any other value, one in lower case too, leaves BMP checked.
@@ -80,9 +79,8 @@ void TForm3::FormCreate() {
   }
 }
 
-void TForm3::ApplyLanguage() {
+void TForm3::ApplyLanguage(const std::vector<std::wstring>& strings) {
   using namespace settings;
-  const std::vector<std::wstring>& strings = values_.MultiString.List(values_.LanguageIndex).Strings;
   CheckBoxSaveActive->SetText(strings.at(kTextAutosaveActive));
   LabelFolder->SetText(strings.at(kTextFolderLabel));
   LabelFormat->SetText(strings.at(kTextFormatLabel));
@@ -139,24 +137,21 @@ ui::TRadioButton* TForm3::CheckedFormat() const {
 }
 
 void TForm3::ButtonSaveClick() {
-  using namespace settings;
-  values_.AutoSaveItem.SetChecked(CheckBoxSaveActive->Checked());
-  values_.PicName = EditFileName->Text();
-  values_.Folder = DirectoryEdit->Text();
+  settings::AutoSaveSettings edited = values_;
+  edited.Active = CheckBoxSaveActive->Checked();
+  edited.PicName = EditFileName->Text();
+  edited.Folder = DirectoryEdit->Text();
   if (RadioBtnBMP->Checked()) {
-    values_.Format = L"BMP";
+    edited.Format = L"BMP";
   } else if (RadioBtnJPG->Checked()) {
-    values_.Format = L"JPG";
+    edited.Format = L"JPG";
   } else if (RadioBtnPNG->Checked()) {
-    values_.Format = L"PNG";
+    edited.Format = L"PNG";
   }
-  // The four are on disk at once; a failed write ends the save here, with the dialog open.
-  if (values_.IniFile) {
-    values_.IniFile->WriteBool(kSectionProgram, kKeyAutoSave, values_.AutoSaveItem.Checked());
-    values_.IniFile->WriteString(kSectionAutoSave, kKeyDir, values_.Folder);
-    values_.IniFile->WriteString(kSectionAutoSave, kKeyFormat, values_.Format);
-    values_.IniFile->WriteString(kSectionAutoSave, kKeyPicName, values_.PicName);
-  }
+  values_ = edited;
+  // The program puts them in force, then writes them; a failed write ends the save here, with
+  // the dialog open.
+  if (OnSave) OnSave(values_);
   Close();
 }
 

@@ -5,13 +5,12 @@
 // filled once, at creation, so a later opening shows what they held when the dialog closed.
 #include <windows.h>
 
-#include <cstddef>
-#include <memory>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "dialogs/TJvDirectoryEdit.h"
-#include "settings/TIniFile.h"
-#include "settings/TJvMultiStringHolder.h"
+#include "settings/Settings.h"
 #include "ui/Form.h"
 #include "ui/Handle.h"
 #include "ui/PopupMenu.h"
@@ -19,20 +18,14 @@
 
 namespace dialogs {
 
-// The program-wide values the dialog shows and sets; they live in the main window.
-struct TAutoSaveValues {
-  ui::TMenuItem& AutoSaveItem;  // its check mark is the autosave switch
-  std::wstring& Folder;
-  std::wstring& Format;  // "BMP", "JPG" or "PNG"
-  std::wstring& PicName;
-  std::unique_ptr<settings::TIniFile>& IniFile;  // gone once Exit has written it
-  const settings::TJvMultiStringHolder& MultiString;
-  const std::size_t& LanguageIndex;
-};
-
 class TForm3 : public ui::TForm {
  public:
-  explicit TForm3(const TAutoSaveValues& values);
+  // Filled from the values in force and captioned from the strings of the language in use.
+  TForm3(const settings::AutoSaveSettings& values, const std::vector<std::wstring>& languageStrings);
+
+  // Save: the values as the dialog shows them, for the program to put in force and write. The
+  // dialog closes when the handler returns; an error from it leaves the dialog open.
+  std::function<void(const settings::AutoSaveSettings&)> OnSave;
 
   // The controls, by their names, created in their tab order.
   ui::TRadioButton* RadioBtnBMP;
@@ -47,8 +40,8 @@ class TForm3 : public ui::TForm {
   ui::TLabel* LabelFormat;
   ui::TLabel* LabelPicName;
 
-  // The captions of the language in use (also after a language command).
-  void ApplyLanguage();
+  // The captions from the strings of the language in use (also after a language command).
+  void ApplyLanguage(const std::vector<std::wstring>& strings);
   // Lays the dialog out for `dpi`: the positions and sizes below are for 96 dots per inch.
   void Layout(UINT dpi);
   void ButtonSaveClick();
@@ -61,11 +54,12 @@ class TForm3 : public ui::TForm {
   bool PreTranslateMessage(MSG& msg) override;
 
  private:
-  void FormCreate();
+  void FormCreate(const std::vector<std::wstring>& languageStrings);
   void CentreOnMainWindow();
   [[nodiscard]] ui::TRadioButton* CheckedFormat() const;
 
-  TAutoSaveValues values_;
+  // The values given at creation or last saved; Save starts from them.
+  settings::AutoSaveSettings values_;
   UINT dpi_ = 96;
   ui::UniqueGdiObject font_;
 };

@@ -1,6 +1,7 @@
 #include "shell/TForm2.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "ProgramVersion.h"
 #include "resource.h"
@@ -30,7 +31,7 @@ constexpr const wchar_t* kLicence = L"Lizenz: MIT";
 
 }  // namespace
 
-TForm2::TForm2(bool& reactionFlag)
+TForm2::TForm2(std::function<clipboard::ReactionPause()> pauseReactions)
     : ui::TForm(nullptr, L"Form2", L"TForm2", L"Info", 0, 0, 0, 0, kStyle),
       Image1(new ui::TIconImage(this, L"Image1")),
       Label1(new ui::TLabel(this, L"Label1", kTitle, SS_NOTIFY)),
@@ -41,7 +42,7 @@ TForm2::TForm2(bool& reactionFlag)
       Label7(new ui::TLabel(this, L"Label7", kTranslatorWeb, SS_NOTIFY)),
       Label8(new ui::TLabel(this, L"Label8", kTranslatorMail, SS_NOTIFY)),
       Label9(new ui::TLabel(this, L"Label9", kLicence, SS_NOTIFY)),
-      reactionFlag_(reactionFlag) {
+      pauseReactions_(std::move(pauseReactions)) {
   OnClick = [this] { FormClick(); };
   for (ui::TStdControl* control : {static_cast<ui::TStdControl*>(Image1), static_cast<ui::TStdControl*>(Label1),
                                    static_cast<ui::TStdControl*>(Label2), static_cast<ui::TStdControl*>(Label6),
@@ -108,9 +109,10 @@ void TForm2::CentreOnScreen() {
   ui::CentreWindow(Handle(), monitor.rcMonitor);
 }
 
-void TForm2::Closed() {
-  // However the window closes, and even if an earlier failure left it clear.
-  reactionFlag_ = true;
+void TForm2::ShowModal() {
+  // Given back once the modal loop is over, however the window was closed.
+  const clipboard::ReactionPause pause = pauseReactions_();
+  ui::TForm::ShowModal();
 }
 
 void TForm2::FormClick() { Close(); }

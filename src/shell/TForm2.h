@@ -4,6 +4,10 @@
 // addresses closes it. Clipboard reactions rest while it is open.
 #include <windows.h>
 
+#include <functional>
+#include <string>
+
+#include "clipboard/ReactionPause.h"
 #include "ui/Form.h"
 #include "ui/Handle.h"
 #include "ui/StdCtrls.h"
@@ -12,8 +16,11 @@ namespace shell {
 
 class TForm2 : public ui::TForm {
  public:
-  // `reactionFlag` is the program's reaction flag; closing the window sets it again.
-  explicit TForm2(bool& reactionFlag);
+  // `pauseReactions` pauses the program's clipboard reactions for as long as its pause lives.
+  explicit TForm2(std::function<clipboard::ReactionPause()> pauseReactions);
+
+  // Modal, with clipboard reactions paused until the window has closed.
+  void ShowModal();
 
   // The controls, by their names. Label4, Label5, Label7 and Label8 are the addresses; Label9
   // names the licence.
@@ -32,7 +39,6 @@ class TForm2 : public ui::TForm {
   void CentreOnScreen();
 
  protected:
-  void Closed() override;
   void DpiChanged(UINT dpi) override { Layout(dpi); }
 
  private:
@@ -42,7 +48,7 @@ class TForm2 : public ui::TForm {
   void Label7Click();
   void Label8Click();
 
-  bool& reactionFlag_;
+  std::function<clipboard::ReactionPause()> pauseReactions_;
   ui::UniqueGdiObject font_;
   ui::UniqueGdiObject titleFont_;
   ui::UniqueIcon icon_;

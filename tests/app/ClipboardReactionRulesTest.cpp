@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/ClipboardReaction.h"
+#include "clipboard/ReactionPause.h"
 
 namespace {
 
@@ -132,7 +133,7 @@ TEST(ReactionPause, GivesBackTheValueItFoundAlsoWhenTheCommandFails) {
   for (const bool before : {true, false}) {
     bool flag = before;
     try {
-      app::ReactionPause pause(flag);
+      clipboard::ReactionPause pause(flag);
       EXPECT_FALSE(flag);
       throw std::runtime_error("write refused");
     } catch (const std::runtime_error&) {

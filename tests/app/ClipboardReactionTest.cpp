@@ -9,6 +9,7 @@
 
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "clipboard/ReactionPause.h"
 #include "support/ClipboardViewer.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
@@ -73,7 +74,7 @@ TEST_F(ReactionTest, CopiedTextOpensTheTextMenuAndRemovingFormattingLeavesPlainT
   EXPECT_EQ(clipboard::Clipboard().ReadText(), text);
   PumpFor(100);
   EXPECT_EQ(popups_.size(), 1u) << "the program's own write got a reaction";
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
 }
 
 TEST_F(ReactionTest, OwnWriteGetsNoReactionEvenWhenAnotherViewerDeliversItLate) {
@@ -120,7 +121,7 @@ TEST_F(ReactionTest, AFailedRewriteIsShownAndLaterChangesStillGetAReaction) {
     Choose(*form_->Formatierungentfernen1);
   }
   EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
   CopyRichText(L"again");
   EXPECT_EQ(popups_.size(), 2u);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,13 @@ class MainFormFixture : public testing::Test {
   }
   [[nodiscard]] std::wstring IniPath() const { return folder_.Path() + L"VelmoClipboard.ini"; }
   [[nodiscard]] std::vector<std::wstring> IniLines() const { return testing_support::ReadTextLines(IniPath()); }
+
+  // Puts in force the settings as `change` leaves them.
+  void ChangeSettings(const std::function<void(settings::Settings&)>& change) {
+    settings::Settings values = form_->Settings();
+    change(values);
+    form_->SetSettings(values);
+  }
 
   // Chooses a menu item the way a click does: the command arrives as WM_COMMAND.
   void Choose(const ui::TMenuItem* item) { SendMessageW(form_->Handle(), WM_COMMAND, item->Command(), 0); }

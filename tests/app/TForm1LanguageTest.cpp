@@ -121,9 +121,9 @@ void ExpectLanguage(const app::TForm1& form, const LanguageView& view) {
        {form.PopupMenuText, form.PopupMenuTray, form.PopupMenuBitmap, form.PopupMenuAnzeige})
     ExpectItems(menu->Handle(), menu->Items(), view, seen);
   EXPECT_EQ(seen, view.captions.size());
-  EXPECT_EQ(form.DimensionsPrefix, view.dimensionsPrefix);
-  EXPECT_EQ(form.SizePrefix, view.sizePrefix);
-  EXPECT_EQ(form.EmptyFolderMessage, view.emptyFolderMessage);
+  EXPECT_EQ(form.DimensionsPrefix(), view.dimensionsPrefix);
+  EXPECT_EQ(form.SizePrefix(), view.sizePrefix);
+  EXPECT_EQ(form.EmptyFolderMessage(), view.emptyFolderMessage);
   EXPECT_EQ(form.Sprache1->ImageIndex(), view.flagImage);
   for (const ui::TMenuItem* item : {form.Deutsch1, form.English1, form.Polski1}) EXPECT_FALSE(item->Checked());
 }
@@ -134,14 +134,14 @@ TEST_F(TForm1Language, StartsInTheLanguageOfTheSettingsFile) {
   WriteIni("[Program]\r\nLanguage=EN\r\n");
   {
     app::TForm1& form = StartForm();
-    EXPECT_EQ(form.LanguageCode, L"EN");
-    EXPECT_EQ(form.LanguageIndex, settings::kLanguageEnglish);
+    EXPECT_EQ(form.LanguageCode(), L"EN");
+    EXPECT_EQ(form.LanguageIndex(), settings::kLanguageEnglish);
     ExpectLanguage(form, kEnglish);
   }
   WriteIni("[Program]\r\nLanguage=PL\r\n");
   {
     app::TForm1& form = StartForm();
-    EXPECT_EQ(form.LanguageCode, L"PL");
+    EXPECT_EQ(form.LanguageCode(), L"PL");
     ExpectLanguage(form, kPolish);
   }
 }
@@ -157,8 +157,8 @@ TEST_F(TForm1Language, UnknownEmptyOrLowerCaseCodeStartsGermanAndExitWritesAnEmp
     SCOPED_TRACE(code);
     WriteIni(std::string("[Program]\r\nLanguage=") + code + "\r\n");
     app::TForm1& form = StartForm();
-    EXPECT_EQ(form.LanguageCode, L"");
-    EXPECT_EQ(form.LanguageIndex, settings::kLanguageGerman);
+    EXPECT_EQ(form.LanguageCode(), L"");
+    EXPECT_EQ(form.LanguageIndex(), settings::kLanguageGerman);
     LanguageView german = kGerman;
     german.flagImage = ui::TMenuItem::kNoImage;  // no language was chosen, so no flag
     ExpectLanguage(form, german);
@@ -174,22 +174,22 @@ TEST_F(TForm1Language, EachLanguageCommandSwitchesEveryMenuAtOnceThenTellsTheDia
   form.OnLanguageApplied = [&] {
     exitCaptionsSeenByDialog.push_back(form.Beenden1->Caption());
     EXPECT_EQ(form.LanguageString(settings::kTextAutosaveDialogCaption),
-              settings::LanguageLists()[form.LanguageIndex].texts[settings::kTextAutosaveDialogCaption]);
+              settings::LanguageLists()[form.LanguageIndex()].texts[settings::kTextAutosaveDialogCaption]);
   };
 
   Choose(form.English1);
   ExpectLanguage(form, kEnglish);
-  EXPECT_EQ(form.LanguageCode, L"EN");
+  EXPECT_EQ(form.LanguageCode(), L"EN");
   EXPECT_EQ(form.LanguageString(settings::kTextSaveButton), L"Save");
 
   Choose(form.Polski1);
   ExpectLanguage(form, kPolish);
-  EXPECT_EQ(form.LanguageCode, L"PL");
+  EXPECT_EQ(form.LanguageCode(), L"PL");
   EXPECT_EQ(form.LanguageString(settings::kTextAutosaveActive), L"Automatyczny zapis");
 
   Choose(form.Deutsch1);
   ExpectLanguage(form, kGerman);
-  EXPECT_EQ(form.LanguageCode, L"DE");
+  EXPECT_EQ(form.LanguageCode(), L"DE");
   EXPECT_EQ(form.LanguageString(settings::kTextFolderLabel), L"Verzeichnis:");
 
   EXPECT_EQ(exitCaptionsSeenByDialog, (std::vector<std::wstring>{L"Exit", L"Zako\u0144cz", L"Beenden"}));

@@ -132,7 +132,7 @@ TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
   EXPECT_EQ(title, L"Bild speichern unter...");
   EXPECT_EQ(types, (std::vector<std::wstring>{L"Bitmap (*.bmp)", L"JPEG (*.jpg)", L"PNG (*.png)"}));
   EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{}) << "a cancelled dialog wrote something";
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
 
   const std::wstring out = folder_.Path() + L"out";
   ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
@@ -189,7 +189,7 @@ TEST_F(PictureTest, ShowPictureShowsTheWindowWithDimensionsAndSizeInWholeKilobyt
   EXPECT_EQ(Panel(0), L"Abmessungen: 640x480");
   const long long bmpBytes = 54LL + 640LL * 480LL * ScreenBits() / 8;
   EXPECT_EQ(Panel(1), L"Größe im Speicher: " + KB(bmpBytes));
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
 
   CopyPicture(10, 10);  // 54 + 400 bytes as a BMP
   Choose(form_->English1);
@@ -249,14 +249,14 @@ TEST_F(PictureTest, ACommandShowsItsErrorBeforeReactionsResume) {
     }
     testing_support::ClearShownErrors();
     bool reactingWhileShown = true;
-    testing_support::WhileNextErrorShows([&] { reactingWhileShown = form_->ReactionFlag; });
+    testing_support::WhileNextErrorShows([&] { reactingWhileShown = form_->ReactionFlag(); });
     {
       auto holder = testing_support::HoldClipboardInOtherProcess(2000);
       Choose(command);
     }
     EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
     EXPECT_FALSE(reactingWhileShown) << "a copy made while the box is open would get a menu over it";
-    EXPECT_TRUE(form_->ReactionFlag);
+    EXPECT_TRUE(form_->ReactionFlag());
   }
 }
 
@@ -295,7 +295,7 @@ TEST_F(AutoSaveTest, WithoutAFolderEachPictureShowsTheMessageInTheCurrentLanguag
   EXPECT_FALSE(icon);
   EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{L"VelmoClipboard.ini"});
   EXPECT_TRUE(popups_.empty());
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
 }
 
 TEST_F(AutoSaveTest, PicturesWithinOneSecondEachGetAFileOfTheirOwnInTheChosenFormat) {
@@ -316,7 +316,7 @@ TEST_F(AutoSaveTest, PicturesWithinOneSecondEachGetAFileOfTheirOwnInTheChosenFor
   }
   EXPECT_EQ(sizes.size(), 3u);
 
-  form_->AutoSaveFormat = L"JPG";
+  ChangeSettings([](settings::Settings& s) { s.AutoSave.Format = L"JPG"; });
   CopyPicture(16, 16);
   files = FilesIn(Out());
   ASSERT_EQ(files.size(), 4u);
@@ -356,7 +356,7 @@ TEST_F(AutoSaveTest, APngBesideABitmapWithoutAlphaKeepsEveryPixelAndItsAlphaInPn
     fill.PutBlock(clipboard::PngClipboardFormat(), png.data(), png.size());
   };
   copy();
-  form_->AutoSaveFormat = L"BMP";
+  ChangeSettings([](settings::Settings& s) { s.AutoSave.Format = L"BMP"; });
   copy();
   ASSERT_EQ(FilesIn(Out()).size(), 2u);
   for (const std::wstring& name : FilesIn(Out())) {
@@ -411,7 +411,7 @@ TEST_F(AutoSaveTest, AMissingFolderShowsTheWritersErrorOnceAndLaterReactionsStil
   EXPECT_EQ(error.rfind(L"Datei " + folder_.Path() + L"missing\\Pic", 0), 0u) << error;
   const std::wstring end = L".bmp kann nicht erstellt werden.";
   EXPECT_EQ(error.substr(error.size() - std::min(error.size(), end.size())), end);
-  EXPECT_TRUE(form_->ReactionFlag);
+  EXPECT_TRUE(form_->ReactionFlag());
 
   CopyRichText();
   EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuText"});

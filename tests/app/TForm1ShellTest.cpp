@@ -60,17 +60,17 @@ TEST_F(DesktopCommandsTest, ShortcutCommandsWriteIntoTheRealStartupAndDesktopFol
 
 TEST_F(DesktopCommandsTest, NoReactionWhileAboutIsOpenAndTheNextCopyReactsAgain) {
   app::TForm1& form = StartForm();
-  shell::TForm2 about(form.ReactionFlag);
+  shell::TForm2 about([&form] { return form.PauseReactions(); });
   form.Form2 = &about;
   const testing_support::WhileModal whileOpen(about, [&] {
-    EXPECT_FALSE(form.ReactionFlag);
+    EXPECT_FALSE(form.ReactionFlag());
     CopyText();
     EXPECT_TRUE(popups_.empty()) << "a menu opened while About was open";
     testing_support::Click(about.Label2->Handle());
   });
   Choose(form.Ueber1);
   EXPECT_FALSE(about.Visible());
-  EXPECT_TRUE(form.ReactionFlag);
+  EXPECT_TRUE(form.ReactionFlag());
   CopyText();
   EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuText"});
 }

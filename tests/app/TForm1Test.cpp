@@ -99,10 +99,10 @@ TEST_F(MainWindowTest, ClosingHidesUntilExitIsChosen) {
   SendMessageW(form_.Handle(), WM_CLOSE, 0, 0);
   EXPECT_FALSE(form_.Visible());
   EXPECT_FALSE(IsWindowVisible(ui::TApplication::Current()->Handle())) << "the taskbar button stays";
-  EXPECT_FALSE(form_.ExitFlag);
+  EXPECT_FALSE(form_.ExitFlag());
 
   SendMessageW(form_.Handle(), WM_COMMAND, form_.Beenden1->Command(), 0);
-  EXPECT_TRUE(form_.ExitFlag);
+  EXPECT_TRUE(form_.ExitFlag());
 }
 
 TEST_F(MainWindowTest, TheStatusBarHasTwoPanelsForDimensionsAndSize) {

@@ -82,7 +82,7 @@ TEST_F(TForm1TrayIconTest, RefusedCloseHidesWindowAndTaskbarButtonAndKeepsTheIco
   EXPECT_FALSE(form->Visible());
   EXPECT_FALSE(IsWindowVisible(application));
   EXPECT_TRUE(form->TrayIcon->IconVisible());
-  EXPECT_FALSE(form->ExitFlag);
+  EXPECT_FALSE(form->ExitFlag());
 }
 
 }  // namespace

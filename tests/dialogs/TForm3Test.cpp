@@ -55,9 +55,10 @@ class AutoSaveDialogTest : public app_test::MainFormFixture {
   void SetUp() override {
     MainFormFixture::SetUp();
     app::TForm1& form = StartForm();
-    dialog_ = std::make_unique<dialogs::TForm3>(form.AutoSaveValues());
+    dialog_ = std::make_unique<dialogs::TForm3>(form.Settings().AutoSave, form.LanguageStrings());
     form.Form3 = dialog_.get();
-    form.OnLanguageApplied = [this] { dialog_->ApplyLanguage(); };
+    dialog_->OnSave = [&form](const settings::AutoSaveSettings& values) { form.Form3Save(values); };
+    form.OnLanguageApplied = [this] { dialog_->ApplyLanguage(form_->LanguageStrings()); };
   }
   void TearDown() override {
     form_->OnLanguageApplied = nullptr;
@@ -180,7 +181,7 @@ TEST_F(AutoSaveDialogTest, ArrowsChooseTheFormatsInTheirOrderRoundTheGroupAndSav
     EXPECT_EQ(GetFocus(), d.RadioBtnPNG->Handle()) << "the reopened dialog starts on another format";
     Press(d.ButtonSave);
   });
-  EXPECT_EQ(form_->AutoSaveFormat, L"PNG");
+  EXPECT_EQ(form_->Settings().AutoSave.Format, L"PNG");
   EXPECT_EQ(IniLines(), (std::vector<std::wstring>{L"[Program]", L"AutoSave=0", L"[AutoSave]", L"Dir=", L"Format=PNG",
                                                    L"PicName=Pic"}));
 }
@@ -200,9 +201,9 @@ TEST_F(AutoSaveDialogTest, SaveWritesTheFourValuesAtOnceAndChecksTheTrayItem) {
     Press(d.ButtonSave);
   });
   EXPECT_TRUE(form_->Bilderautomatischspeichern1->Checked());
-  EXPECT_EQ(form_->AutoSaveDir, folder);
-  EXPECT_EQ(form_->AutoSaveFormat, L"JPG");
-  EXPECT_EQ(form_->PicName, L"Bild ż");
+  EXPECT_EQ(form_->Settings().AutoSave.Folder, folder);
+  EXPECT_EQ(form_->Settings().AutoSave.Format, L"JPG");
+  EXPECT_EQ(form_->Settings().AutoSave.PicName, L"Bild ż");
   EXPECT_EQ(IniLines(), (std::vector<std::wstring>{L"[Program]", L"AutoSave=1", L"[AutoSave]", L"Dir=" + folder,
                                                    L"Format=JPG", L"PicName=Bild ż"}));
   EXPECT_TRUE(testing_support::ShownErrors().empty());
@@ -226,9 +227,9 @@ TEST_F(AutoSaveDialogTest, CancelAndTheCloseBoxKeepTheSettingsButTheNextOpeningS
     SendMessageW(d.Handle(), WM_CLOSE, 0, 0);
   });
   EXPECT_FALSE(form_->Bilderautomatischspeichern1->Checked());
-  EXPECT_EQ(form_->AutoSaveDir, L"");
-  EXPECT_EQ(form_->AutoSaveFormat, L"BMP");
-  EXPECT_EQ(form_->PicName, L"Pic");
+  EXPECT_EQ(form_->Settings().AutoSave.Folder, L"");
+  EXPECT_EQ(form_->Settings().AutoSave.Format, L"BMP");
+  EXPECT_EQ(form_->Settings().AutoSave.PicName, L"Pic");
   EXPECT_FALSE(testing_support::FileExists(IniPath()));
 }
 
@@ -271,7 +272,7 @@ TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithTheirFormatAndTheFolde
   form_->OnLanguageApplied = nullptr;
   dialog_.reset();
   app::TForm1& form = StartForm();
-  const dialogs::TForm3 d(form.AutoSaveValues());
+  const dialogs::TForm3 d(form.Settings().AutoSave, form.LanguageStrings());
   EXPECT_TRUE(Checked(d.CheckBoxSaveActive));
   EXPECT_EQ(d.DirectoryEdit->Text(), L"C:\\Fotos");
   EXPECT_TRUE(Checked(d.RadioBtnJPG));
@@ -279,8 +280,8 @@ TEST_F(AutoSaveDialogTest, SavedSettingsFillANewDialogWithTheirFormatAndTheFolde
   EXPECT_EQ(WindowText(d.EditFileName->Handle()), L"Urlaub");
   for (const auto& [format, checked] :
        {std::pair{L"PNG", &dialogs::TForm3::RadioBtnPNG}, std::pair{L"png", &dialogs::TForm3::RadioBtnBMP}}) {
-    form.AutoSaveFormat = format;
-    const dialogs::TForm3 other(form.AutoSaveValues());
+    ChangeSettings([&](settings::Settings& s) { s.AutoSave.Format = format; });
+    const dialogs::TForm3 other(form.Settings().AutoSave, form.LanguageStrings());
     for (const auto* radio : {&other.RadioBtnBMP, &other.RadioBtnJPG, &other.RadioBtnPNG})
       EXPECT_EQ(Checked(*radio), radio == &(other.*checked)) << format << " " << WindowText((*radio)->Handle());
   }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "settings/IniValues.h"
-#include "settings/SettingsKeys.h"
+#include "settings/Settings.h"
 #include "settings/TIniFile.h"
 #include "support/TemporaryFolder.h"
 #include "ui/Handle.h"

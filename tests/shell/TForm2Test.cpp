@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "clipboard/ReactionPause.h"
 #include "shell/ShellOpen.h"
 #include "shell/TForm2.h"
 #include "support/ModalForms.h"
@@ -40,8 +41,8 @@ class AboutTest : public testing::Test {
   }
   void TearDown() override { shell::SetShellOpenFunction(nullptr); }
 
-  bool reactionFlag_ = false;
-  shell::TForm2 form_{reactionFlag_};
+  bool reactionFlag_ = true;
+  shell::TForm2 form_{[this] { return clipboard::ReactionPause(reactionFlag_); }};
   std::vector<std::wstring> opened_;
 };
 
@@ -100,15 +101,26 @@ TEST_F(AboutTest, ClicksOutsideTheAddressesCloseItAndSetTheReactionFlag) {
                 {form_.Label2->Handle(), 1, 1}, {form_.Label6->Handle(), 1, 1},
                 {form_.Label9->Handle(), 1, 1}, {form_.Handle(), client.right - 4, client.bottom - 4}};
   for (const auto& click : clicks) {
-    reactionFlag_ = false;
     const WhileModal whileOpen(form_, [&] {
       EXPECT_TRUE(form_.Visible());
+      EXPECT_FALSE(reactionFlag_);
       Click(click.window, click.x, click.y);
     });
     form_.ShowModal();
     EXPECT_TRUE(reactionFlag_) << TextOf(click.window);
     EXPECT_FALSE(form_.Visible()) << TextOf(click.window);
   }
+}
+
+TEST_F(AboutTest, ClosingItKeepsReactionsPausedForTheCommandItWasOpenedDuring) {
+  {
+    // A picture command waiting in its save dialog, say, from whose loop the tray menu opened About.
+    const clipboard::ReactionPause command(reactionFlag_);
+    const WhileModal whileOpen(form_, [&] { form_.Close(); });
+    form_.ShowModal();
+    EXPECT_FALSE(reactionFlag_) << "a copy now would replace the picture the command is about to save";
+  }
+  EXPECT_TRUE(reactionFlag_);
 }
 
 TEST_F(AboutTest, EachAddressIsBlueUnderAHandAndGoesToTheShellWhileTheWindowStaysOpen) {
