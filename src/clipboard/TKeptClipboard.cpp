@@ -1,5 +1,6 @@
 #include "clipboard/TKeptClipboard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -38,31 +39,41 @@ void TKeptClipboard::Take() {
     const std::vector<std::wstring> names = RegisteredFormatNames(std::span(&f, 1));
     listed.push_back({f, names.empty() ? std::wstring() : names.front()});
   }
-  // Sizes first: a copy above the limit must not cost the memory of its first formats.
-  std::vector<std::pair<UINT, HANDLE>> sources;
+  // Sizes first: a copy above the limit must not cost the memory of its first formats. Under
+  // Windows and Wine alike, asking for another program's data copies it into our process, so
+  // the text comes first: the rewrite asks for it anyway, and above the limit one format fewer
+  // is fetched for nothing.
+  std::vector<std::size_t> chosen = FormatsToKeep(listed);
+  std::stable_partition(chosen.begin(), chosen.end(), [&](std::size_t i) { return listed[i].id == CF_UNICODETEXT; });
+  struct Source {
+    std::size_t position;  // in the clipboard's order, which paste targets choose by
+    HANDLE data;
+  };
+  std::vector<Source> sources;
   std::vector<std::size_t> sizes;
-  for (const std::size_t i : FormatsToKeep(listed)) {
+  for (const std::size_t i : chosen) {
     HANDLE data = GetClipboardData(listed[i].id);
     // A handle that is no memory block has no size; nor has a block the source left empty.
     const SIZE_T size = data ? GlobalSize(data) : 0;
     if (size == 0) continue;
     sizes.push_back(size);
     if (!WithinKeptLimit(sizes)) return;
-    sources.emplace_back(listed[i].id, data);
+    sources.push_back({i, data});
   }
+  std::sort(sources.begin(), sources.end(), [](const Source& a, const Source& b) { return a.position < b.position; });
   std::vector<KeptFormat> copies;
-  for (std::size_t i = 0; i < sources.size(); ++i) {
-    const auto [format, data] = sources[i];
+  for (const auto& [position, data] : sources) {
     const ui::GlobalLockGuard from(data);
+    const SIZE_T size = GlobalSize(data);
     if (!from.data()) continue;
-    ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, sizes[i]));
+    ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block) return;
     {
       const ui::GlobalLockGuard to(block.get());
       if (!to.data()) return;
-      std::memcpy(to.data(), from.data(), sizes[i]);
+      std::memcpy(to.data(), from.data(), size);
     }
-    copies.push_back({format, std::move(block)});
+    copies.push_back({listed[position].id, std::move(block)});
   }
   kept_ = std::move(copies);
 }
