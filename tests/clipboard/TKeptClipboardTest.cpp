@@ -10,6 +10,7 @@
 #include "clipboard/TKeptClipboard.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
+#include "ui/Errors.h"
 #include "ui/Handle.h"
 
 namespace {
@@ -85,6 +86,14 @@ TEST(KeptClipboard, RestoringGivesBackEveryFormatByteForByteAsTheProgramsOwnWrit
   EXPECT_EQ(Sorted(kept.Formats()), Sorted(blockFormats));
   testing_support::PumpFor(200);  // Wine takes the X selection for our write meanwhile
   EXPECT_TRUE(kept.HoldsOurWrite());
+  {
+    // Another program holding the clipboard is no reason to lose the copy: the user tries again.
+    auto holder = testing_support::HoldClipboardInOtherProcess(400);
+    ASSERT_NE(holder.get(), nullptr);
+    EXPECT_THROW((void)Clipboard().Restore(kept), ui::Exception);
+    EXPECT_FALSE(kept.Empty());
+    EXPECT_EQ(holder.Wait(3000), 0u);
+  }
 
   ASSERT_TRUE(Clipboard().Restore(kept));
   EXPECT_TRUE(kept.Empty());
