@@ -3,56 +3,23 @@
 // that the clipboard itself keeps in our process after the write. Beside it the former path,
 // which read the text into a string and wrote that back.
 #include <windows.h>
-// after windows.h, which it needs
-#include <psapi.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "BenchMemory.h"
 #include "BenchTiming.h"
 #include "clipboard/Clipboard.h"
 #include "ui/Application.h"
 
 namespace {
 
-constexpr double kMegabyte = 1024.0 * 1024.0;
-
-// Windows counts the same commit charge in PrivateUsage and in PagefileUsage; Wine 8 leaves
-// PrivateUsage at 0 and fills PagefileUsage from the process's anonymous resident pages.
-double PrivateMegabytes() {
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof(counters);
-  if (!GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                            sizeof(counters))) {
-    return 0;
-  }
-  return static_cast<double>(std::max(counters.PrivateUsage, counters.PagefileUsage)) / kMegabyte;
-}
-
-// Wine does not track the peak of PagefileUsage (it reports the current value), so a second
-// thread samples the figure for as long as the measured call runs. Each sample reads the
-// process status from the kernel and slows page faults down: one a millisecond is enough.
-template <typename Call>
-double PeakMegabytesDuring(Call call) {
-  std::atomic<bool> running{true};
-  std::atomic<double> peak{PrivateMegabytes()};
-  std::thread sampler([&] {
-    while (running) {
-      const double now = PrivateMegabytes();
-      if (now > peak) peak = now;
-      Sleep(1);
-    }
-  });
-  call();
-  running = false;
-  sampler.join();
-  return std::max(peak.load(), PrivateMegabytes());
-}
+using bench::kMegabyte;
+using bench::PeakMegabytesDuring;
+using bench::PrivateMegabytes;
 
 // Child mode: copies text of that many bytes and ends, as another program would.
 int PutText(std::size_t bytes) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "clipboard/TKeptClipboard.h"
 #include "ui/Application.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
@@ -239,6 +240,44 @@ void TClipboard::RewriteTextAlone() {
   // Emptying also frees the copy that GetClipboardData made in our process (Wine keeps it
   // until the next open or empty), so at most two copies of the text are ever alive here.
   PlaceTextBlock(std::move(block));
+}
+
+void TClipboard::RewriteTextAlone(TKeptClipboard& kept) {
+  kept.Clear();
+  bool opened = false;
+  try {
+    OpenGuard open(*this);
+    opened = true;
+    kept.Take();
+    RewriteTextAlone();
+  } catch (...) {
+    // A write refused after emptying leaves nothing on the clipboard but what the copy can
+    // give back; refused before, the clipboard still holds it all and the copy is not needed.
+    if (opened && emptied_) {
+      kept.NoteWrite(GetClipboardSequenceNumber());
+    } else {
+      kept.Clear();
+    }
+    throw;
+  }
+  kept.NoteWrite(GetClipboardSequenceNumber());
+}
+
+bool TClipboard::Restore(TKeptClipboard& kept) {
+  if (kept.Empty()) return false;
+  OpenGuard open(*this);
+  const bool ours = kept.HoldsOurWrite();
+  std::vector<TKeptClipboard::KeptFormat> formats = std::exchange(kept.kept_, {});
+  kept.Clear();
+  if (!ours) return false;
+  EmptyOnce();
+  for (auto& [format, block] : formats) {
+    if (!SetClipboardData(format, block.get())) {
+      throw ui::Exception(L"Text kann nicht in die Zwischenablage geschrieben werden");  // the rest freed
+    }
+    (void)block.release();  // the system owns it now
+  }
+  return true;
 }
 
 void TClipboard::PlaceTextBlock(ui::UniqueGlobal block) {

@@ -17,6 +17,8 @@
 
 namespace clipboard {
 
+class TKeptClipboard;
+
 // Stands for "any picture the holder can load"; nothing is ever stored under it.
 UINT PictureClipboardFormat();
 // The registered format "PNG": a PNG file's bytes. Linux programs' image/png arrives under it
@@ -61,6 +63,14 @@ class TClipboard {
   // would, but copies the text straight from the clipboard's block into the new one: a
   // copied text of hundreds of megabytes then needs no third copy on our heap.
   void RewriteTextAlone();
+  // The same, but first, within the same open, keeps in `kept` what the clipboard held, and
+  // notes the sequence number of the program's write once the clipboard is closed.
+  void RewriteTextAlone(TKeptClipboard& kept);
+  // Puts back every format `kept` holds, byte for byte, as the program's own write, and drops
+  // the copy. Only while the clipboard still holds that write (checked with the clipboard
+  // open, so nothing can come between): a newer copy of the user's is never overwritten, and
+  // the stale copy is dropped instead. Answers whether it put the copy back.
+  bool Restore(TKeptClipboard& kept);
   // Loads the first picture in the clipboard's own order into the holder, but a "PNG" in
   // place of a bitmap: only the PNG keeps the picture's transparency. A "PNG" that does not
   // decode leaves the bitmap to be taken.
