@@ -17,6 +17,7 @@
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
+#include "ui/Picture.h"
 #include "ui/PopupMenu.h"
 #include "ui/SaveDialog.h"
 #include "ui/StatusBar.h"
@@ -49,6 +50,10 @@ class TForm1 : public ui::TForm {
   std::wstring DimensionsPrefix;    // status bar, panel 0
   std::wstring SizePrefix;          // status bar, panel 1
   std::wstring EmptyFolderMessage;  // autosave without a folder
+
+  // The picture holder: the last picture taken from the clipboard by a picture command or the
+  // autosave, which Image shows and the save commands write. It starts empty.
+  ui::TPicture Picture;
 
   // Components, in the order the window builds them; the form owns and destroys them, last
   // created first.

@@ -1,5 +1,9 @@
 #include "dialogs/TForm3.h"
 
+#include <iterator>
+#include <tuple>
+
+#include "imaging/PictureFormats.h"
 #include "settings/LanguageTable.h"
 #include "settings/SettingsKeys.h"
 #include "ui/Application.h"
@@ -21,16 +25,26 @@ struct Place {
 };
 constexpr Place kCheckBoxSaveActive{16, 16, 289, 17};
 constexpr Place kDirectoryEdit{120, 48, 185, 21};
-// BMP and JPG keep their places; PNG follows JPG and ends where the fields above and below end.
-constexpr Place kRadioBtnBMP{120, 88, 49, 17};
-constexpr Place kRadioBtnJPG{200, 88, 49, 17};
-constexpr Place kRadioBtnPNG{256, 88, 49, 17};
 constexpr Place kEditFileName{120, 120, 185, 21};
 constexpr Place kButtonSave{168, 160, 75, 25};
 constexpr Place kButtonCancel{248, 160, 75, 25};
 constexpr POINT kLabelFolder{16, 56};
 constexpr POINT kLabelFormat{16, 88};
 constexpr POINT kLabelPicName{16, 128};
+
+// The radio button of each picture format, in the format table's order, and its place. BMP
+// and JPG keep their places; PNG follows JPG and ends where the fields above and below end.
+struct FormatButton {
+  ui::UniqueWindow TForm3::*button;
+  Place place;
+};
+constexpr FormatButton kFormatButtons[] = {
+    {&TForm3::RadioBtnBMP, {120, 88, 49, 17}},
+    {&TForm3::RadioBtnJPG, {200, 88, 49, 17}},
+    {&TForm3::RadioBtnPNG, {256, 88, 49, 17}},
+};
+static_assert(std::size(kFormatButtons) == std::tuple_size_v<decltype(imaging::kPictureFormats)>,
+              "every picture format has its radio button");
 
 HWND CreateControl(HWND parent, const wchar_t* className, DWORD style, const wchar_t* text, int id, DWORD exStyle = 0) {
   HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
@@ -51,10 +65,14 @@ TForm3::TForm3(const TAutoSaveValues& values)
     : ui::TForm(nullptr, L"Form3", L"TForm3", L"Autospeichern...", 0, 0, 0, 0, kStyle), values_(values) {
   HWND self = Handle();
   int id = kFirstControlId;
-  // Created in tab order; the radio buttons form one group, ended by the next WS_GROUP.
-  RadioBtnBMP.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, L"BMP", id++));
-  RadioBtnJPG.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON, L"JPG", id++));
-  RadioBtnPNG.reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON, L"PNG", id++));
+  // Created in tab order; the radio buttons form one group, ended by the next WS_GROUP. Each
+  // is captioned with its format's settings code.
+  for (std::size_t i = 0; i < std::size(kFormatButtons); ++i) {
+    const std::wstring caption(imaging::kPictureFormats[i].code);
+    const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+    (this->*kFormatButtons[i].button)
+        .reset(CreateControl(self, L"BUTTON", BS_AUTORADIOBUTTON | group, caption.c_str(), id++));
+  }
   DirectoryEdit = new TJvDirectoryEdit(this, L"DirectoryEdit");
   SetWindowLongPtrW(DirectoryEdit->Handle(), GWL_STYLE,
                     GetWindowLongPtrW(DirectoryEdit->Handle(), GWL_STYLE) | WS_GROUP);
@@ -78,10 +96,10 @@ void TForm3::FormCreate() {
   DirectoryEdit->SetText(values_.Folder);
   SetWindowTextW(EditFileName.get(), values_.PicName.c_str());
   // Any other value, one in lower case too, leaves BMP checked.
-  for (const auto& [format, button] : {std::pair{L"JPG", RadioBtnJPG.get()}, std::pair{L"PNG", RadioBtnPNG.get()}}) {
-    if (values_.Format != format) continue;
-    SendMessageW(RadioBtnBMP.get(), BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageW(button, BM_SETCHECK, BST_CHECKED, 0);
+  const imaging::TPictureFormat* format = imaging::FindPictureFormatByCode(values_.Format);
+  const auto checked = format ? static_cast<std::size_t>(format - imaging::kPictureFormats.data()) : 0;
+  for (std::size_t i = 0; i < std::size(kFormatButtons); ++i) {
+    SendMessageW((this->*kFormatButtons[i].button).get(), BM_SETCHECK, i == checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 }
 
@@ -105,9 +123,8 @@ void TForm3::Layout(UINT dpi) {
   ui::UniqueGdiObject font(ui::CreateMessageFont(dpi));
   const auto handle = static_cast<HFONT>(font.get());
   PlaceControl(CheckBoxSaveActive.get(), handle, kCheckBoxSaveActive, dpi);
-  PlaceControl(RadioBtnBMP.get(), handle, kRadioBtnBMP, dpi);
-  PlaceControl(RadioBtnJPG.get(), handle, kRadioBtnJPG, dpi);
-  PlaceControl(RadioBtnPNG.get(), handle, kRadioBtnPNG, dpi);
+  for (const FormatButton& format : kFormatButtons)
+    PlaceControl((this->*format.button).get(), handle, format.place, dpi);
   PlaceControl(EditFileName.get(), handle, kEditFileName, dpi);
   PlaceControl(ButtonSave.get(), handle, kButtonSave, dpi);
   PlaceControl(ButtonCancel.get(), handle, kButtonCancel, dpi);
@@ -147,9 +164,10 @@ bool TForm3::IsChecked(const ui::UniqueWindow& button) const {
 }
 
 HWND TForm3::CheckedFormat() const {
-  if (IsChecked(RadioBtnJPG)) return RadioBtnJPG.get();
-  if (IsChecked(RadioBtnPNG)) return RadioBtnPNG.get();
-  return RadioBtnBMP.get();
+  for (const FormatButton& format : kFormatButtons) {
+    if (IsChecked(this->*format.button)) return (this->*format.button).get();
+  }
+  return (this->*kFormatButtons[0].button).get();
 }
 
 void TForm3::ButtonSaveClick() {
@@ -157,12 +175,10 @@ void TForm3::ButtonSaveClick() {
   values_.AutoSaveItem.SetChecked(IsChecked(CheckBoxSaveActive));
   values_.PicName = ui::WindowText(EditFileName.get());
   values_.Folder = DirectoryEdit->Text();
-  if (IsChecked(RadioBtnBMP)) {
-    values_.Format = L"BMP";
-  } else if (IsChecked(RadioBtnJPG)) {
-    values_.Format = L"JPG";
-  } else if (IsChecked(RadioBtnPNG)) {
-    values_.Format = L"PNG";
+  for (std::size_t i = 0; i < std::size(kFormatButtons); ++i) {
+    if (!IsChecked(this->*kFormatButtons[i].button)) continue;
+    values_.Format = imaging::kPictureFormats[i].code;
+    break;
   }
   // The four are on disk at once; a failed write ends the save here, with the dialog open.
   if (values_.IniFile) {
