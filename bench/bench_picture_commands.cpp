@@ -151,7 +151,7 @@ int main() {
     const auto load = [&] {
       auto& clipboard = clipboard::Clipboard();
       if (clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) {
-        clipboard.CopyToPicture(form.Image->Picture());
+        clipboard.CopyToPicture(form.Picture);
       }
     };
     for (int round = 0; round <= 2 * kRounds; ++round) {

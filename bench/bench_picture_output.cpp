@@ -17,9 +17,9 @@
 
 #include "BenchTiming.h"
 #include "clipboard/Clipboard.h"
-#include "clipboard/Graphics.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/TJPEGImage.h"
+#include "ui/Graphics.h"
 #include "ui/Handle.h"
 
 // clang-format off
@@ -172,7 +172,7 @@ Figures Measure(const std::wstring& folder, int width, int height, int rounds) {
   void* bits = nullptr;
   HBITMAP section = MakePicture(width, height, &bits);
   ui::TPicture picture;
-  auto bitmap = std::make_unique<clipboard::TBitmap>();
+  auto bitmap = std::make_unique<ui::TBitmap>();
   bitmap->Assign(section, nullptr);
   picture.SetGraphic(std::move(bitmap));
   const std::wstring bmpPath = folder + L"bench-writer.bmp";
@@ -319,7 +319,7 @@ double PutMetafile(ui::TPicture& picture, HBITMAP photo, int width, int height) 
   static_cast<void>(metafile.release());
   clipboard::LoadFromClipboardData(picture, CF_ENHMETAFILE, GetClipboardData(CF_ENHMETAFILE), nullptr);
   CloseClipboard();
-  return Time([&] { clipboard::BitmapOf(picture); });
+  return Time([&] { ui::BitmapOf(picture); });
 }
 
 // Puts the picture into the holder in the given form; answers the time a metafile took to draw.
@@ -337,7 +337,7 @@ double PutForm(ui::TPicture& picture, Form form, HBITMAP photo, const void* bits
                     : form == Form::Palette4 ? 4
                     : form == Form::Palette1 ? 1
                                              : 16;
-  auto bitmap = std::make_unique<clipboard::TBitmap>();
+  auto bitmap = std::make_unique<ui::TBitmap>();
   bitmap->Assign(SectionOf(bits, width, height, depth, form == Form::Bits555 ? 0x7C00 : 0xF800), nullptr);
   picture.SetGraphic(std::move(bitmap));
   return 0;
@@ -346,7 +346,7 @@ double PutForm(ui::TPicture& picture, Form form, HBITMAP photo, const void* bits
 // The writer saving the holder's picture, against the library given the very same colours
 // (read back from the holder's bitmap) as ready 32-bit rows.
 Paired MeasureForm(ui::TPicture& picture, const std::wstring& path) {
-  const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture);
+  const ui::TBitmap& bitmap = ui::BitmapOf(picture);
   const int width = bitmap.Width();
   const int height = bitmap.Height();
   BITMAPINFO info{};

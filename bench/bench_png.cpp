@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "BenchTiming.h"
-#include "clipboard/Graphics.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
 #include "imaging/PngLayout.h"
 #include "imaging/PngWriter.h"
+#include "ui/Graphics.h"
 #include "ui/Handle.h"
 
 namespace {
@@ -68,7 +68,7 @@ std::unique_ptr<Picture> MakeSection(int width, int height, const std::function<
   const auto stride = static_cast<std::ptrdiff_t>(width) * 4;
   picture->top = static_cast<const std::uint8_t*>(bits) + stride * (height - 1);
   picture->step = -stride;
-  auto bitmap = std::make_unique<clipboard::TBitmap>();
+  auto bitmap = std::make_unique<ui::TBitmap>();
   bitmap->Assign(section, nullptr);
   picture->holder.SetGraphic(std::move(bitmap));
   return picture;
@@ -301,13 +301,13 @@ Bytes Deflate(const Picture& picture, int level, Strategy strategy) {
 
 Bytes OursInMemory(Picture& picture) {
   imaging::TMemoryStream out;
-  imaging::EncodePng(*picture.holder.GraphicAs<clipboard::TBitmap>(), out);
+  imaging::EncodePng(*picture.holder.GraphicAs<ui::TBitmap>(), out);
   return Bytes(out.Memory(), out.Memory() + out.Size());
 }
 
 Bytes BmpInMemory(Picture& picture) {
   imaging::TMemoryStream out;
-  imaging::EncodeBmp(*picture.holder.GraphicAs<clipboard::TBitmap>(), out);
+  imaging::EncodeBmp(*picture.holder.GraphicAs<ui::TBitmap>(), out);
   return Bytes(out.Memory(), out.Memory() + out.Size());
 }
 

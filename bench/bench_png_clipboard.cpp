@@ -16,9 +16,9 @@
 
 #include "BenchTiming.h"
 #include "clipboard/Clipboard.h"
-#include "clipboard/Graphics.h"
 #include "clipboard/PngDecoder.h"
 #include "ui/Application.h"
+#include "ui/Graphics.h"
 #include "ui/Handle.h"
 #include "ui/MessageWindow.h"
 
@@ -132,7 +132,7 @@ double TimeCopyToPicture(HWND owner, std::initializer_list<Offer> offers, bool f
   const double took = Milliseconds() - start;
   if (picture.Width() != static_cast<int>(kWidth) || picture.Height() != static_cast<int>(kHeight))
     Fail("the holder got another picture");
-  const auto* bitmap = picture.GraphicAs<clipboard::TBitmap>();
+  const auto* bitmap = picture.GraphicAs<ui::TBitmap>();
   const bool tookPng = bitmap && bitmap->IsDeviceIndependent() &&
                        static_cast<const std::uint8_t*>(bitmap->Description().dsBm.bmBits)[3] == 0xFF;
   if (tookPng != fromPng) Fail(fromPng ? "the CF_DIB was taken, not the PNG" : "the PNG was taken");

@@ -34,7 +34,8 @@ constexpr int kNoImage = ui::TMenuItem::kNoImage;
 }  // namespace
 
 TForm1::TForm1() : ui::TForm(nullptr, L"Form1", L"TForm1", VELMO_PROGRAM_CAPTION, 327, 114, 526, 496) {
-  Image = new ui::TImage(this, L"Image");
+  Image = new ui::TImage(this, L"Image", Picture);
+  Picture.OnChange = [this] { Image->PictureChanged(); };
   StatusBar = new ui::TStatusBar(this, L"StatusBar", {150, 50});
   // Joins the viewer chain only once this copy has been accepted (below): a refused copy must
   // not touch the chain at all. Ten copies started at once would otherwise join and leave it

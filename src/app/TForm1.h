@@ -20,6 +20,7 @@
 #include "ui/Form.h"
 #include "ui/Image.h"
 #include "ui/ImageList.h"
+#include "ui/Picture.h"
 #include "ui/PopupMenu.h"
 #include "ui/SaveDialog.h"
 #include "ui/StatusBar.h"
@@ -55,6 +56,10 @@ class TForm1 : public ui::TForm {
   [[nodiscard]] const std::wstring& DimensionsPrefix() const noexcept { return dimensionsPrefix_; }
   [[nodiscard]] const std::wstring& SizePrefix() const noexcept { return sizePrefix_; }
   [[nodiscard]] const std::wstring& EmptyFolderMessage() const noexcept { return emptyFolderMessage_; }
+
+  // The picture holder: the last picture taken from the clipboard by a picture command or the
+  // autosave, which Image shows and the save commands write. It starts empty.
+  ui::TPicture Picture;
 
   // Components, in the order the window builds them; the form owns and destroys them, last
   // created first.

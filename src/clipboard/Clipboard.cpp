@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "clipboard/TKeptClipboard.h"
+#include "clipboard/PictureLoading.h"
 #include "ui/Application.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
@@ -26,17 +27,19 @@ class OpenGuard {
 
 namespace {
 
-std::unique_ptr<TClipboardGraphic> NewMetafile() { return std::make_unique<TMetafile>(); }
-std::unique_ptr<TClipboardGraphic> NewBitmap() { return std::make_unique<TBitmap>(); }
+std::unique_ptr<ui::TGraphic> MetafileFrom(UINT format, HANDLE data, HPALETTE) { return LoadMetafile(format, data); }
+std::unique_ptr<ui::TGraphic> BitmapFrom(UINT format, HANDLE data, HPALETTE palette) {
+  return LoadBitmap(format, data, palette);
+}
 
 struct PictureFormat {
   UINT format;
-  GraphicFactory factory;
+  PictureLoader loader;
 };
 constexpr PictureFormat kPictureFormats[] = {
-    {CF_METAFILEPICT, &NewMetafile},
-    {CF_ENHMETAFILE, &NewMetafile},
-    {CF_BITMAP, &NewBitmap},
+    {CF_METAFILEPICT, &MetafileFrom},
+    {CF_ENHMETAFILE, &MetafileFrom},
+    {CF_BITMAP, &BitmapFrom},
 };
 
 }  // namespace
@@ -69,21 +72,19 @@ std::vector<std::wstring> RegisteredFormatNames(std::span<const UINT> formats) {
   return names;
 }
 
-GraphicFactory FindPictureFormat(UINT format) {
+PictureLoader FindPictureFormat(UINT format) {
   for (auto entry = std::rbegin(kPictureFormats); entry != std::rend(kPictureFormats); ++entry) {
-    if (entry->format == format) return entry->factory;
+    if (entry->format == format) return entry->loader;
   }
   // Registered formats get their numbers at run time, so this one cannot stand in the table.
-  if (format == PngClipboardFormat()) return &NewBitmap;
+  if (format == PngClipboardFormat()) return &BitmapFrom;
   return nullptr;
 }
 
 void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette) {
-  GraphicFactory factory = FindPictureFormat(format);
-  if (!factory) throw ui::EInvalidGraphic(L"Format der Zwischenablage wird nicht unterstützt");
-  std::unique_ptr<TClipboardGraphic> graphic = factory();
-  graphic->LoadFromClipboardData(format, data, palette);
-  picture.SetGraphic(std::move(graphic));
+  PictureLoader loader = FindPictureFormat(format);
+  if (!loader) throw ui::EInvalidGraphic(L"Format der Zwischenablage wird nicht unterstützt");
+  picture.SetGraphic(loader(format, data, palette));
 }
 
 namespace {

@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "clipboard/Graphics.h"
 #include "ui/Handle.h"
 #include "ui/Picture.h"
 
@@ -33,11 +32,11 @@ const std::array<UINT, 3>& PrivacyMarkerFormats();
 // have none.
 std::vector<std::wstring> RegisteredFormatNames(std::span<const UINT> formats);
 
-// The clipboard formats a picture can be loaded from, with the content that loads them: a
-// metafile, a bitmap, and "PNG". The last matching entry wins; null when the format is not one
-// of them.
-using GraphicFactory = std::unique_ptr<TClipboardGraphic> (*)();
-GraphicFactory FindPictureFormat(UINT format);
+// The clipboard formats a picture can be loaded from, with the loader that makes their content:
+// a metafile, a bitmap, and "PNG". The last matching entry wins; null when the format is not
+// one of them.
+using PictureLoader = std::unique_ptr<ui::TGraphic> (*)(UINT format, HANDLE data, HPALETTE palette);
+PictureLoader FindPictureFormat(UINT format);
 
 // Loads the data into a new content object and installs it; on error the holder keeps
 // what it had.

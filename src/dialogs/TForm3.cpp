@@ -1,5 +1,9 @@
 #include "dialogs/TForm3.h"
 
+#include <iterator>
+#include <tuple>
+
+#include "imaging/PictureFormats.h"
 #include "settings/LanguageTable.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
@@ -16,10 +20,6 @@ struct Place {
 };
 constexpr Place kCheckBoxSaveActive{16, 16, 289, 17};
 constexpr Place kDirectoryEdit{120, 48, 185, 21};
-// BMP and JPG keep their places; PNG follows JPG and ends where the fields above and below end.
-constexpr Place kRadioBtnBMP{120, 88, 49, 17};
-constexpr Place kRadioBtnJPG{200, 88, 49, 17};
-constexpr Place kRadioBtnPNG{256, 88, 49, 17};
 constexpr Place kEditFileName{120, 120, 185, 21};
 constexpr Place kButtonSave{168, 160, 75, 25};
 constexpr Place kButtonCancel{248, 160, 75, 25};
@@ -31,6 +31,25 @@ void PlaceControl(ui::TStdControl& control, HFONT font, const Place& place, UINT
   control.SetFont(font);
   control.SetBounds(ui::ScaleForDpi(place.left, dpi), ui::ScaleForDpi(place.top, dpi),
                     ui::ScaleForDpi(place.width, dpi), ui::ScaleForDpi(place.height, dpi));
+}
+
+// The radio button of each picture format, in the format table's order, and its place. BMP
+// and JPG keep their places; PNG follows JPG and ends where the fields above and below end.
+struct FormatButton {
+  ui::TRadioButton* TForm3::*button;
+  Place place;
+};
+constexpr FormatButton kFormatButtons[] = {
+    {&TForm3::RadioBtnBMP, {120, 88, 49, 17}},
+    {&TForm3::RadioBtnJPG, {200, 88, 49, 17}},
+    {&TForm3::RadioBtnPNG, {256, 88, 49, 17}},
+};
+static_assert(std::size(kFormatButtons) == std::tuple_size_v<decltype(imaging::kPictureFormats)>,
+              "every picture format has its radio button");
+
+// The radio button of the format in the table's row `row`, captioned with its settings code.
+ui::TRadioButton* NewFormatButton(TForm3* form, const wchar_t* name, std::size_t row) {
+  return new ui::TRadioButton(form, name, std::wstring(imaging::kPictureFormats[row].code), row == 0);
 }
 
 // The folder field, numbered and starting a group in its place in the tab order.
@@ -46,9 +65,9 @@ TJvDirectoryEdit* NewDirectoryEdit(TForm3* form) {
 // Created in tab order; the radio buttons form one group, ended by the next WS_GROUP.
 TForm3::TForm3(const settings::AutoSaveSettings& values, const std::vector<std::wstring>& languageStrings)
     : ui::TForm(nullptr, L"Form3", L"TForm3", L"Autospeichern...", 0, 0, 0, 0, kStyle),
-      RadioBtnBMP(new ui::TRadioButton(this, L"RadioBtnBMP", L"BMP", true)),
-      RadioBtnJPG(new ui::TRadioButton(this, L"RadioBtnJPG", L"JPG")),
-      RadioBtnPNG(new ui::TRadioButton(this, L"RadioBtnPNG", L"PNG")),
+      RadioBtnBMP(NewFormatButton(this, L"RadioBtnBMP", 0)),
+      RadioBtnJPG(NewFormatButton(this, L"RadioBtnJPG", 1)),
+      RadioBtnPNG(NewFormatButton(this, L"RadioBtnPNG", 2)),
       DirectoryEdit(NewDirectoryEdit(this)),
       ButtonSave(new ui::TButton(this, L"ButtonSave", L"Speichern")),
       ButtonCancel(new ui::TButton(this, L"ButtonCancel", L"Abbrechen")),
@@ -72,11 +91,9 @@ void TForm3::FormCreate(const std::vector<std::wstring>& languageStrings) {
   DirectoryEdit->SetText(values_.Folder);
   EditFileName->SetText(values_.PicName);
   // Any other value, one in lower case too, leaves BMP checked.
-  for (const auto& [format, button] : {std::pair{L"JPG", RadioBtnJPG}, std::pair{L"PNG", RadioBtnPNG}}) {
-    if (values_.Format != format) continue;
-    RadioBtnBMP->SetChecked(false);
-    button->SetChecked(true);
-  }
+  const imaging::TPictureFormat* format = imaging::FindPictureFormatByCode(values_.Format);
+  const auto checked = format ? static_cast<std::size_t>(format - imaging::kPictureFormats.data()) : 0;
+  for (std::size_t i = 0; i < std::size(kFormatButtons); ++i) (this->*kFormatButtons[i].button)->SetChecked(i == checked);
 }
 
 void TForm3::ApplyLanguage(const std::vector<std::wstring>& strings) {
@@ -98,9 +115,7 @@ void TForm3::Layout(UINT dpi) {
   ui::UniqueGdiObject font(ui::CreateMessageFont(dpi));
   const auto handle = static_cast<HFONT>(font.get());
   PlaceControl(*CheckBoxSaveActive, handle, kCheckBoxSaveActive, dpi);
-  PlaceControl(*RadioBtnBMP, handle, kRadioBtnBMP, dpi);
-  PlaceControl(*RadioBtnJPG, handle, kRadioBtnJPG, dpi);
-  PlaceControl(*RadioBtnPNG, handle, kRadioBtnPNG, dpi);
+  for (const FormatButton& format : kFormatButtons) PlaceControl(*(this->*format.button), handle, format.place, dpi);
   PlaceControl(*EditFileName, handle, kEditFileName, dpi);
   PlaceControl(*ButtonSave, handle, kButtonSave, dpi);
   PlaceControl(*ButtonCancel, handle, kButtonCancel, dpi);
@@ -131,9 +146,10 @@ void TForm3::CentreOnMainWindow() {
 }
 
 ui::TRadioButton* TForm3::CheckedFormat() const {
-  if (RadioBtnJPG->Checked()) return RadioBtnJPG;
-  if (RadioBtnPNG->Checked()) return RadioBtnPNG;
-  return RadioBtnBMP;
+  for (const FormatButton& format : kFormatButtons) {
+    if ((this->*format.button)->Checked()) return this->*format.button;
+  }
+  return this->*kFormatButtons[0].button;
 }
 
 void TForm3::ButtonSaveClick() {
@@ -141,12 +157,10 @@ void TForm3::ButtonSaveClick() {
   edited.Active = CheckBoxSaveActive->Checked();
   edited.PicName = EditFileName->Text();
   edited.Folder = DirectoryEdit->Text();
-  if (RadioBtnBMP->Checked()) {
-    edited.Format = L"BMP";
-  } else if (RadioBtnJPG->Checked()) {
-    edited.Format = L"JPG";
-  } else if (RadioBtnPNG->Checked()) {
-    edited.Format = L"PNG";
+  for (std::size_t i = 0; i < std::size(kFormatButtons); ++i) {
+    if (!(this->*kFormatButtons[i].button)->Checked()) continue;
+    edited.Format = imaging::kPictureFormats[i].code;
+    break;
   }
   values_ = edited;
   // The program puts them in force, then writes them; a failed write ends the save here, with

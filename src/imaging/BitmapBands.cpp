@@ -5,7 +5,7 @@
 namespace imaging {
 
 // 32 bits per pixel is the screen's own depth, so a screenshot's pixels are merely copied.
-BitmapBands::BitmapBands(const clipboard::TBitmap& bitmap) : bitmap_(bitmap), dc_(CreateCompatibleDC(nullptr)) {
+BitmapBands::BitmapBands(const ui::TBitmap& bitmap) : bitmap_(bitmap), dc_(CreateCompatibleDC(nullptr)) {
   if (!dc_) ui::RaiseLastOSError(GetLastError());
   if (bitmap.Palette()) {
     SelectPalette(dc_.get(), bitmap.Palette(), FALSE);

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "clipboard/Graphics.h"
+#include "ui/Graphics.h"
 #include "ui/Handle.h"
 
 namespace imaging {
@@ -14,7 +14,7 @@ namespace imaging {
 class BitmapBands {
  public:
   // Raises EOutOfResources when the system gives no DC.
-  explicit BitmapBands(const clipboard::TBitmap& bitmap);
+  explicit BitmapBands(const ui::TBitmap& bitmap);
 
   // Fills `into` with `count` rows of 4 * width bytes from picture row y (counted from the
   // top) on. The band holds its lowest row first, as the system counts scan lines from the
@@ -26,7 +26,7 @@ class BitmapBands {
   [[nodiscard]] const BITMAPINFO& Format() const noexcept { return info_; }
 
  private:
-  const clipboard::TBitmap& bitmap_;
+  const ui::TBitmap& bitmap_;
   ui::UniqueMemoryDc dc_;
   BITMAPINFO info_{};
 };

@@ -31,11 +31,9 @@ UINT PaletteColors(HPALETTE palette, RGBQUAD* colors) {
 
 }  // namespace
 
-bool HasPixels(const clipboard::TBitmap& bitmap) {
-  return !bitmap.Empty() && bitmap.Width() > 0 && bitmap.Height() > 0;
-}
+bool HasPixels(const ui::TBitmap& bitmap) { return !bitmap.Empty() && bitmap.Width() > 0 && bitmap.Height() > 0; }
 
-void MakeDeviceIndependent(clipboard::TBitmap& bitmap) {
+std::unique_ptr<ui::TBitmap> DeviceIndependentCopy(const ui::TBitmap& bitmap) {
   const HBITMAP source = bitmap.Handle();
   BITMAP bm{};
   if (!GetObjectW(source, sizeof(bm), &bm)) RaiseOutOfResources();
@@ -85,7 +83,9 @@ void MakeDeviceIndependent(clipboard::TBitmap& bitmap) {
     PatBlt(to.get(), 0, 0, bm.bmWidth, bm.bmHeight, WHITENESS);
     BitBlt(to.get(), 0, 0, bm.bmWidth, bm.bmHeight, from.get(), 0, 0, SRCCOPY);
   }
-  bitmap.Assign(static_cast<HBITMAP>(section.release()), bitmap.Palette());
+  auto copy = std::make_unique<ui::TBitmap>();
+  copy->Assign(static_cast<HBITMAP>(section.release()), nullptr);
+  return copy;
 }
 
 namespace {
@@ -121,7 +121,7 @@ void WriteRowsBottomUp(TStream& stream, const SectionRows& rows, std::uint32_t h
 
 }  // namespace
 
-std::uint32_t BmpFileSize(const clipboard::TBitmap& bitmap) {
+std::uint32_t BmpFileSize(const ui::TBitmap& bitmap) {
   if (!HasPixels(bitmap)) return 0;
   const DIBSECTION& dib = bitmap.Description();
   if (bitmap.IsDeviceIndependent()) {
@@ -138,9 +138,11 @@ std::uint32_t BmpFileSize(const clipboard::TBitmap& bitmap) {
   return PlanBmp({bits, kBiRgb, 0}, 0, paletteEntries, ImageSize(dib.dsBm.bmWidth, dib.dsBm.bmHeight, bits)).fileSize;
 }
 
-void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
-  if (!HasPixels(bitmap)) return;
-  if (!bitmap.IsDeviceIndependent()) MakeDeviceIndependent(bitmap);
+namespace {
+
+// The section's rows as a BMP file; `palette` is the picture's, which a section made from a
+// device bitmap does not carry itself.
+void EncodeSection(const ui::TBitmap& bitmap, HPALETTE palette, TStream& stream) {
   const DIBSECTION& dib = bitmap.Description();
   BITMAPINFOHEADER header = dib.dsBmih;
   header.biHeight = bitmap.Height();  // the rows go out bottom-up, however the section holds them
@@ -155,8 +157,7 @@ void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
   }
   // Our bitmaps never carry a halftone palette of their own making, so any palette they have
   // came with the picture and is worth keeping as an optional table.
-  const UINT paletteEntries =
-      sectionEntries == 0 && bitmap.Palette() ? PaletteColors(bitmap.Palette(), table.data()) : 0;
+  const UINT paletteEntries = sectionEntries == 0 && palette ? PaletteColors(palette, table.data()) : 0;
 
   const std::uint32_t imageSize = ImageSizeOf(header);
   const BmpPlan plan =
@@ -184,13 +185,24 @@ void EncodeBmp(clipboard::TBitmap& bitmap, TStream& stream) {
   WriteRowsBottomUp(stream, rows, static_cast<std::uint32_t>(bitmap.Height()), imageSize);
 }
 
-void WriteBmp(ui::TPicture& picture, const std::wstring& fileName) {
-  if (auto* bitmap = picture.GraphicAs<clipboard::TBitmap>()) {
+}  // namespace
+
+void EncodeBmp(const ui::TBitmap& bitmap, TStream& stream) {
+  if (!HasPixels(bitmap)) return;
+  if (bitmap.IsDeviceIndependent()) {
+    EncodeSection(bitmap, bitmap.Palette(), stream);
+  } else {
+    EncodeSection(*DeviceIndependentCopy(bitmap), bitmap.Palette(), stream);
+  }
+}
+
+void WriteBmp(const ui::TPicture& picture, const std::wstring& fileName) {
+  if (const auto* bitmap = picture.GraphicAs<ui::TBitmap>()) {
     if (!HasPixels(*bitmap)) return;
     TFileStream file(fileName);
     EncodeBmp(*bitmap, file);
     file.Commit();
-  } else if (auto* metafile = picture.GraphicAs<clipboard::TMetafile>()) {
+  } else if (const auto* metafile = picture.GraphicAs<ui::TMetafile>()) {
     if (metafile->Empty()) return;
     TFileStream file(fileName);
     WriteMetafile(*metafile, fileName, file);

@@ -9,7 +9,7 @@
 namespace imaging {
 namespace {
 
-void WriteEnhanced(const clipboard::TMetafile& metafile, TStream& stream) {
+void WriteEnhanced(const ui::TMetafile& metafile, TStream& stream) {
   const UINT size = GetEnhMetaFileBits(metafile.Handle(), 0, nullptr);
   if (size == 0) return;
   std::vector<BYTE> bits(size);
@@ -17,7 +17,7 @@ void WriteEnhanced(const clipboard::TMetafile& metafile, TStream& stream) {
   stream.WriteBuffer(bits.data(), bits.size());
 }
 
-void WritePlaceable(const clipboard::TMetafile& metafile, TStream& stream) {
+void WritePlaceable(const ui::TMetafile& metafile, TStream& stream) {
   ui::WindowDc screen(nullptr);
   if (!screen) ui::RaiseLastOSError(GetLastError());
   const UINT size = GetWinMetaFileBits(metafile.Handle(), 0, nullptr, MM_ANISOTROPIC, screen.get());
@@ -30,26 +30,13 @@ void WritePlaceable(const clipboard::TMetafile& metafile, TStream& stream) {
   stream.WriteBuffer(bits.data(), bits.size());
 }
 
-class EnhancedAgain {
- public:
-  explicit EnhancedAgain(clipboard::TMetafile& metafile) noexcept : metafile_(metafile) {}
-  ~EnhancedAgain() { metafile_.SetEnhanced(true); }
-  EnhancedAgain(const EnhancedAgain&) = delete;
-  EnhancedAgain& operator=(const EnhancedAgain&) = delete;
-
- private:
-  clipboard::TMetafile& metafile_;
-};
-
 }  // namespace
 
-void WriteMetafile(clipboard::TMetafile& metafile, const std::wstring& fileName, TStream& stream) {
-  EnhancedAgain restore(metafile);
-  metafile.SetEnhanced(!IsWindowsMetafileName(fileName));
-  if (metafile.Enhanced()) {
-    WriteEnhanced(metafile, stream);
-  } else {
+void WriteMetafile(const ui::TMetafile& metafile, const std::wstring& fileName, TStream& stream) {
+  if (IsWindowsMetafileName(fileName)) {
     WritePlaceable(metafile, stream);
+  } else {
+    WriteEnhanced(metafile, stream);
   }
 }
 

@@ -3,14 +3,14 @@
 // the file name ends in ".wmf".
 #include <string>
 
-#include "clipboard/Graphics.h"
 #include "imaging/Streams.h"
+#include "ui/Graphics.h"
 
 namespace imaging {
 
-// Writes the metafile in the form its file name asks for. For a ".wmf" name (in any case)
-// the metafile is switched to the Windows form for this one save and back to the enhanced
-// form afterwards, also when the save fails.
-void WriteMetafile(clipboard::TMetafile& metafile, const std::wstring& fileName, TStream& stream);
+// Writes the metafile in the form its file name asks for: a ".wmf" name (in any case) gets a
+// placeable Windows metafile converted from it, any other name the enhanced metafile itself.
+// The metafile stays as it is.
+void WriteMetafile(const ui::TMetafile& metafile, const std::wstring& fileName, TStream& stream);
 
 }  // namespace imaging

@@ -9,15 +9,16 @@
 #include <optional>
 #include <vector>
 
-#include "clipboard/PixelAlpha.h"
 #include "imaging/BitmapBands.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/PictureBitmap.h"
 #include "imaging/PngLayout.h"
 #include "imaging/SectionRows.h"
 #include "imaging/TFileStream.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
+#include "ui/PixelAlpha.h"
 
 namespace imaging {
 namespace {
@@ -39,7 +40,7 @@ Block Allocate(std::size_t size) {
 // The bitmap's rows, top first, turned into PNG rows.
 class PixelSource {
  public:
-  explicit PixelSource(const clipboard::TBitmap& bitmap) : bitmap_(bitmap) {
+  explicit PixelSource(const ui::TBitmap& bitmap) : bitmap_(bitmap) {
     const DIBSECTION& dib = bitmap.Description();
     header_ = {static_cast<std::uint32_t>(bitmap.Width()), static_cast<std::uint32_t>(bitmap.Height()), 8,
                PngColorType::kRgb};
@@ -47,8 +48,7 @@ class PixelSource {
       const SectionRows rows = FindSectionRows(bitmap);
       top_ = rows.top;
       step_ = rows.step;
-      if (form_ == Form::kBgrx &&
-          clipboard::IsRealAlpha(clipboard::SharedAlpha(top_, step_, header_.width, header_.height)))
+      if (form_ == Form::kBgrx && ui::IsRealAlpha(ui::SharedAlpha(top_, step_, header_.width, header_.height)))
         UseAlpha();
       return;
     }
@@ -174,15 +174,15 @@ class PixelSource {
     std::optional<std::uint8_t> shared;
     for (std::uint32_t y = 0; y < header_.height; y = bandEnd_) {
       FillBand(y);
-      const std::optional<std::uint8_t> band = clipboard::SharedAlpha(BandTop(), -static_cast<std::ptrdiff_t>(stride_),
-                                                                      header_.width, bandEnd_ - bandFirst_);
+      const std::optional<std::uint8_t> band =
+          ui::SharedAlpha(BandTop(), -static_cast<std::ptrdiff_t>(stride_), header_.width, bandEnd_ - bandFirst_);
       if (!band || (y != 0 && band != shared)) return true;
       shared = band;
     }
-    return clipboard::IsRealAlpha(shared);
+    return ui::IsRealAlpha(shared);
   }
 
-  const clipboard::TBitmap& bitmap_;
+  const ui::TBitmap& bitmap_;
   PngHeader header_{};
   Form form_ = Form::kBgrx;
   const std::uint8_t* top_ = nullptr;
@@ -204,7 +204,7 @@ struct FreeCompressor {
 
 }  // namespace
 
-void EncodePng(const clipboard::TBitmap& bitmap, TStream& sink) {
+void EncodePng(const ui::TBitmap& bitmap, TStream& sink) {
   if (!HasPixels(bitmap)) return;
   PixelSource source(bitmap);
   const PngHeader& header = source.Header();
@@ -248,11 +248,11 @@ void EncodePng(const clipboard::TBitmap& bitmap, TStream& sink) {
   WritePngTail(sink, compressed.get(), size);
 }
 
-void WritePng(ui::TPicture& picture, const std::wstring& fileName) {
-  const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture);
-  if (!HasPixels(bitmap)) return;
+void WritePng(const ui::TPicture& picture, const std::wstring& fileName) {
+  const PictureBitmap bitmap(picture);
+  if (!bitmap.Get() || !HasPixels(*bitmap.Get())) return;
   TFileStream file(fileName);
-  EncodePng(bitmap, file);
+  EncodePng(*bitmap.Get(), file);
   file.Commit();
 }
 

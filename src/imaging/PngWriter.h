@@ -3,8 +3,8 @@
 // (a palette picture keeps its palette, real alpha is kept, everything else becomes RGB).
 #include <string>
 
-#include "clipboard/Graphics.h"
 #include "imaging/Streams.h"
+#include "ui/Graphics.h"
 #include "ui/Picture.h"
 
 namespace imaging {
@@ -12,10 +12,10 @@ namespace imaging {
 // Appends the bitmap's PNG form to the stream; writes nothing for a bitmap without pixels.
 // Passes on what the stream raises; raises EOutOfResources when the system cannot convert the
 // pixels or there is no memory for the encoding.
-void EncodePng(const clipboard::TBitmap& bitmap, TStream& sink);
+void EncodePng(const ui::TBitmap& bitmap, TStream& sink);
 
-// The PNG writer: the holder's content taken as a bitmap (a metafile is drawn into one),
-// encoded and written to a new file of that name. With nothing to write no file is created.
-void WritePng(ui::TPicture& picture, const std::wstring& fileName);
+// The PNG writer: the holder's bitmap, or its metafile drawn into one, encoded and written to a
+// new file of that name; the holder is only read. With nothing to write no file is created.
+void WritePng(const ui::TPicture& picture, const std::wstring& fileName);
 
 }  // namespace imaging

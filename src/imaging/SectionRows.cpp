@@ -42,7 +42,7 @@ bool Readable(const std::uint8_t* at, std::size_t size) noexcept {
 // of 5 or 6 bits are as in the picture itself.
 class RowColors {
  public:
-  explicit RowColors(const clipboard::TBitmap& bitmap)
+  explicit RowColors(const ui::TBitmap& bitmap)
       : width_(static_cast<std::size_t>(bitmap.Width())), dc_(CreateCompatibleDC(nullptr)) {
     if (!dc_) ui::RaiseLastOSError(GetLastError());
     const DIBSECTION& dib = bitmap.Description();
@@ -90,7 +90,7 @@ class RowColors {
 
 }  // namespace
 
-SectionRows FindSectionRows(const clipboard::TBitmap& bitmap) {
+SectionRows FindSectionRows(const ui::TBitmap& bitmap) {
   GdiFlush();  // drawing into the section may still be queued
   const DIBSECTION& dib = bitmap.Description();
   const auto width = static_cast<std::size_t>(bitmap.Width());

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "clipboard/Graphics.h"
+#include "ui/Graphics.h"
 
 namespace imaging {
 
@@ -22,6 +22,6 @@ struct SectionRows {
 
 // The rows of a device-independent section with its pixels in memory, after drawing still
 // queued for it is done. Raises EOutOfResources when the system cannot read the section.
-[[nodiscard]] SectionRows FindSectionRows(const clipboard::TBitmap& bitmap);
+[[nodiscard]] SectionRows FindSectionRows(const ui::TBitmap& bitmap);
 
 }  // namespace imaging

@@ -12,6 +12,7 @@
 #include "imaging/BitmapBands.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/PictureBitmap.h"
 #include "imaging/SectionRows.h"
 #include "imaging/TFileStream.h"
 #include "ui/Handle.h"
@@ -116,7 +117,7 @@ using RowLookUp = void (*)(const std::uint8_t*, std::uint32_t*, std::size_t, con
 // at a time.
 class PixelRows {
  public:
-  explicit PixelRows(const clipboard::TBitmap& bitmap)
+  explicit PixelRows(const ui::TBitmap& bitmap)
       : bitmap_(bitmap),
         width_(static_cast<std::size_t>(bitmap.Width())),
         height_(static_cast<JDIMENSION>(bitmap.Height())),
@@ -282,7 +283,7 @@ class PixelRows {
     return true;
   }
 
-  const clipboard::TBitmap& bitmap_;
+  const ui::TBitmap& bitmap_;
   std::size_t width_;
   JDIMENSION height_;
   BitmapBands bands_;
@@ -355,7 +356,7 @@ TJPEGSettings& JPEGDefaults() {
   return defaults;
 }
 
-void CompressBitmap(const clipboard::TBitmap& bitmap, const TJPEGSettings& settings, TStream& sink) {
+void CompressBitmap(const ui::TBitmap& bitmap, const TJPEGSettings& settings, TStream& sink) {
   PixelRows rows(bitmap);
   Session session;
   session.sink = &sink;
@@ -383,7 +384,7 @@ void CompressBitmap(const clipboard::TBitmap& bitmap, const TJPEGSettings& setti
   if (!done) throw EJPEG(ui::FormatMessageText(L"JPEG-Fehler #%d", std::to_wstring(session.errorCode)));
 }
 
-void TJPEGImage::Assign(const clipboard::TBitmap& bitmap) {
+void TJPEGImage::Assign(const ui::TBitmap& bitmap) {
   data_.reset();
   bitmap_ = &bitmap;
 }
@@ -407,11 +408,11 @@ void TJPEGImage::SaveToStream(TStream& stream) {
   stream.WriteBuffer(data_->Data().Memory(), data_->Data().Size());
 }
 
-void WriteJpeg(ui::TPicture& picture, const std::wstring& fileName) {
-  const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture);
-  if (!HasPixels(bitmap)) return;
+void WriteJpeg(const ui::TPicture& picture, const std::wstring& fileName) {
+  const PictureBitmap bitmap(picture);
+  if (!bitmap.Get() || !HasPixels(*bitmap.Get())) return;
   TJPEGImage jpeg;
-  jpeg.Assign(bitmap);
+  jpeg.Assign(*bitmap.Get());
   TFileStream file(fileName);
   jpeg.SaveToStream(file);
   file.Commit();

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "clipboard/Graphics.h"
 #include "imaging/Streams.h"
 #include "ui/Errors.h"
+#include "ui/Graphics.h"
 #include "ui/Picture.h"
 
 namespace imaging {
@@ -42,7 +42,7 @@ TJPEGSettings& JPEGDefaults();
 // of 24 or 32 bits is read in place; any other form is converted a band of rows at a time, so
 // the working copy is one band, never the whole picture. Raises EJPEG for a fatal library
 // error, and passes on whatever the sink raises; either way the library's state is released.
-void CompressBitmap(const clipboard::TBitmap& bitmap, const TJPEGSettings& settings, TStream& sink);
+void CompressBitmap(const ui::TBitmap& bitmap, const TJPEGSettings& settings, TStream& sink);
 
 // The compressed form of one picture.
 class TJPEGData {
@@ -70,7 +70,7 @@ class TJPEGImage {
 
   // Takes the bitmap as the picture to compress; the pixels are shared, not copied, so the
   // bitmap must outlive this object. Any compressed data is dropped.
-  void Assign(const clipboard::TBitmap& bitmap);
+  void Assign(const ui::TBitmap& bitmap);
   // Compresses the picture into a new memory block; a picture without pixels leaves it empty.
   void Compress();
   // Writes the compressed data in one piece, compressing first when there is none.
@@ -81,12 +81,12 @@ class TJPEGImage {
 
  private:
   TJPEGSettings settings_;
-  const clipboard::TBitmap* bitmap_ = nullptr;
+  const ui::TBitmap* bitmap_ = nullptr;
   std::unique_ptr<TJPEGData> data_;
 };
 
-// The JPEG writer: the holder's content taken as a bitmap (a metafile is drawn into one),
-// compressed and written to a new file of that name. With nothing to write no file is created.
-void WriteJpeg(ui::TPicture& picture, const std::wstring& fileName);
+// The JPEG writer: the holder's bitmap, or its metafile drawn into one, compressed and written
+// to a new file of that name; the holder is only read. With nothing to write no file is created.
+void WriteJpeg(const ui::TPicture& picture, const std::wstring& fileName);
 
 }  // namespace imaging

@@ -7,7 +7,8 @@ namespace {
 constexpr const wchar_t* kImageClass = L"TImage";
 }
 
-TImage::TImage(TForm* form, std::wstring name) : TControl(form, std::move(name), TAlign::Client) {
+TImage::TImage(TForm* form, std::wstring name, const TPicture& picture)
+    : TControl(form, std::move(name), TAlign::Client), picture_(picture) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSW wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -19,8 +20,9 @@ TImage::TImage(TForm* form, std::wstring name) : TControl(form, std::move(name),
   RegisterClassIfMissing(wc);
   SetWindow(
       CreateWindowExW(0, kImageClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, form->Handle(), nullptr, instance, this));
-  picture_.OnChange = [this] { InvalidateRect(Handle(), nullptr, TRUE); };
 }
+
+void TImage::PictureChanged() { InvalidateRect(Handle(), nullptr, TRUE); }
 
 void TImage::SetStretch(bool value) {
   if (stretch_ == value) return;

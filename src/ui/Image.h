@@ -1,6 +1,7 @@
 #pragma once
-// The picture display: draws its picture centred, scaled to fit the area with its proportions
-// kept while Stretch is on, at natural size otherwise; the rest shows the window colour.
+// The picture display: draws a picture holder's content centred, scaled to fit the area with
+// its proportions kept while Stretch is on, at natural size otherwise; the rest shows the
+// window colour. It only shows the holder: whoever owns the holder calls PictureChanged.
 #include "ui/Form.h"
 #include "ui/Picture.h"
 
@@ -8,9 +9,11 @@ namespace ui {
 
 class TImage : public TControl {
  public:
-  TImage(TForm* form, std::wstring name);
+  // The holder must outlive the display.
+  TImage(TForm* form, std::wstring name, const TPicture& picture);
 
-  [[nodiscard]] TPicture& Picture() noexcept { return picture_; }
+  // The holder's content has changed: it is drawn anew.
+  void PictureChanged();
   [[nodiscard]] bool Stretch() const noexcept { return stretch_; }
   void SetStretch(bool value);
   [[nodiscard]] int ClientWidth() const;
@@ -24,7 +27,7 @@ class TImage : public TControl {
   static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint();
 
-  TPicture picture_;
+  const TPicture& picture_;
   bool stretch_ = true;
 };
 

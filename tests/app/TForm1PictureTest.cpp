@@ -17,10 +17,10 @@
 
 #include "MainFormFixture.h"
 #include "clipboard/Clipboard.h"
-#include "clipboard/Graphics.h"
 #include "support/DialogAnswerer.h"
 #include "support/PngDecoding.h"
 #include "support/PngFiles.h"
+#include "ui/Graphics.h"
 #include "ui/PopupMenu.h"
 
 namespace {
@@ -219,13 +219,13 @@ TEST_F(PictureTest, AMetafileFirstClipboardShowsTheRenderedPictureWithItsRealSiz
   CopyMetafileFirst();
   ui::TPicture probe;
   clipboard::Clipboard().CopyToPicture(probe);
-  ASSERT_NE(probe.GraphicAs<clipboard::TMetafile>(), nullptr);
+  ASSERT_NE(probe.GraphicAs<ui::TMetafile>(), nullptr);
   const int width = probe.Width();
   const int height = probe.Height();
   ASSERT_GT(width, 10);
 
   Choose(form_->Bitmapanzeigen1);
-  auto* bitmap = form_->Image->Picture().GraphicAs<clipboard::TBitmap>();
+  auto* bitmap = form_->Picture.GraphicAs<ui::TBitmap>();
   ASSERT_NE(bitmap, nullptr);
   ASSERT_FALSE(bitmap->Empty());
   EXPECT_EQ(Panel(0), L"Abmessungen: " + std::to_wstring(width) + L"x" + std::to_wstring(height));

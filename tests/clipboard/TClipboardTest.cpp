@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "clipboard/Clipboard.h"
-#include "clipboard/Graphics.h"
-#include "clipboard/PixelAlpha.h"
 #include "settings/LanguageTable.h"
 #include "support/PngFiles.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
 #include "ui/Errors.h"
+#include "ui/Graphics.h"
 #include "ui/Handle.h"
+#include "ui/PixelAlpha.h"
 
 namespace {
 
@@ -206,7 +206,7 @@ TEST_F(ClipboardPicture, ADeviceIndependentBitmapAloneLoadsAsABitmapOfItsSize) {
   }
   ASSERT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
   Clipboard().CopyToPicture(picture_);
-  auto* bitmap = picture_.GraphicAs<clipboard::TBitmap>();
+  auto* bitmap = picture_.GraphicAs<ui::TBitmap>();
   ASSERT_NE(bitmap, nullptr);
   EXPECT_EQ(bitmap->Width(), 7);
   EXPECT_EQ(bitmap->Height(), 5);
@@ -228,7 +228,7 @@ TEST_F(ClipboardPicture, AMetafileBeforeABitmapLoadsAsAMetafileSizedByItsReferen
     fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 3, 3)));
   }
   Clipboard().CopyToPicture(picture_);
-  auto* loaded = picture_.GraphicAs<clipboard::TMetafile>();
+  auto* loaded = picture_.GraphicAs<ui::TMetafile>();
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(loaded->MMWidth(), header.rclFrame.right - header.rclFrame.left);
   EXPECT_EQ(loaded->Width(), MulDiv(loaded->MMWidth(), header.szlDevice.cx, header.szlMillimeters.cx * 100));
@@ -244,7 +244,7 @@ TEST_F(ClipboardPicture, TheMarkerFormatWithoutAPictureAnswersYesButLoadsNothing
     const char marker[] = "not a picture";
     fill.PutBlock(PictureClipboardFormat(), marker, sizeof(marker));
   }
-  picture_.SetGraphic(std::make_unique<clipboard::TBitmap>());
+  picture_.SetGraphic(std::make_unique<ui::TBitmap>());
   const ui::TGraphic* before = picture_.Graphic();
 
   EXPECT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
@@ -274,7 +274,7 @@ testing_support::PngPicture RgbaPicture(std::uint32_t width, std::uint32_t heigh
 }
 
 // The bitmap's pixel (x, y), counted from the top, as 0xAARRGGBB.
-std::uint32_t PixelOf(const clipboard::TBitmap& bitmap, int x, int y) {
+std::uint32_t PixelOf(const ui::TBitmap& bitmap, int x, int y) {
   const DIBSECTION& dib = bitmap.Description();
   const int row = dib.dsBmih.biHeight > 0 ? bitmap.Height() - 1 - y : y;
   std::uint32_t pixel = 0;
@@ -292,7 +292,7 @@ TEST_F(ClipboardPicture, APngAloneInALongerBlockLoadsWithItsPixelsAndAlpha) {
   }
   ASSERT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
   Clipboard().CopyToPicture(picture_);
-  auto* bitmap = picture_.GraphicAs<clipboard::TBitmap>();
+  auto* bitmap = picture_.GraphicAs<ui::TBitmap>();
   ASSERT_NE(bitmap, nullptr);
   ASSERT_EQ(picture_.Width(), 5);
   ASSERT_EQ(picture_.Height(), 4);
@@ -321,7 +321,7 @@ TEST_F(ClipboardPicture, APngPlacedBeforeABitmapIsTakenInsteadOfTheBitmapWithIts
     Clipboard().CopyToPicture(picture_);
     EXPECT_EQ(picture_.Width(), 5) << pngFirst;
     EXPECT_EQ(picture_.Height(), 4) << pngFirst;
-    const auto* bitmap = picture_.GraphicAs<clipboard::TBitmap>();
+    const auto* bitmap = picture_.GraphicAs<ui::TBitmap>();
     ASSERT_TRUE(bitmap && bitmap->IsDeviceIndependent());
     EXPECT_EQ(PixelOf(*bitmap, 4, 3), png.Bgra(4, 3));
   }
@@ -352,7 +352,7 @@ TEST_F(ClipboardPicture, ADamagedPngLeavesTheBitmapBesideItAndAMetafileStaysFirs
     fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 3, 3)));
   }
   Clipboard().CopyToPicture(picture_);
-  EXPECT_NE(picture_.GraphicAs<clipboard::TMetafile>(), nullptr);
+  EXPECT_NE(picture_.GraphicAs<ui::TMetafile>(), nullptr);
 }
 
 TEST_F(ClipboardPicture, ADamagedPngIsRefusedInGermanAndChangesNothing) {
@@ -362,7 +362,7 @@ TEST_F(ClipboardPicture, ADamagedPngIsRefusedInGermanAndChangesNothing) {
     bytes.resize(bytes.size() / 2);
     fill.PutBlock(clipboard::PngClipboardFormat(), bytes.data(), bytes.size());
   }
-  picture_.SetGraphic(std::make_unique<clipboard::TBitmap>());
+  picture_.SetGraphic(std::make_unique<ui::TBitmap>());
   const ui::TGraphic* before = picture_.Graphic();
 
   EXPECT_TRUE(Clipboard().ContainsFormat(PictureClipboardFormat()));
@@ -417,7 +417,7 @@ TEST(PictureDisplay, RealAlphaBlendsOverTheBackgroundAndAlphaAllZeroDrawsOpaque)
   constexpr std::uint32_t kBackground = 0x00204080;
   const std::vector<std::uint32_t> translucent{0x80FF0000, 0x000AC81E, 0xFF010203};  // half, not, fully opaque
   std::uint32_t* bits = nullptr;
-  clipboard::TBitmap bitmap;
+  ui::TBitmap bitmap;
   bitmap.Assign(Row32(translucent, &bits), nullptr);
   ASSERT_FALSE(bitmap.Empty());
   for (int paint = 0; paint < 2; ++paint) {  // the second paint draws from the copy the first made
@@ -452,14 +452,14 @@ TEST_F(ClipboardPicture, AMetafileDrawingATranslucentBitmapBecomesAnOpaquePictur
     fill.Put(CF_ENHMETAFILE, ui::UniqueEnhMetaFile(CloseEnhMetaFile(recorder)));
   }
   Clipboard().CopyToPicture(picture_);
-  const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture_);
+  const ui::TBitmap& bitmap = ui::BitmapOf(picture_);
   ASSERT_GT(bitmap.Width(), 1);
   ASSERT_EQ(bitmap.Description().dsBmih.biBitCount, 32);
   const auto* rows = static_cast<const std::uint8_t*>(bitmap.Description().dsBm.bmBits);
   // Neither the display nor a PNG takes the drawing's left-over alpha for transparency.
-  EXPECT_FALSE(clipboard::IsRealAlpha(clipboard::SharedAlpha(rows, bitmap.Description().dsBm.bmWidthBytes,
-                                                             static_cast<std::uint32_t>(bitmap.Width()),
-                                                             static_cast<std::uint32_t>(bitmap.Height()))));
+  EXPECT_FALSE(ui::IsRealAlpha(ui::SharedAlpha(rows, bitmap.Description().dsBm.bmWidthBytes,
+                                               static_cast<std::uint32_t>(bitmap.Width()),
+                                               static_cast<std::uint32_t>(bitmap.Height()))));
   const auto shown = DrawnOver(bitmap, 0x00204080);
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.front() & 0xFFFFFF, 0xFFFFFFU) << std::hex << shown.front();

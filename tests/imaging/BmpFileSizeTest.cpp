@@ -39,8 +39,8 @@ TEST(BmpFileSize, AgreesWithTheEncodersByteCountForEveryBitDepthAndKind) {
         } logical{0x300, 16, {}};
         palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
       }
-      clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, width, height, kind.bitsPerPixel, kind.compression,
-                                                            kind.colors, {}, palette);
+      ui::TBitmap& bitmap = imaging_test::PutSection(picture, width, height, kind.bitsPerPixel, kind.compression,
+                                                     kind.colors, {}, palette);
       const std::uint32_t predicted = imaging::BmpFileSize(bitmap);
       imaging::TMemoryStream stream;
       imaging::EncodeBmp(bitmap, stream);
@@ -48,10 +48,10 @@ TEST(BmpFileSize, AgreesWithTheEncodersByteCountForEveryBitDepthAndKind) {
           << kind.bitsPerPixel << " bpp, compression " << kind.compression << ", " << width << "x" << height;
     }
   }
-  // Device bitmaps are measured before EncodeBmp turns them into sections, in both of their kinds.
+  // Device bitmaps, which EncodeBmp writes from a section copy, in both of their kinds.
   for (const bool monochrome : {false, true}) {
     ui::TPicture picture;
-    clipboard::TBitmap& bitmap = imaging_test::PutDeviceBitmap(
+    ui::TBitmap& bitmap = imaging_test::PutDeviceBitmap(
         picture, 13, 7, [](int x, int) { return x % 2 ? RGB(255, 255, 255) : RGB(0, 0, 0); });
     if (monochrome) {
       bitmap.Assign(CreateBitmap(13, 7, 1, 1, nullptr), nullptr);
@@ -63,7 +63,7 @@ TEST(BmpFileSize, AgreesWithTheEncodersByteCountForEveryBitDepthAndKind) {
     EXPECT_EQ(predicted, stream.Size()) << (monochrome ? "monochrome" : "screen kind");
   }
   ui::TPicture empty;
-  EXPECT_EQ(imaging::BmpFileSize(clipboard::BitmapOf(empty)), 0u);
+  EXPECT_EQ(imaging::BmpFileSize(ui::BitmapOf(empty)), 0u);
 }
 
 }  // namespace

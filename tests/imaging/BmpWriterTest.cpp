@@ -52,16 +52,16 @@ class BmpWriter : public ::testing::Test {
   ui::TPicture picture;
 };
 
-TEST_F(BmpWriter, OnePixelFromA32BitScreenIsFiftyEightBytesAndStaysDeviceIndependent) {
+TEST_F(BmpWriter, OnePixelFromA32BitScreenIsFiftyEightBytesAndTheHeldBitmapStaysAsItWas) {
   ASSERT_EQ(imaging_test::ScreenBitsPerPixel(), 32);
-  clipboard::TBitmap& bitmap =
-      imaging_test::PutDeviceBitmap(picture, 1, 1, [](int, int) { return RGB(0x12, 0x34, 0x56); });
+  ui::TBitmap& bitmap = imaging_test::PutDeviceBitmap(picture, 1, 1, [](int, int) { return RGB(0x12, 0x34, 0x56); });
   ASSERT_FALSE(bitmap.IsDeviceIndependent());
+  const HBITMAP before = bitmap.Handle();
 
   EXPECT_EQ(Save(L"eins.bmp"), Join({Headers(58, 54, 1, 1, 32, BI_RGB, 4, 0), {0x56, 0x34, 0x12, 0}}));
-  ASSERT_EQ(picture.GraphicAs<clipboard::TBitmap>(), &bitmap);
-  EXPECT_TRUE(bitmap.IsDeviceIndependent());
-  EXPECT_EQ(bitmap.Description().dsBm.bmBitsPixel, 32);
+  ASSERT_EQ(picture.GraphicAs<ui::TBitmap>(), &bitmap);
+  EXPECT_FALSE(bitmap.IsDeviceIndependent()) << "the writer only reads the holder";
+  EXPECT_EQ(bitmap.Handle(), before);
 }
 
 TEST_F(BmpWriter, EveryDepthIsWrittenAsItIsHeld) {
@@ -112,7 +112,7 @@ TEST_F(BmpWriter, PaletteOfDirectColourPictureGoesAlongAsTable) {
 }
 
 TEST_F(BmpWriter, EncodingIntoMemoryGivesTheFileBytes) {
-  clipboard::TBitmap& bitmap = imaging_test::PutDeviceBitmap(
+  ui::TBitmap& bitmap = imaging_test::PutDeviceBitmap(
       picture, 5, 3, [](int x, int y) { return imaging_test::Rgb(x * 40, y * 80, 200 - x * 10); });
   imaging::TMemoryStream memory;
   imaging::EncodeBmp(bitmap, memory);
@@ -126,7 +126,7 @@ TEST_F(BmpWriter, NothingToWriteCreatesNoFile) {
   imaging::WriteBmp(picture, path);
   EXPECT_FALSE(imaging_test::FileExists(path));
 
-  clipboard::TBitmap& empty = clipboard::BitmapOf(picture);  // the holder now has a 0 x 0 bitmap
+  ui::TBitmap& empty = ui::BitmapOf(picture);  // the holder now has a 0 x 0 bitmap
   imaging::WriteBmp(picture, path);
   EXPECT_FALSE(imaging_test::FileExists(path));
   imaging::TMemoryStream memory;
@@ -170,7 +170,7 @@ TEST_F(BmpWriter, SavingAgainReplacesTheFileAndAFileInUseIsLeftAsItWas) {
 // Pixels the system cannot read make the write of the pixel rows fail after the headers went
 // out, the way a drive that fills up or goes away half-way through a save does.
 TEST_F(BmpWriter, WriteFailingHalfWayRaisesWriteErrorAndLeavesNoFile) {
-  clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, 64, 64, 32, BI_RGB);
+  ui::TBitmap& bitmap = imaging_test::PutSection(picture, 64, 64, 32, BI_RGB);
   void* const pixels = bitmap.Description().dsBm.bmBits;
   DWORD before = 0;
   ASSERT_TRUE(VirtualProtect(pixels, 64 * 64 * 4, PAGE_NOACCESS, &before));
@@ -199,7 +199,7 @@ class FillingStream : public imaging::TMemoryStream {
 };
 
 TEST_F(BmpWriter, ShortWriteRaisesWriteErrorAndKeepsWhatWasWritten) {
-  clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, 3, 2, 24, BI_RGB);
+  ui::TBitmap& bitmap = imaging_test::PutSection(picture, 3, 2, 24, BI_RGB);
   FillingStream stream(60);
   try {
     imaging::EncodeBmp(bitmap, stream);

@@ -149,8 +149,8 @@ std::uint32_t Get32(const Bytes& bytes, std::size_t offset) {
   return Get16(bytes, offset) | Get16(bytes, offset + 2) << 16;
 }
 
-clipboard::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int bitsPerPixel, DWORD compression,
-                               const std::vector<DWORD>& colors, const Bytes& rows, HPALETTE palette) {
+ui::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int bitsPerPixel, DWORD compression,
+                        const std::vector<DWORD>& colors, const Bytes& rows, HPALETTE palette) {
   struct {
     BITMAPINFOHEADER header;
     DWORD colors[256];
@@ -168,15 +168,15 @@ clipboard::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int
       CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
   EXPECT_NE(section, nullptr);
   if (section && !rows.empty()) std::memcpy(bits, rows.data(), rows.size());
-  auto content = std::make_unique<clipboard::TBitmap>();
+  auto content = std::make_unique<ui::TBitmap>();
   content->Assign(section, palette);
-  clipboard::TBitmap& result = *content;
+  ui::TBitmap& result = *content;
   picture.SetGraphic(std::move(content));
   return result;
 }
 
-clipboard::TBitmap& PutDeviceBitmap(ui::TPicture& picture, int width, int height,
-                                    const std::function<COLORREF(int, int)>& paint) {
+ui::TBitmap& PutDeviceBitmap(ui::TPicture& picture, int width, int height,
+                             const std::function<COLORREF(int, int)>& paint) {
   ui::WindowDc screen(nullptr);
   ui::UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.get(), width, height));
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
@@ -196,10 +196,10 @@ clipboard::TBitmap& PutDeviceBitmap(ui::TPicture& picture, int width, int height
   SetDIBits(screen.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(height), pixels.data(), &info,
             DIB_RGB_COLORS);
   clipboard::LoadFromClipboardData(picture, CF_BITMAP, bitmap.get(), nullptr);
-  return *picture.GraphicAs<clipboard::TBitmap>();
+  return *picture.GraphicAs<ui::TBitmap>();
 }
 
-std::vector<std::uint32_t> GdiColors(const clipboard::TBitmap& bitmap) {
+std::vector<std::uint32_t> GdiColors(const ui::TBitmap& bitmap) {
   const int width = bitmap.Width();
   const int height = bitmap.Height();
   BITMAPINFO info{};
@@ -217,7 +217,7 @@ int ScreenBitsPerPixel() {
   return GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
 }
 
-clipboard::TMetafile& PutMetafile(ui::TPicture& picture, int mmWidth, int mmHeight) {
+ui::TMetafile& PutMetafile(ui::TPicture& picture, int mmWidth, int mmHeight) {
   ui::WindowDc screen(nullptr);
   const RECT frame{0, 0, mmWidth, mmHeight};
   HDC recorder = CreateEnhMetaFileW(screen.get(), nullptr, &frame, nullptr);
@@ -232,7 +232,7 @@ clipboard::TMetafile& PutMetafile(ui::TPicture& picture, int mmWidth, int mmHeig
   FillRect(recorder, &left, static_cast<HBRUSH>(red.get()));
   testing_support::ClipboardFill().Put(CF_ENHMETAFILE, ui::UniqueEnhMetaFile(CloseEnhMetaFile(recorder)));
   clipboard::Clipboard().CopyToPicture(picture);
-  return *picture.GraphicAs<clipboard::TMetafile>();
+  return *picture.GraphicAs<ui::TMetafile>();
 }
 
 std::uint32_t DecodedJpeg::Rgb(int x, int y) const {

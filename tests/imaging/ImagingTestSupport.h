@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "clipboard/Graphics.h"
 #include "imaging/Streams.h"
 #include "support/TestSupport.h"
+#include "ui/Graphics.h"
 #include "ui/Picture.h"
 
 namespace imaging_test {
@@ -54,13 +54,12 @@ void Put32(Bytes& bytes, std::uint32_t value);
 // A DIB section installed as the holder's content, with `rows` copied into its pixels (bottom
 // row first, or top row first for a negative height); `colors` fills the colour table (up to
 // 8 bits per pixel) or the three masks (BI_BITFIELDS).
-clipboard::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int bitsPerPixel, DWORD compression,
-                               const std::vector<DWORD>& colors = {}, const Bytes& rows = {},
-                               HPALETTE palette = nullptr);
+ui::TBitmap& PutSection(ui::TPicture& picture, int width, int height, int bitsPerPixel, DWORD compression,
+                        const std::vector<DWORD>& colors = {}, const Bytes& rows = {}, HPALETTE palette = nullptr);
 // A device-dependent bitmap of the screen's kind loaded into the holder as the clipboard hands
 // one over, painted by `paint(x, y)` -> colour.
-clipboard::TBitmap& PutDeviceBitmap(ui::TPicture& picture, int width, int height,
-                                    const std::function<COLORREF(int, int)>& paint);
+ui::TBitmap& PutDeviceBitmap(ui::TPicture& picture, int width, int height,
+                             const std::function<COLORREF(int, int)>& paint);
 
 // A colour from channel values computed as ints.
 inline COLORREF Rgb(int red, int green, int blue) {
@@ -68,14 +67,14 @@ inline COLORREF Rgb(int red, int green, int blue) {
 }
 
 // Every pixel as GDI itself turns it into 0xRRGGBB, top row first.
-[[nodiscard]] std::vector<std::uint32_t> GdiColors(const clipboard::TBitmap& bitmap);
+[[nodiscard]] std::vector<std::uint32_t> GdiColors(const ui::TBitmap& bitmap);
 
 // Bits per pixel of the screen (Wine on a 24-bit X display reports 32).
 [[nodiscard]] int ScreenBitsPerPixel();
 
 // An enhanced metafile with a frame of the given size in 0.01 mm, filled white with a red
 // rectangle over its left half, put on the clipboard and loaded into the holder from there.
-clipboard::TMetafile& PutMetafile(ui::TPicture& picture, int mmWidth, int mmHeight);
+ui::TMetafile& PutMetafile(ui::TPicture& picture, int mmWidth, int mmHeight);
 
 struct DecodedJpeg {
   bool ok = false;

@@ -2,6 +2,7 @@
 
 #include "ImagingTestSupport.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/PictureFormats.h"
 #include "imaging/TJPEGImage.h"
 #include "support/TestSupport.h"
 #include "ui/Handle.h"
@@ -35,7 +36,7 @@ class MetafileOutput : public ::testing::Test {
 };
 
 TEST_F(MetafileOutput, BmpNameGetsTheEnhancedMetafileBytes) {
-  const clipboard::TMetafile& metafile = imaging_test::PutMetafile(picture, 5080, 2540);
+  const ui::TMetafile& metafile = imaging_test::PutMetafile(picture, 5080, 2540);
   const std::wstring path = folder.Path(L"bild.bmp");
   imaging::WriteBmp(picture, path);
 
@@ -46,7 +47,7 @@ TEST_F(MetafileOutput, BmpNameGetsTheEnhancedMetafileBytes) {
 }
 
 TEST_F(MetafileOutput, WmfNameInCapitalsGetsAPlaceableMetafileOnlyForThatSave) {
-  clipboard::TMetafile& metafile = imaging_test::PutMetafile(picture, 5080, 2540);
+  ui::TMetafile& metafile = imaging_test::PutMetafile(picture, 5080, 2540);
   const std::wstring path = folder.Path(L"BILD.WMF");
   imaging::WriteBmp(picture, path);
 
@@ -68,7 +69,7 @@ TEST_F(MetafileOutput, WmfNameInCapitalsGetsAPlaceableMetafileOnlyForThatSave) {
 }
 
 TEST_F(MetafileOutput, MetafileTakenAsBitmapIsDrawnAtItsPixelSizeAndSavedAsJpeg) {
-  const clipboard::TMetafile& metafile = imaging_test::PutMetafile(picture, 5080, 2540);
+  const ui::TMetafile& metafile = imaging_test::PutMetafile(picture, 5080, 2540);
   const int width = metafile.Width();
   const int height = metafile.Height();
   ASSERT_GT(width, 1);
@@ -76,10 +77,10 @@ TEST_F(MetafileOutput, MetafileTakenAsBitmapIsDrawnAtItsPixelSizeAndSavedAsJpeg)
   int changes = 0;
   picture.OnChange = [&changes] { ++changes; };
 
-  const clipboard::TBitmap& bitmap = clipboard::BitmapOf(picture);
+  const ui::TBitmap& bitmap = ui::BitmapOf(picture);
 
   EXPECT_EQ(changes, 1);
-  EXPECT_EQ(picture.GraphicAs<clipboard::TBitmap>(), &bitmap);
+  EXPECT_EQ(picture.GraphicAs<ui::TBitmap>(), &bitmap);
   EXPECT_EQ(bitmap.Width(), width);
   EXPECT_EQ(bitmap.Height(), height);
   EXPECT_EQ(bitmap.Description().dsBm.bmBitsPixel, 32);
@@ -101,6 +102,26 @@ TEST_F(MetafileOutput, MetafileTakenAsBitmapIsDrawnAtItsPixelSizeAndSavedAsJpeg)
   const std::uint32_t left = decoded.Rgb(width / 4, height / 2);
   EXPECT_TRUE(left >> 16 >= 0xF0 && (left >> 8 & 0xFF) <= 8 && (left & 0xFF) <= 8) << std::hex << left;
   EXPECT_EQ(decoded.Rgb(width * 3 / 4, height / 2) & 0xF0F0F0, 0xF0F0F0U);
+}
+
+// Each format's writer reads the holder only: a metafile written in any of them, pixels
+// included, is still the same metafile afterwards, shown and saved again as it came.
+TEST_F(MetafileOutput, EveryFormatsWriterLeavesTheHeldMetafileAsItIs) {
+  const ui::TMetafile& metafile = imaging_test::PutMetafile(picture, 5080, 2540);
+  int changes = 0;
+  picture.OnChange = [&changes] { ++changes; };
+  for (const imaging::TPictureFormat& format : imaging::kPictureFormats) {
+    const std::wstring path = folder.Path(L"bild" + std::wstring(format.extension));
+    format.write(picture, path);
+    const Bytes file = ReadFileBytes(path);
+    ASSERT_GE(file.size(), 4U) << std::string(format.code.begin(), format.code.end());
+    const std::uint32_t magic = Get32(file, 0);
+    EXPECT_EQ(magic, format.code == L"BMP"   ? static_cast<std::uint32_t>(EMR_HEADER)
+                     : format.code == L"JPG" ? 0xE0FFD8FFU
+                                             : 0x474E5089U);
+    EXPECT_EQ(picture.GraphicAs<ui::TMetafile>(), &metafile);
+  }
+  EXPECT_EQ(changes, 0);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "clipboard/PixelAlpha.h"
 #include "imaging/PngLayout.h"
+#include "ui/PixelAlpha.h"
 
 namespace {
 
@@ -21,16 +21,16 @@ TEST(PngLayout, AlphaIsRealUnlessEveryPixelSharesZeroOr255) {
   // Two rows of two pixels, bottom-up in memory like a section; only alpha bytes matter.
   const auto shared = [](std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
     const Bytes rows{0, 0, 0, c, 0, 0, 0, d, 9, 9, 9, a, 9, 9, 9, b};
-    return clipboard::SharedAlpha(rows.data() + 8, -8, 2, 2);
+    return ui::SharedAlpha(rows.data() + 8, -8, 2, 2);
   };
   EXPECT_EQ(shared(0, 0, 0, 0), std::optional<std::uint8_t>(0));
   EXPECT_EQ(shared(255, 255, 255, 255), std::optional<std::uint8_t>(255));
   EXPECT_EQ(shared(0, 0, 0, 255), std::nullopt);  // the last pixel looked at differs
   EXPECT_EQ(shared(255, 0, 255, 255), std::nullopt);
-  EXPECT_FALSE(clipboard::IsRealAlpha(0));
-  EXPECT_FALSE(clipboard::IsRealAlpha(255));
-  EXPECT_TRUE(clipboard::IsRealAlpha(128));  // evenly translucent is still transparency
-  EXPECT_TRUE(clipboard::IsRealAlpha(std::nullopt));
+  EXPECT_FALSE(ui::IsRealAlpha(0));
+  EXPECT_FALSE(ui::IsRealAlpha(255));
+  EXPECT_TRUE(ui::IsRealAlpha(128));  // evenly translucent is still transparency
+  EXPECT_TRUE(ui::IsRealAlpha(std::nullopt));
 }
 
 TEST(PngLayout, SixteenBitChannelsWidenLikeGdi) {

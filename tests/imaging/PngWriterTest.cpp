@@ -71,7 +71,7 @@ TEST_P(PngWriterForms, DecodesToTheSamePixels) {
     std::memcpy(table.data(), colors.data(), colors.size());
     for (DWORD& color : table) color &= 0xFFFFFF;
   }
-  const clipboard::TBitmap& bitmap =
+  const ui::TBitmap& bitmap =
       imaging_test::PutSection(picture, form.width, form.height, form.bits, form.compression, table, rows);
   const std::wstring path = folder.Path(L"bild.png");
   imaging::WritePng(picture, path);
@@ -146,7 +146,7 @@ TEST_F(PngWriter, LargeDeviceBitmapSpansBandsAndSeveralDataChunks) {
     const std::size_t at = static_cast<std::size_t>(y * kWidth + x) * 3;
     return imaging_test::Rgb(noise[at], noise[at + 1], noise[at + 2]);
   };
-  clipboard::TBitmap& bitmap = imaging_test::PutDeviceBitmap(picture, kWidth, kHeight, colour);
+  ui::TBitmap& bitmap = imaging_test::PutDeviceBitmap(picture, kWidth, kHeight, colour);
   ASSERT_FALSE(bitmap.IsDeviceIndependent());
   imaging::TMemoryStream memory;
   imaging::EncodePng(bitmap, memory);
@@ -199,7 +199,7 @@ TEST_F(PngWriter, DibV5WithAlphaFromTheClipboardKeepsItsAlpha) {
       fill.PutBlock(CF_DIBV5, &block, sizeof(block));
     }
     clipboard::Clipboard().CopyToPicture(picture);
-    const auto* bitmap = picture.GraphicAs<clipboard::TBitmap>();
+    const auto* bitmap = picture.GraphicAs<ui::TBitmap>();
     ASSERT_NE(bitmap, nullptr);
     EXPECT_FALSE(bitmap->IsDeviceIndependent());
     EXPECT_EQ(bitmap->Description().dsBm.bmBitsPixel, 32);
@@ -233,13 +233,13 @@ TEST_F(PngWriter, EmptyHolderCreatesNoFile) {
   imaging::WritePng(picture, path);
   EXPECT_FALSE(imaging_test::FileExists(path));
   imaging::TMemoryStream memory;
-  imaging::EncodePng(clipboard::BitmapOf(picture), memory);
+  imaging::EncodePng(ui::BitmapOf(picture), memory);
   EXPECT_EQ(memory.Size(), 0U);
   EXPECT_TRUE(testing_support::ShownErrors().empty());
 }
 
 TEST_F(PngWriter, SinkRefusingHalfWayRaisesTheWriteErrorOrItsOwn) {
-  const clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, 300, 200, 24, BI_RGB, {}, Noise(900 * 200, 5));
+  const ui::TBitmap& bitmap = imaging_test::PutSection(picture, 300, 200, 24, BI_RGB, {}, Noise(900 * 200, 5));
   FailingSink shortOne(100000, false);
   try {
     imaging::EncodePng(bitmap, shortOne);

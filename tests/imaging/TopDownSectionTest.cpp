@@ -58,7 +58,7 @@ TEST_P(TopDownSection, ComesOutTheWayTheSystemReadsIt) {
       seed = seed * 1664525U + 1013904223U;
       rows[i] = bits == 32 && i % 4 == 3 ? 0 : static_cast<std::uint8_t>(seed >> 24);  // no alpha
     }
-    clipboard::TBitmap& bitmap = imaging_test::PutSection(picture, kWidth, -kHeight, bits, BI_RGB, {}, rows);
+    ui::TBitmap& bitmap = imaging_test::PutSection(picture, kWidth, -kHeight, bits, BI_RGB, {}, rows);
     const std::vector<std::uint32_t> expected = imaging_test::GdiColors(bitmap);
     ASSERT_NE(expected.front(), expected.back());
     imaging::TMemoryStream out;

@@ -1,23 +1,22 @@
 #pragma once
-// What the picture holder can hold when a picture comes from the clipboard: a bitmap or an
-// enhanced metafile. Each loads itself from the clipboard's data handle and never keeps or
-// frees the clipboard's own handles.
+// What the picture holder can hold: a bitmap or an enhanced metafile. Both are made by whoever
+// has the picture (the clipboard's loaders, a writer's conversion) and handed over whole.
 #include <windows.h>
+
+#include <memory>
 
 #include "ui/Handle.h"
 #include "ui/Picture.h"
 
-namespace clipboard {
+namespace ui {
 
-class TClipboardGraphic : public ui::TGraphic {
- public:
-  virtual void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) = 0;
-};
+// A bitmap handle's description as TBitmap keeps it: the header size is 0 for a
+// device-dependent bitmap.
+[[nodiscard]] DIBSECTION DescribeBitmap(HBITMAP bitmap);
 
-// Loads from CF_BITMAP (a copy of the same kind) or from "PNG" (a bottom-up 32-bit section,
-// blue, green, red and the PNG's straight alpha). A 32-bit bitmap whose alpha is real draws
-// blended over what the target holds; every other one is copied onto it.
-class TBitmap : public TClipboardGraphic {
+// A 32-bit bitmap whose alpha is real draws blended over what the target holds; every other
+// one is copied onto it.
+class TBitmap : public TGraphic {
  public:
   [[nodiscard]] int Width() const override { return dib_.dsBm.bmWidth; }
   [[nodiscard]] int Height() const override {
@@ -25,7 +24,6 @@ class TBitmap : public TClipboardGraphic {
   }
   [[nodiscard]] bool Empty() const override { return !handle_; }
   void Draw(HDC dc, const RECT& target) const override;
-  void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) override;
 
   [[nodiscard]] HBITMAP Handle() const noexcept { return static_cast<HBITMAP>(handle_.get()); }
   [[nodiscard]] HPALETTE Palette() const noexcept { return static_cast<HPALETTE>(palette_.get()); }
@@ -37,51 +35,53 @@ class TBitmap : public TClipboardGraphic {
   void Assign(HBITMAP handle, HPALETTE palette);
 
  private:
-  void LoadPng(HANDLE data);
   // Whether the fourth bytes of the pixels may be alpha: 32-bit pixels in blue, green, red order.
   [[nodiscard]] bool HasAlphaByte() const noexcept;
   // The premultiplied copy AlphaBlend draws from, made at the first draw; null when the
   // bitmap's alpha is no transparency.
   [[nodiscard]] HBITMAP Blendable() const;
-  // Takes over a new bitmap and reads its description; the copy made from the old one goes.
-  void Replace(ui::UniqueGdiObject handle);
 
-  ui::UniqueGdiObject handle_;
-  ui::UniqueGdiObject palette_;
+  UniqueGdiObject handle_;
+  UniqueGdiObject palette_;
   DIBSECTION dib_{};
-  mutable ui::UniqueGdiObject blendable_;
+  mutable UniqueGdiObject blendable_;
   mutable bool blendableMade_ = false;
 };
 
-class TMetafile : public TClipboardGraphic {
+// Held in enhanced form, with its frame in 0.01 mm; a save as a Windows metafile converts a
+// copy of its records and leaves it as it is.
+class TMetafile : public TGraphic {
  public:
   // Size in pixels of the metafile's reference device.
   [[nodiscard]] int Width() const override;
   [[nodiscard]] int Height() const override;
   [[nodiscard]] bool Empty() const override { return !handle_; }
   void Draw(HDC dc, const RECT& target) const override;
-  void LoadFromClipboardData(UINT format, HANDLE data, HPALETTE palette) override;
 
   [[nodiscard]] HENHMETAFILE Handle() const noexcept { return handle_.get(); }
   // Frame size in 0.01 mm.
   [[nodiscard]] int MMWidth() const noexcept { return mmWidth_; }
   [[nodiscard]] int MMHeight() const noexcept { return mmHeight_; }
-  // Units per inch; 0 when the frame is in 0.01 mm.
-  [[nodiscard]] int Inch() const noexcept { return inch_; }
-  [[nodiscard]] bool Enhanced() const noexcept { return enhanced_; }
-  void SetEnhanced(bool value) noexcept { enhanced_ = value; }
+  // Units per inch: none of its own, since the frame is in 0.01 mm.
+  [[nodiscard]] static constexpr int Inch() noexcept { return 0; }
+  [[nodiscard]] static constexpr bool Enhanced() noexcept { return true; }
+
+  // Takes over an enhanced metafile; the frame is read from its header.
+  void Assign(UniqueEnhMetaFile handle);
 
  private:
-  ui::UniqueEnhMetaFile handle_;
+  UniqueEnhMetaFile handle_;
   int mmWidth_ = 0;
   int mmHeight_ = 0;
-  int inch_ = 0;
-  bool enhanced_ = true;
 };
 
-// The holder's content as a bitmap. A bitmap is returned as it is; a metafile is drawn into a
-// new 32-bit bitmap of its size in pixels, and an empty holder gets an empty bitmap. Either
-// way the holder then holds that bitmap and tells its owner.
-TBitmap& BitmapOf(ui::TPicture& picture);
+// The metafile drawn onto white into a new 32-bit bitmap of its size in pixels; an empty bitmap
+// for a metafile without pixels. The metafile is only read.
+[[nodiscard]] std::unique_ptr<TBitmap> DrawnBitmap(const TMetafile& metafile);
 
-}  // namespace clipboard
+// The holder's content as a bitmap, for the viewer. A bitmap is returned as it is; a metafile
+// is replaced by its drawn bitmap, and an empty holder gets an empty bitmap. Either way the
+// holder then holds that bitmap and tells its owner.
+TBitmap& BitmapOf(TPicture& picture);
+
+}  // namespace ui

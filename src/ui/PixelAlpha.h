@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace clipboard {
+namespace ui {
 
 // The alpha byte (the fourth byte) that all 32-bit pixels of the rows share, or none when
 // two differ. `top` is the first byte of the top row, `step` the distance to the next row down.
@@ -25,4 +25,4 @@ void PremultiplyAlpha(std::uint8_t* pixels, std::size_t count);
 // Sets the alpha of `count` pixels to 0, as GDI drawing leaves it.
 void ClearAlpha(std::uint8_t* pixels, std::size_t count);
 
-}  // namespace clipboard
+}  // namespace ui

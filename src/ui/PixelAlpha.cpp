@@ -1,6 +1,6 @@
-#include "clipboard/PixelAlpha.h"
+#include "ui/PixelAlpha.h"
 
-namespace clipboard {
+namespace ui {
 
 std::optional<std::uint8_t> SharedAlpha(const std::uint8_t* top, std::ptrdiff_t step, std::uint32_t width,
                                         std::uint32_t height) {
@@ -29,4 +29,4 @@ void ClearAlpha(std::uint8_t* pixels, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) pixels[4 * i + 3] = 0;
 }
 
-}  // namespace clipboard
+}  // namespace ui
