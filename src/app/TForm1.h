@@ -174,9 +174,6 @@ class TForm1 : public ui::TForm {
   // The program stops reacting for good: the clipboard handler is let go and the viewer chain
   // left, so nothing can reach the handler while the menus it uses are being destroyed.
   void StopWatchingClipboard();
-
-  // Counts the clipboard changes reported, so a reaction can tell that a newer one overtook it.
-  unsigned changesReported_ = 0;
 };
 
 }  // namespace app

@@ -7,30 +7,20 @@
 namespace app {
 
 void TForm1::ClipboardMonitorChange() {
-  const unsigned change = ++changesReported_;
   if (!ReactionFlag) return;
   auto& clipboard = clipboard::Clipboard();
-  const ui::TApplication* application = ui::TApplication::Current();
-  // Our own write can arrive late when another viewer heads the chain and passes the
-  // notification on after the write is over; the owner tells it apart.
-  const bool ownWrite = application && GetClipboardOwner() == application->Handle();
-  const ClipboardSituation situation{ReactionFlag,
-                                     ownWrite,
-                                     AufTextReagieren1->Checked(),
-                                     AufBilderReagieren1->Checked(),
-                                     Bilderautomatischspeichern1->Checked(),
-                                     NurFormatiert1->Checked()};
+  const ClipboardSituation situation{ReactionFlag, AufTextReagieren1->Checked(), AufBilderReagieren1->Checked(),
+                                     Bilderautomatischspeichern1->Checked(), NurFormatiert1->Checked()};
   const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
       [&] { return HoldsFormattedText(clipboard::RegisteredFormatNames(clipboard.Formats())); },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
       [&] { return clipboard.ExcludedFromMonitoring(); });
-  // Under Wine the clipboard queries let sent messages in, so the next change can be handled in
-  // full inside this one's queries. One copy in a Linux program, after a copy in a Windows one,
-  // is two changes a few milliseconds apart (Wine takes the clipboard over once for losing the
-  // X selection and once more for its new owner): the newer one has answered with its own menu
-  // already, and a second menu for the same copy must not follow.
-  if (change != changesReported_) return;
+  // Under Wine the clipboard queries let sent notices in. One copy in a Linux program, after a
+  // copy in a Windows one, is two changes a few milliseconds apart (Wine takes the clipboard
+  // over once for losing the X selection and once more for its new owner); when the second
+  // came during the queries, its report is on its way and answers for the copy.
+  if (ClipboardMonitor->Superseded()) return;
   switch (reaction) {
     case Reaction::TextMenu:
       PopupAtCursor(*PopupMenuText);
@@ -54,12 +44,18 @@ void TForm1::PopupAtCursor(ui::TPopupMenu& menu) {
 }
 
 void TForm1::WithReactionsPaused(const std::function<void()>& command) {
-  ReactionPause pause(ReactionFlag);
-  try {
-    command();
-  } catch (...) {
-    ui::TApplication::HandleCurrentException();
+  {
+    ReactionPause pause(ReactionFlag);
+    try {
+      command();
+    } catch (...) {
+      ui::TApplication::HandleCurrentException();
+    }
   }
+  // What came while paused, the command's own clipboard write above all, gets no reaction
+  // when its notice is still on its way, for instance through a viewer that heads the chain
+  // and passes notices on late.
+  ClipboardMonitor->TakeCurrentAsReported();
 }
 
 void TForm1::Formatierungentfernen1Click() {
