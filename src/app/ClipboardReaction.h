@@ -12,7 +12,6 @@ enum class Reaction { None, TextMenu, PictureMenu, AutoSave };
 
 struct ClipboardSituation {
   bool reactionFlag;  // cleared while the program works on the clipboard itself
-  bool ownWrite;      // the program's own application window owns the new content
   bool textSwitch;
   bool pictureSwitch;
   bool autoSaveSwitch;
@@ -80,7 +79,7 @@ inline bool HoldsFormattedText(std::span<const std::wstring> registeredNames) {
 template <typename HasText, typename HasFormatting, typename HasPicture, typename Excluded>
 Reaction ChooseReaction(const ClipboardSituation& s, HasText hasText, HasFormatting hasFormatting,
                         HasPicture hasPicture, Excluded excluded) {
-  if (!s.reactionFlag || s.ownWrite) return Reaction::None;
+  if (!s.reactionFlag) return Reaction::None;
   Reaction reaction = Reaction::None;
   if (s.textSwitch && hasText() && (!s.formattedOnly || hasFormatting())) {
     reaction = Reaction::TextMenu;

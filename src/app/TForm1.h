@@ -196,9 +196,6 @@ class TForm1 : public ui::TForm {
   std::wstring dimensionsPrefix_;
   std::wstring sizePrefix_;
   std::wstring emptyFolderMessage_;
-
-  // Counts the clipboard changes reported, so a reaction can tell that a newer one overtook it.
-  unsigned changesReported_ = 0;
 };
 
 }  // namespace app

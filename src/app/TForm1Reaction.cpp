@@ -7,27 +7,21 @@
 namespace app {
 
 void TForm1::ClipboardMonitorChange() {
-  const unsigned change = ++changesReported_;
   if (!reactionFlag_) return;
   auto& clipboard = clipboard::Clipboard();
-  const ui::TApplication* application = ui::TApplication::Current();
-  // Our own write can arrive late when another viewer heads the chain and passes the
-  // notification on after the write is over; the owner tells it apart.
-  const bool ownWrite = application && GetClipboardOwner() == application->Handle();
   const settings::Settings& s = settings_;
-  const ClipboardSituation situation{reactionFlag_,     ownWrite,          s.ReactToText,
-                                     s.ReactToPictures, s.AutoSave.Active, s.FormattedOnly};
+  const ClipboardSituation situation{reactionFlag_, s.ReactToText, s.ReactToPictures, s.AutoSave.Active,
+                                     s.FormattedOnly};
   const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
       [&] { return HoldsFormattedText(clipboard::RegisteredFormatNames(clipboard.Formats())); },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
       [&] { return clipboard.ExcludedFromMonitoring(); });
-  // Under Wine the clipboard queries let sent messages in, so the next change can be handled in
-  // full inside this one's queries. One copy in a Linux program, after a copy in a Windows one,
-  // is two changes a few milliseconds apart (Wine takes the clipboard over once for losing the
-  // X selection and once more for its new owner): the newer one has answered with its own menu
-  // already, and a second menu for the same copy must not follow.
-  if (change != changesReported_) return;
+  // Under Wine the clipboard queries let sent notices in. One copy in a Linux program, after a
+  // copy in a Windows one, is two changes a few milliseconds apart (Wine takes the clipboard
+  // over once for losing the X selection and once more for its new owner); when the second
+  // came during the queries, its report is on its way and answers for the copy.
+  if (ClipboardMonitor->Superseded()) return;
   switch (reaction) {
     case Reaction::TextMenu:
       PopupAtCursor(*PopupMenuText);
@@ -51,12 +45,18 @@ void TForm1::PopupAtCursor(ui::TPopupMenu& menu) {
 }
 
 void TForm1::WithReactionsPaused(const std::function<void()>& command) {
-  const clipboard::ReactionPause pause = PauseReactions();
-  try {
-    command();
-  } catch (...) {
-    ui::TApplication::HandleCurrentException();
+  {
+    const clipboard::ReactionPause pause = PauseReactions();
+    try {
+      command();
+    } catch (...) {
+      ui::TApplication::HandleCurrentException();
+    }
   }
+  // What came while paused, the command's own clipboard write above all, gets no reaction
+  // when its notice is still on its way, for instance through a viewer that heads the chain
+  // and passes notices on late.
+  ClipboardMonitor->TakeCurrentAsReported();
 }
 
 void TForm1::Formatierungentfernen1Click() {

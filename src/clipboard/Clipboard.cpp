@@ -135,7 +135,6 @@ void TClipboard::Open() {
       }
       throw ui::Exception(message);
     }
-    ownerWindow_ = owner;
     emptied_ = false;
   }
   ++openCount_;
@@ -143,10 +142,7 @@ void TClipboard::Open() {
 
 void TClipboard::Close() {
   if (openCount_ == 0) return;
-  if (--openCount_ == 0) {
-    CloseClipboard();
-    ownerWindow_ = nullptr;
-  }
+  if (--openCount_ == 0) CloseClipboard();
 }
 
 void TClipboard::EmptyOnce() {

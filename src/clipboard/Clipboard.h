@@ -100,7 +100,6 @@ class TClipboard {
   static TClipboard* current_;
   friend TClipboard& Clipboard();
   int openCount_ = 0;
-  HWND ownerWindow_ = nullptr;
   bool emptied_ = false;
   std::wstring holderText_;
 };

@@ -43,14 +43,14 @@ void TJvClipboardMonitor::SetEnabled(bool value) {
 }
 
 void TJvClipboardMonitor::Join() {
-  // The registration notification arrives inside this call, while the next viewer is still
-  // unknown: it is passed on to nobody and reported to nobody.
-  joining_ = true;
+  // The registration notice arrives inside this call, while the next viewer is still unknown:
+  // it is passed on to nobody, and what the clipboard holds already is taken as reported.
   nextViewer_ = SetClipboardViewer(window_.get());
-  joining_ = false;
-  announced_ = seenAtLastCheck_ = GetClipboardSequenceNumber();
+  reported_ = announced_ = seenAtLastCheck_ = GetClipboardSequenceNumber();
   seenSince_ = GetTickCount64();
 }
+
+void TJvClipboardMonitor::TakeCurrentAsReported() noexcept { reported_ = GetClipboardSequenceNumber(); }
 
 void TJvClipboardMonitor::Leave() {
   ChangeClipboardChain(window_.get(), nextViewer_);
@@ -90,12 +90,15 @@ void TJvClipboardMonitor::WndProc(ui::TMessage& message) {
   switch (message.Msg) {
     case WM_DRAWCLIPBOARD:
       announced_ = GetClipboardSequenceNumber();
-      if (joining_) break;
       PassOn(message);
-      // The handler may sit in a menu until the user answers. A viewer before us that sent
-      // this notification must not hang that long, so it gets its answer now.
-      if (InSendMessage()) ReplyMessage(0);
-      Change();
+      // The handler may sit in a menu until the user answers, and the writer that sent this
+      // notice, or a viewer before us, must not wait that long: the report runs from the
+      // message loop, once this notice has its answer.
+      if (!changePosted_) changePosted_ = PostMessageW(window_.get(), kChangeMessage, 0, 0) != FALSE;
+      break;
+    case kChangeMessage:
+      changePosted_ = false;
+      ReportIfNew();
       break;
     case WM_CHANGECBCHAIN:
       if (reinterpret_cast<HWND>(message.WParam) == nextViewer_) {
@@ -103,9 +106,6 @@ void TJvClipboardMonitor::WndProc(ui::TMessage& message) {
       } else {
         PassOn(message);
       }
-      break;
-    case WM_DESTROYCLIPBOARD:
-      Change();
       break;
     case WM_TIMER:
       if (message.WParam == kHealthTimer) CheckHealth();
@@ -125,6 +125,15 @@ void TJvClipboardMonitor::PassOn(const ui::TMessage& message) const {
   DWORD_PTR ignored = 0;
   SendMessageTimeoutW(nextViewer_, message.Msg, message.WParam, message.LParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
                       kPassOnTimeoutMs, &ignored);
+}
+
+void TJvClipboardMonitor::ReportIfNew() {
+  // Looked at now, not when the notice came: notices that came meanwhile are one change, and
+  // one the owner has taken as reported since is none.
+  const DWORD holds = GetClipboardSequenceNumber();
+  if (holds == reported_) return;
+  reported_ = holds;
+  Change();
 }
 
 void TJvClipboardMonitor::Change() {

@@ -1,6 +1,13 @@
 #pragma once
 // Tells its owner whenever the clipboard content changes. It joins the clipboard viewer chain
-// with a hidden window, serves the rest of the chain first, then calls OnChange.
+// with a hidden window and serves the rest of the chain at once; OnChange runs later, from the
+// message loop (a menu's or a dialog's nested one included), for the clipboard as it is then.
+//
+// The clipboard's sequence number decides what is a change: a notice whose number has been
+// reported already reports nothing. So the notice that joining the chain brings, a viewer
+// after us passing on its own registration notice, and the notices of content the owner has
+// taken as reported (its own writes) call no handler, and a burst of notices (Wine tells of
+// one copy in a Linux program twice) calls it once.
 //
 // The chain is a linked list of which every member keeps one piece, and one careless member
 // breaks it for everybody behind: a viewer that ends without leaving leaves the chain's head
@@ -33,6 +40,13 @@ class TJvClipboardMonitor : public ui::TComponent {
   // How often the monitor has had to join the chain again because changes went by unannounced.
   [[nodiscard]] int Rejoins() const noexcept { return rejoins_; }
 
+  // The clipboard as it holds now gets no report, also from a notice still on its way: the
+  // owner has written it itself, or had reactions paused while it came.
+  void TakeCurrentAsReported() noexcept;
+  // Whether a change newer than the one being reported has come and waits for its own report,
+  // which will look at the clipboard as it is then.
+  [[nodiscard]] bool Superseded() const noexcept { return changePosted_ && GetClipboardSequenceNumber() != reported_; }
+
   std::function<void(TJvClipboardMonitor& sender)> OnChange;
   // Whether the change that went by unannounced is reported once the chain is mended, while
   // the clipboard still holds it and it is recent: a user who has just copied expects the
@@ -47,10 +61,13 @@ class TJvClipboardMonitor : public ui::TComponent {
   static constexpr UINT kHealthCheckIntervalMs = 1000;
   // A missed change first seen longer ago than this gets no late report: the user has moved on.
   static constexpr ULONGLONG kLateReportMaxAgeMs = 2000;
+  // Posted to the notifier window for a notice; one waits at a time.
+  static constexpr UINT kChangeMessage = WM_APP + 0x100;
 
  private:
   void WndProc(ui::TMessage& message);
   void PassOn(const ui::TMessage& message) const;
+  void ReportIfNew();
   void Change();
   void Join();
   void Leave();
@@ -59,9 +76,10 @@ class TJvClipboardMonitor : public ui::TComponent {
   ui::UniqueWindow window_;
   HWND nextViewer_ = nullptr;
   bool enabled_ = false;
-  bool joining_ = false;        // the registration notification is on its way
+  bool changePosted_ = false;   // a kChangeMessage waits in the queue
   bool changeWaiting_ = false;  // a change to report later: an error box was open, or it was missed
   DWORD announced_ = 0;         // sequence number at the last notification
+  DWORD reported_ = 0;          // sequence number last reported, or found on joining, or taken as reported
   DWORD seenAtLastCheck_ = 0;   // sequence number at the last health check
   ULONGLONG seenSince_ = 0;     // when that number was first seen
   int rejoins_ = 0;

@@ -33,7 +33,7 @@ TEST(ChooseReaction, TextWinsAndEachSwitchGuardsItsKind) {
       {false, false, true, true, true, Reaction::None},
   };
   for (const Row& row : rows) {
-    const ClipboardSituation s{true, false, row.textSwitch, row.pictureSwitch, row.autoSave, false};
+    const ClipboardSituation s{true, row.textSwitch, row.pictureSwitch, row.autoSave, false};
     EXPECT_EQ(ChooseReaction(
                   s, [&] { return row.text; }, [] { return false; }, [&] { return row.picture; }, [] { return false; }),
               row.expected)
@@ -46,26 +46,21 @@ TEST(ChooseReaction, AsksOnlyWhatMattersAndLooksAtPrivacyMarkersLast) {
   const auto never = []() -> bool { throw std::logic_error("no query expected"); };
   const auto yes = [] { return true; };
   const auto no = [] { return false; };
-  // Paused, or the program's own write: nothing is asked at all.
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{false, false, true, true, false, true}, never, never, never, never),
-            Reaction::None);
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, true, true, true, false, true}, never, never, never, never),
+  // Paused: nothing is asked at all.
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{false, true, true, false, true}, never, never, never, never),
             Reaction::None);
   // With picture reactions off, the picture query (which can fail) is never asked; with no
   // reaction chosen, neither are the markers, which open the clipboard.
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, false, false, false}, no, never, never, never),
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, true, false, false, false}, no, never, never, never),
             Reaction::None);
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, false, false, true, true}, never, never, never, never),
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, false, true, true}, never, never, never, never),
             Reaction::None);
   // Marked content gets no reaction once one has been chosen.
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, true, false, false}, yes, never, never, yes),
-            Reaction::None);
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, false, true, true, true}, never, never, yes, yes),
-            Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, true, true, false, false}, yes, never, never, yes), Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, true, true}, never, never, yes, yes), Reaction::None);
   // The formats are listed (which opens the clipboard) only for text, and only with formatted
   // text only on.
-  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, false, true, true, false, true}, no, never, no, never),
-            Reaction::None);
+  EXPECT_EQ(ChooseReaction(ClipboardSituation{true, true, true, false, true}, no, never, no, never), Reaction::None);
 }
 
 TEST(ChooseReaction, FormattedTextOnlyTreatsPlainTextAsIfTheTextSwitchWereOff) {
@@ -81,7 +76,7 @@ TEST(ChooseReaction, FormattedTextOnlyTreatsPlainTextAsIfTheTextSwitchWereOff) {
       {false, true, true, Reaction::AutoSave},
   };
   for (const FormattedRow& row : rows) {
-    const ClipboardSituation s{true, false, true, true, row.autoSave, true};
+    const ClipboardSituation s{true, true, true, row.autoSave, true};
     EXPECT_EQ(
         ChooseReaction(
             s, [] { return true; }, [&] { return row.formatting; }, [&] { return row.picture; }, [] { return false; }),

@@ -198,13 +198,14 @@ TEST_F(ClipboardMonitorTest, ServesTheViewerBehindItFirstWithUnchangedArguments)
   SendMessageW(monitor.NotifierWindow(), WM_DRAWCLIPBOARD, 0x1234, 0x5678);
   EXPECT_EQ(earlier.lastWParam, 0x1234u);
   EXPECT_EQ(earlier.lastLParam, 0x5678);
+  Copy(L"more");  // a notice without a change reports nothing; the next change is reported last
   EXPECT_EQ(journal_.events.back(), L"change");
 }
 
 TEST_F(ClipboardMonitorTest, AloneInTheChainItOnlyReportsTheChange) {
   auto& monitor = CreateMonitor();
   ASSERT_EQ(monitor.NextViewer(), nullptr);
-  SendMessageW(monitor.NotifierWindow(), WM_DRAWCLIPBOARD, 0, 0);
+  Copy(L"text");
   EXPECT_EQ(journal_.events, std::vector<std::wstring>{L"change"});
 }
 
@@ -267,8 +268,8 @@ TEST_F(ClipboardMonitorTest, AViewerBeforeItIsAnsweredBeforeTheHandlerWaitsForTh
     answeredWhileHandling = PumpUntil([&] { return answered.load(); }, 2000);
     handled = true;
   };
-  std::thread viewer([&answered, window = monitor.NotifierWindow()] {
-    SendMessageW(window, WM_DRAWCLIPBOARD, 0, 0);
+  std::thread viewer([&answered] {
+    SetClipboardUnicodeText(L"from another program");  // its close tells the monitor, and waits for it
     answered = true;
   });
   PumpUntil([&] { return handled; }, 5000);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "clipboard/Clipboard.h"
+#include "clipboard/TJvClipboardMonitor.h"
 #include "shell/TJclAppInstances.h"
 #include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
@@ -62,6 +63,12 @@ ClipboardFill::ClipboardFill()
 
 ClipboardFill::~ClipboardFill() {
   if (open_ && !CloseClipboard()) ADD_FAILURE() << "the clipboard could not be closed, error " << GetLastError();
+  // The monitor reports the change from the message loop; the test looks at the reaction next,
+  // as if its own loop had run. Only those reports: other posted messages keep their pace.
+  MSG msg{};
+  while (PeekMessageW(&msg, nullptr, clipboard::TJvClipboardMonitor::kChangeMessage,
+                      clipboard::TJvClipboardMonitor::kChangeMessage, PM_REMOVE))
+    DispatchMessageW(&msg);
 }
 
 void ClipboardFill::PutBlock(UINT format, const void* data, std::size_t size) {

@@ -27,7 +27,8 @@ void PumpFor(DWORD ms);
 // Fills the clipboard as another program copies: opened with a hidden window of its own, emptied,
 // and closed at scope end. Windows refuses SetClipboardData after OpenClipboard(nullptr), so
 // the window is needed to own the data. An open or a put the system refuses fails the test,
-// so a test that expects no reaction cannot pass because nothing was copied.
+// so a test that expects no reaction cannot pass because nothing was copied. The monitor's
+// report of the change, which comes from the message loop, has run when the scope ends.
 class ClipboardFill {
  public:
   ClipboardFill();
