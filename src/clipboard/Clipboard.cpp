@@ -2,13 +2,15 @@
 
 #include <cstring>
 #include <cwchar>
+#include <new>
 #include <stdexcept>
 #include <string_view>
 
-#include "clipboard/TKeptClipboard.h"
 #include "clipboard/PictureLoading.h"
+#include "clipboard/TKeptClipboard.h"
 #include "ui/Application.h"
 #include "ui/Errors.h"
+#include "ui/Graphics.h"
 #include "ui/Handle.h"
 
 namespace clipboard {
@@ -27,9 +29,13 @@ class OpenGuard {
 
 namespace {
 
-std::unique_ptr<ui::TGraphic> MetafileFrom(UINT format, HANDLE data, HPALETTE) { return LoadMetafile(format, data); }
-std::unique_ptr<ui::TGraphic> BitmapFrom(UINT format, HANDLE data, HPALETTE palette) {
-  return LoadBitmap(format, data, palette);
+LoadedPicture MetafileFrom(UINT format, HANDLE data, HPALETTE) { return {LoadMetafile(format, data), {}}; }
+LoadedPicture BitmapFrom(UINT format, HANDLE data, HPALETTE palette) { return {LoadBitmap(format, data, palette), {}}; }
+LoadedPicture PngFrom(UINT, HANDLE data, HPALETTE) {
+  PngPicture png = LoadPng(data);
+  LoadedPicture loaded{std::move(png.bitmap), {}};
+  if (!png.file.empty()) loaded.files.push_back({ui::TFileFormat::ffPng, std::move(png.file)});
+  return loaded;
 }
 
 struct PictureFormat {
@@ -51,6 +57,11 @@ UINT PictureClipboardFormat() {
 
 UINT PngClipboardFormat() {
   static const UINT format = RegisterClipboardFormatW(L"PNG");
+  return format;
+}
+
+UINT JfifClipboardFormat() {
+  static const UINT format = RegisterClipboardFormatW(L"JFIF");
   return format;
 }
 
@@ -77,14 +88,40 @@ PictureLoader FindPictureFormat(UINT format) {
     if (entry->format == format) return entry->loader;
   }
   // Registered formats get their numbers at run time, so this one cannot stand in the table.
-  if (format == PngClipboardFormat()) return &BitmapFrom;
+  if (format == PngClipboardFormat()) return &PngFrom;
   return nullptr;
 }
 
-void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette) {
+namespace {
+
+LoadedPicture Load(UINT format, HANDLE data, HPALETTE palette) {
   PictureLoader loader = FindPictureFormat(format);
   if (!loader) throw ui::EInvalidGraphic(L"Format der Zwischenablage wird nicht unterstützt");
-  picture.SetGraphic(loader(format, data, palette));
+  return loader(format, data, palette);
+}
+
+// The "JFIF" on the open clipboard, for a bitmap just taken: a program that offers a JPEG beside
+// a bitmap offers the same picture. Nothing here shows that it decodes to that bitmap, so the
+// JPEG writer checks it before writing it. Without memory for the copy it is left behind.
+void KeepJfif(LoadedPicture& loaded) {
+  if (!dynamic_cast<const ui::TBitmap*>(loaded.graphic.get())) return;
+  HANDLE data = GetClipboardData(JfifClipboardFormat());
+  if (!data) return;
+  ui::GlobalLockGuard lock(data);
+  const auto* bytes = static_cast<const std::uint8_t*>(lock.data());
+  if (!bytes) return;
+  try {
+    loaded.files.push_back({ui::TFileFormat::ffJpeg, {bytes, bytes + GlobalSize(data)}});
+  } catch (const std::bad_alloc&) {
+    // Nothing was added; the picture itself is whole, and a save as JPEG encodes it.
+  }
+}
+
+}  // namespace
+
+void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette) {
+  LoadedPicture loaded = Load(format, data, palette);
+  picture.SetGraphic(std::move(loaded.graphic), std::move(loaded.files));
 }
 
 namespace {
@@ -293,7 +330,9 @@ void TClipboard::CopyToPicture(ui::TPicture& picture) {
     // A damaged "PNG" beside a bitmap is no reason for an error box: the bitmap is the same
     // picture, only without its transparency.
     try {
-      LoadFromClipboardData(picture, format, GetClipboardData(format), nullptr);
+      LoadedPicture loaded = Load(format, GetClipboardData(format), nullptr);
+      KeepJfif(loaded);
+      picture.SetGraphic(std::move(loaded.graphic), std::move(loaded.files));
       return;
     } catch (const ui::Exception&) {
       format = CF_BITMAP;
@@ -301,7 +340,9 @@ void TClipboard::CopyToPicture(ui::TPicture& picture) {
   }
   HANDLE data = GetClipboardData(format);
   auto palette = static_cast<HPALETTE>(GetClipboardData(CF_PALETTE));
-  LoadFromClipboardData(picture, format, data, palette);
+  LoadedPicture loaded = Load(format, data, palette);
+  KeepJfif(loaded);
+  picture.SetGraphic(std::move(loaded.graphic), std::move(loaded.files));
 }
 
 bool TClipboard::ExcludedFromMonitoring() {

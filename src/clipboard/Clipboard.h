@@ -23,6 +23,9 @@ UINT PictureClipboardFormat();
 // The registered format "PNG": a PNG file's bytes. Linux programs' image/png arrives under it
 // alone; Windows programs that put it beside a bitmap or metafile mean the same picture.
 UINT PngClipboardFormat();
+// The registered format "JFIF": a JPEG file's bytes, as Wine hands on image/jpeg. No picture is
+// taken from it; beside a bitmap it is kept for a save as JPEG.
+UINT JfifClipboardFormat();
 
 // The formats by which a source asks clipboard watchers to leave its content alone (password
 // managers do): "ExcludeClipboardContentFromMonitorProcessing", "Clipboard Viewer Ignore" and
@@ -32,10 +35,16 @@ const std::array<UINT, 3>& PrivacyMarkerFormats();
 // have none.
 std::vector<std::wstring> RegisteredFormatNames(std::span<const UINT> formats);
 
+// What a loader makes of the clipboard's data: the content, and the file it was decoded from
+// when that file is whole and sound (a "PNG").
+struct LoadedPicture {
+  std::unique_ptr<ui::TGraphic> graphic;
+  std::vector<ui::TSourceFile> files;
+};
 // The clipboard formats a picture can be loaded from, with the loader that makes their content:
 // a metafile, a bitmap, and "PNG". The last matching entry wins; null when the format is not
 // one of them.
-using PictureLoader = std::unique_ptr<ui::TGraphic> (*)(UINT format, HANDLE data, HPALETTE palette);
+using PictureLoader = LoadedPicture (*)(UINT format, HANDLE data, HPALETTE palette);
 PictureLoader FindPictureFormat(UINT format);
 
 // Loads the data into a new content object and installs it; on error the holder keeps
@@ -72,7 +81,7 @@ class TClipboard {
   bool Restore(TKeptClipboard& kept);
   // Loads the first picture in the clipboard's own order into the holder, but a "PNG" in
   // place of a bitmap: only the PNG keeps the picture's transparency. A "PNG" that does not
-  // decode leaves the bitmap to be taken.
+  // decode leaves the bitmap to be taken. A bitmap taken keeps a "JFIF" offered beside it.
   void CopyToPicture(ui::TPicture& picture);
   // The source asked clipboard watchers to leave this content alone (see PrivacyMarkerFormats).
   [[nodiscard]] bool ExcludedFromMonitoring();

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
-#include "clipboard/Clipboard.h"
 #include "clipboard/PngDecoder.h"
 #include "ui/Errors.h"
 
@@ -56,7 +56,10 @@ HBITMAP CreateLike(HDC screen, HBITMAP source, const DIBSECTION& dib) {
   return CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
 }
 
-std::unique_ptr<ui::TBitmap> LoadPng(HANDLE data) {
+}  // namespace
+
+PngPicture LoadPng(HANDLE data) {
+  if (!data) RaiseUnsupportedFormat();
   ui::GlobalLockGuard lock(data);
   const auto* bytes = static_cast<const std::uint8_t*>(lock.data());
   if (!bytes) RaiseUnsupportedFormat();
@@ -74,15 +77,19 @@ std::unique_ptr<ui::TBitmap> LoadPng(HANDLE data) {
   if (!section) ui::RaiseLastOSError(GetLastError());
   const auto stride = static_cast<std::ptrdiff_t>(png.Width()) * 4;
   png.DecodeBgra(static_cast<std::uint8_t*>(bits) + stride * (static_cast<std::ptrdiff_t>(png.Height()) - 1), -stride);
-  auto bitmap = std::make_unique<ui::TBitmap>();
-  bitmap->Assign(static_cast<HBITMAP>(section.release()), nullptr);
-  return bitmap;
+  PngPicture picture{std::make_unique<ui::TBitmap>(), {}};
+  picture.bitmap->Assign(static_cast<HBITMAP>(section.release()), nullptr);
+  if (png.DecodeRest()) {
+    try {
+      picture.file.assign(png.File().begin(), png.File().end());
+    } catch (const std::bad_alloc&) {
+      picture.file.clear();  // it is encoded anew when saved
+    }
+  }
+  return picture;
 }
 
-}  // namespace
-
 std::unique_ptr<ui::TBitmap> LoadBitmap(UINT format, HANDLE data, HPALETTE palette) {
-  if (data && format == PngClipboardFormat()) return LoadPng(data);
   if (format != CF_BITMAP || !data) RaiseUnsupportedFormat();
   auto source = static_cast<HBITMAP>(data);
   const DIBSECTION dib = ui::DescribeBitmap(source);

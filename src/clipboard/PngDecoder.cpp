@@ -1,5 +1,6 @@
 #include "clipboard/PngDecoder.h"
 
+#include <libdeflate.h>
 #include <spng.h>
 
 #include <algorithm>
@@ -57,6 +58,23 @@ std::size_t PngLength(std::span<const std::uint8_t> block) {
   return end;
 }
 
+bool PngChunksSound(std::span<const std::uint8_t> png) noexcept {
+  if (PngLength(png) != png.size() || png.size() < kSignature.size() + 2 * kChunkFrame) return false;
+  std::size_t at = kSignature.size();
+  if (std::memcmp(png.data() + at + 4, "IHDR", 4) != 0) return false;
+  bool ended = false;
+  while (at < png.size()) {
+    if (ended) return false;  // a chunk after IEND
+    const std::uint32_t length = ReadBigEndian(png.data() + at);
+    const std::uint8_t* typeAndData = png.data() + at + 4;
+    // The CRC covers the type and the data, not the length.
+    if (libdeflate_crc32(0, typeAndData, length + 4) != ReadBigEndian(typeAndData + 4 + length)) return false;
+    ended = std::memcmp(typeAndData, "IEND", 4) == 0;
+    at += kChunkFrame + length;
+  }
+  return ended;
+}
+
 void PngDecoder::ContextDeleter::operator()(spng_ctx* context) const noexcept { spng_ctx_free(context); }
 
 PngDecoder::PngDecoder(std::span<const std::uint8_t> block) : context_(spng_ctx_new(0)) {
@@ -68,6 +86,7 @@ PngDecoder::PngDecoder(std::span<const std::uint8_t> block) : context_(spng_ctx_
   spng_ctx* context = context_.get();
   Check(spng_set_image_limits(context, kMaxPngSide, kMaxPngSide));
   Check(spng_set_chunk_limits(context, kMaxPngChunkBytes, kMaxPngMetadataBytes));
+  file_ = block.first(length);
   Check(spng_set_png_buffer(context, block.data(), length));
   spng_ihdr header{};
   Check(spng_get_ihdr(context, &header));
@@ -99,6 +118,12 @@ void PngDecoder::DecodeBgra(std::uint8_t* top, std::ptrdiff_t step) {
   if (interlaced) {
     for (std::uint32_t y = 0; y < height_; ++y) SwapRedAndBlue(top + step * static_cast<std::ptrdiff_t>(y), width_);
   }
+}
+
+bool PngDecoder::DecodeRest() noexcept {
+  // spng passes over an ancillary chunk whose CRC is wrong, and stops reading the image data
+  // once it has the last row; the walk over every chunk covers both.
+  return spng_decode_chunks(context_.get()) == 0 && PngChunksSound(file_);
 }
 
 }  // namespace clipboard

@@ -31,6 +31,10 @@ inline constexpr std::size_t kMaxPngMetadataBytes = 32u << 20;
 // cut short or IEND is missing; 0 without the PNG signature.
 [[nodiscard]] std::size_t PngLength(std::span<const std::uint8_t> block);
 
+// Whether the PNG is whole and sound as a file: the signature, then chunks back to back to the
+// very end, each with its CRC right, IHDR first and IEND last.
+[[nodiscard]] bool PngChunksSound(std::span<const std::uint8_t> png) noexcept;
+
 // Reads the PNG's header when made and its pixels on request. Raises ui::EInvalidGraphic for
 // what is not a PNG, is damaged, or exceeds the limits above.
 class PngDecoder {
@@ -49,12 +53,19 @@ class PngDecoder {
   // and a tRNS chunk becomes alpha. Works once per decoder. When it raises, the rows may hold a
   // part of the picture.
   void DecodeBgra(std::uint8_t* top, std::ptrdiff_t step);
+  // After DecodeBgra: reads the chunks after the image data up to IEND and answers whether the
+  // whole file was read without a fault, every chunk's CRC right. The pixels do not need that,
+  // so the picture is taken either way; only a file that passes may stand for it unchanged.
+  [[nodiscard]] bool DecodeRest() noexcept;
+  // The PNG's own bytes within the block.
+  [[nodiscard]] std::span<const std::uint8_t> File() const noexcept { return file_; }
 
  private:
   struct ContextDeleter {
     void operator()(spng_ctx* context) const noexcept;
   };
   std::unique_ptr<spng_ctx, ContextDeleter> context_;
+  std::span<const std::uint8_t> file_;
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
 };

@@ -249,6 +249,11 @@ void EncodePng(const ui::TBitmap& bitmap, TStream& sink) {
 }
 
 void WritePng(const ui::TPicture& picture, const std::wstring& fileName) {
+  // Only a PNG the content was decoded from, whole and sound, comes with it.
+  if (const ui::TSourceFile* png = picture.SourceFile(ui::TFileFormat::ffPng)) {
+    SaveBytes(fileName, png->bytes);
+    return;
+  }
   const PictureBitmap bitmap(picture);
   if (!bitmap.Get() || !HasPixels(*bitmap.Get())) return;
   TFileStream file(fileName);

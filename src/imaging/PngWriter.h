@@ -14,8 +14,9 @@ namespace imaging {
 // pixels or there is no memory for the encoding.
 void EncodePng(const ui::TBitmap& bitmap, TStream& sink);
 
-// The PNG writer: the holder's bitmap, or its metafile drawn into one, encoded and written to a
-// new file of that name; the holder is only read. With nothing to write no file is created.
+// The PNG writer: the PNG file the holder's content came with, as it came; else the holder's
+// bitmap, or its metafile drawn into one, encoded and written to a new file of that name. The
+// holder is only read. With nothing to write no file is created.
 void WritePng(const ui::TPicture& picture, const std::wstring& fileName);
 
 }  // namespace imaging

@@ -45,4 +45,10 @@ void TFileStream::Commit() {
   committed_ = true;
 }
 
+void SaveBytes(const std::wstring& fileName, std::span<const std::uint8_t> bytes) {
+  TFileStream file(fileName);
+  file.WriteBuffer(bytes.data(), bytes.size());
+  file.Commit();
+}
+
 }  // namespace imaging

@@ -3,6 +3,8 @@
 // without asking and does not create a missing folder. A save is only done once Commit has
 // flushed and closed the file without error; a stream given up before that removes its file,
 // so a failed save never leaves a half-written picture behind.
+#include <cstdint>
+#include <span>
 #include <string>
 
 #include "imaging/Streams.h"
@@ -30,5 +32,8 @@ class TFileStream : public TStream {
   bool written_ = false;
   bool committed_ = false;
 };
+
+// A new file of that name holding these bytes, committed; a failure removes it as above.
+void SaveBytes(const std::wstring& fileName, std::span<const std::uint8_t> bytes);
 
 }  // namespace imaging

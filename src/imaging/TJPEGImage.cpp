@@ -7,11 +7,13 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <span>
 #include <vector>
 
 #include "imaging/BitmapBands.h"
 #include "imaging/BmpLayout.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/JpegCheck.h"
 #include "imaging/PictureBitmap.h"
 #include "imaging/SectionRows.h"
 #include "imaging/TFileStream.h"
@@ -411,6 +413,14 @@ void TJPEGImage::SaveToStream(TStream& stream) {
 void WriteJpeg(const ui::TPicture& picture, const std::wstring& fileName) {
   const PictureBitmap bitmap(picture);
   if (!bitmap.Get() || !HasPixels(*bitmap.Get())) return;
+  // The holder never decoded the JPEG its bitmap came with, so it must show here that it holds
+  // a picture of that size.
+  if (const ui::TSourceFile* jfif = picture.SourceFile(ui::TFileFormat::ffJpeg)) {
+    if (const std::size_t length = SoundJpegLength(jfif->bytes, bitmap.Get()->Width(), bitmap.Get()->Height())) {
+      SaveBytes(fileName, std::span(jfif->bytes).first(length));
+      return;
+    }
+  }
   TJPEGImage jpeg;
   jpeg.Assign(*bitmap.Get());
   TFileStream file(fileName);

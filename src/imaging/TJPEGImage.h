@@ -85,8 +85,10 @@ class TJPEGImage {
   std::unique_ptr<TJPEGData> data_;
 };
 
-// The JPEG writer: the holder's bitmap, or its metafile drawn into one, compressed and written
-// to a new file of that name; the holder is only read. With nothing to write no file is created.
+// The JPEG writer: the JPEG file the holder's bitmap came with, as it came, when it decodes
+// without a fault to a picture of the bitmap's size; else the holder's bitmap, or its metafile
+// drawn into one, compressed and written to a new file of that name. The holder is only read.
+// With nothing to write no file is created.
 void WriteJpeg(const ui::TPicture& picture, const std::wstring& fileName);
 
 }  // namespace imaging
