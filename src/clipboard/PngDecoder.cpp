@@ -58,21 +58,33 @@ std::size_t PngLength(std::span<const std::uint8_t> block) {
   return end;
 }
 
-bool PngChunksSound(std::span<const std::uint8_t> png) noexcept {
-  if (PngLength(png) != png.size() || png.size() < kSignature.size() + 2 * kChunkFrame) return false;
-  std::size_t at = kSignature.size();
-  if (std::memcmp(png.data() + at + 4, "IHDR", 4) != 0) return false;
-  bool ended = false;
-  while (at < png.size()) {
-    if (ended) return false;  // a chunk after IEND
+namespace {
+
+// Whether the CRC of every whole chunk of the PNG is right; with `ancillaryToo` false only those
+// of the critical chunks (IHDR, PLTE, IDAT, IEND: type starting with a capital).
+bool CrcsRight(std::span<const std::uint8_t> png, bool ancillaryToo) noexcept {
+  const std::size_t end = PngLength(png);
+  for (std::size_t at = kSignature.size(); at < end;) {
     const std::uint32_t length = ReadBigEndian(png.data() + at);
     const std::uint8_t* typeAndData = png.data() + at + 4;
+    const bool critical = (typeAndData[0] & 0x20) == 0;
     // The CRC covers the type and the data, not the length.
-    if (libdeflate_crc32(0, typeAndData, length + 4) != ReadBigEndian(typeAndData + 4 + length)) return false;
-    ended = std::memcmp(typeAndData, "IEND", 4) == 0;
+    if ((critical || ancillaryToo) &&
+        libdeflate_crc32(0, typeAndData, std::size_t{length} + 4) != ReadBigEndian(typeAndData + 4 + length))
+      return false;
     at += kChunkFrame + length;
   }
-  return ended;
+  return true;
+}
+
+}  // namespace
+
+bool PngChunksSound(std::span<const std::uint8_t> png) noexcept {
+  constexpr std::size_t kIhdrType = kSignature.size() + 4;
+  if (PngLength(png) != png.size() || png.size() < kSignature.size() + 2 * kChunkFrame ||
+      std::memcmp(png.data() + kIhdrType, "IHDR", 4) != 0 || std::memcmp(png.data() + png.size() - 8, "IEND", 4) != 0)
+    return false;
+  return CrcsRight(png, true);
 }
 
 void PngDecoder::ContextDeleter::operator()(spng_ctx* context) const noexcept { spng_ctx_free(context); }
@@ -118,6 +130,9 @@ void PngDecoder::DecodeBgra(std::uint8_t* top, std::ptrdiff_t step) {
   if (interlaced) {
     for (std::uint32_t y = 0; y < height_; ++y) SwapRedAndBlue(top + step * static_cast<std::ptrdiff_t>(y), width_);
   }
+  // spng stops reading at the last row, before the CRC of the last image data chunk, which it
+  // would check for any other critical chunk: a damaged one must not pass for a picture.
+  if (!CrcsRight(file_, false)) RaiseInvalid();
 }
 
 bool PngDecoder::DecodeRest() noexcept {

@@ -4,21 +4,28 @@
 #include <windows.h>
 // clang-format off
 #include <commctrl.h>  // after windows.h, which it builds on
+#include <dlgs.h>
 // clang-format on
 
 #include <cstdint>
+#include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "imaging/Streams.h"
+#include "imaging/TJPEGImage.h"
 #include "support/DialogAnswerer.h"
 #include "support/PngDecoding.h"
+#include "support/PngFiles.h"
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
+#include "ui/Graphics.h"
 #include "ui/Handle.h"
 
 namespace {
@@ -182,6 +189,148 @@ TEST_F(PictureMenuTest, AutosaveInPngWritesTheCopiedPictureAsAPngFile) {
        {std::tuple{0, 0, kLeft}, std::tuple{19, 29, kLeft}, std::tuple{20, 0, kRight}, std::tuple{39, 29, kRight}}) {
     EXPECT_EQ(png.At(x, y), rgb(colour)) << x << "," << y;
   }
+}
+
+// Pictures whose source offers their own file beside the bitmap: "PNG" (as Windows programs
+// and the Linux desktop put it), "JFIF" (Wine's image/jpeg).
+class AsItCameTest : public PictureMenuTest {
+ protected:
+  using Bytes = std::vector<unsigned char>;
+  static constexpr std::uint32_t kWidth = 48;
+  static constexpr std::uint32_t kHeight = 20;
+
+  // An RGB picture, its left half `left` and the rest `right`.
+  static testing_support::PngPicture Halves(COLORREF left, COLORREF right) {
+    testing_support::PngPicture picture;
+    picture.width = kWidth;
+    picture.height = kHeight;
+    picture.colorType = 2;
+    for (std::uint32_t y = 0; y < kHeight; ++y) {
+      for (std::uint32_t x = 0; x < kWidth; ++x) {
+        const COLORREF c = x < kWidth / 2 ? left : right;
+        picture.samples.insert(picture.samples.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
+      }
+    }
+    return picture;
+  }
+  // The same as a 32-bit CF_DIB: a header, then the rows bottom first.
+  static Bytes Dib(const testing_support::PngPicture& picture) {
+    const BITMAPINFOHEADER header{
+        sizeof(BITMAPINFOHEADER), static_cast<LONG>(kWidth), static_cast<LONG>(kHeight), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    Bytes dib(reinterpret_cast<const unsigned char*>(&header), reinterpret_cast<const unsigned char*>(&header + 1));
+    for (std::uint32_t y = kHeight; y-- > 0;) {
+      for (std::uint32_t x = 0; x < kWidth; ++x) {
+        const std::uint32_t bgra = picture.Bgra(x, y) & 0xFFFFFF;
+        for (int i = 0; i < 4; ++i) dib.push_back(static_cast<unsigned char>(bgra >> (8 * i)));
+      }
+    }
+    return dib;
+  }
+  static Bytes PngWithText(const testing_support::PngPicture& picture) {
+    Bytes png = testing_support::EncodePng(picture);
+    const std::string text = std::string("Comment") + '\0' + "kept as it came";
+    const Bytes chunk = testing_support::PngChunk("tEXt", {text.begin(), text.end()});
+    png.insert(png.end() - 12, chunk.begin(), chunk.end());  // before IEND
+    return png;
+  }
+  // A JPEG of the picture as no writer of the program makes one: another quality, progressive,
+  // and a comment after the start marker.
+  static Bytes Jpeg(const Bytes& dib) {
+    BITMAPINFO info{};
+    std::memcpy(&info.bmiHeader, dib.data(), sizeof(BITMAPINFOHEADER));
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section) return {};
+    std::memcpy(bits, dib.data() + sizeof(BITMAPINFOHEADER), dib.size() - sizeof(BITMAPINFOHEADER));
+    ui::TBitmap bitmap;
+    bitmap.Assign(section, nullptr);
+    imaging::TJPEGSettings settings;
+    settings.compressionQuality = 55;
+    settings.progressiveEncoding = true;
+    imaging::TMemoryStream stream;
+    imaging::CompressBitmap(bitmap, settings, stream);
+    Bytes jpeg(stream.Memory(), stream.Memory() + stream.Size());
+    const std::string comment = "kept as it came";
+    Bytes segment{0xFF, 0xFE, 0, static_cast<unsigned char>(comment.size() + 2)};
+    segment.insert(segment.end(), comment.begin(), comment.end());
+    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    return jpeg;
+  }
+  static void Offer(const std::vector<std::pair<const wchar_t*, Bytes>>& blocks) {
+    testing_support::ClipboardFill fill;
+    for (const auto& [name, bytes] : blocks)
+      fill.PutBlock(name ? RegisterClipboardFormatW(name) : CF_DIB, bytes.data(), bytes.size());
+  }
+  void StartAutosave(const char* format) {
+    out_ = folder_.Path() + L"out";
+    ASSERT_TRUE(CreateDirectoryW(out_.c_str(), nullptr));
+    StartProgram("[Program]\r\nAutoSave=1\r\n[AutoSave]\r\nDir=" + std::string(out_.begin(), out_.end()) +
+                 "\r\nFormat=" + format + "\r\nPicName=Shot\r\n");
+  }
+  // The one file in the output folder once `done` says it is whole.
+  Bytes WaitForFile(const std::function<bool(const Bytes&)>& done) const {
+    Bytes bytes;
+    PumpUntil(
+        [&] {
+          const auto names = FilesIn(out_);
+          return names.size() == 1 && done(bytes = testing_support::ReadFileBytes(out_ + L"\\" + names.front()));
+        },
+        8000);
+    return bytes;
+  }
+
+  std::wstring out_;
+};
+
+TEST_F(AsItCameTest, AutosaveAndSaveAsInPngWriteThePngOfferedBesideABitmapByteForByte) {
+  const auto picture = Halves(kLeft, kRight);
+  const Bytes png = PngWithText(picture);
+  StartAutosave("PNG");
+  Offer({{nullptr, Dib(picture)}, {L"PNG", png}});
+  const Bytes saved = WaitForFile([&](const Bytes& bytes) { return bytes.size() >= png.size(); });
+  EXPECT_TRUE(saved == png) << saved.size() << " bytes instead of the " << png.size() << " offered";
+
+  process_.reset();
+  StartProgram("[Program]\r\nAutoSave=0\r\n");
+  Offer({{nullptr, Dib(picture)}, {L"PNG", png}});
+  ChooseFromMenu(1);
+  HWND dialog = testing_support::WaitForDialog(process_->Id(), 10000);
+  ASSERT_NE(dialog, nullptr) << "no save dialog";
+  PumpFor(200);
+  HWND types = GetDlgItem(dialog, cmb1);
+  SendMessageW(types, CB_SETCURSEL, 2, 0);  // PNG, told to the dialog as a choice with the mouse is
+  for (const int notification : {CBN_SELENDOK, CBN_SELCHANGE})
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, notification), reinterpret_cast<LPARAM>(types));
+  const std::wstring path = folder_.Path() + L"shot.png";
+  testing_support::SaveUnderName(dialog, path);
+  Bytes chosen;
+  EXPECT_TRUE(PumpUntil([&] { return (chosen = testing_support::ReadFileBytes(path)).size() >= png.size(); }, 5000));
+  EXPECT_TRUE(chosen == png) << chosen.size() << " bytes instead of the " << png.size() << " offered";
+}
+
+TEST_F(AsItCameTest, AutosaveInPngEncodesTheBitmapWhenThePngBesideItIsDamaged) {
+  Bytes png = testing_support::EncodePng(Halves(kLeft, kRight));
+  png[png.size() - 12 - 1] ^= 0x40;  // the CRC of the chunk before IEND: the image data's
+  StartAutosave("PNG");
+  Offer({{nullptr, Dib(Halves(kRight, kLeft))}, {L"PNG", png}});
+  const imaging_test::DecodedPng written =
+      imaging_test::DecodePng(WaitForFile([](const Bytes& bytes) { return imaging_test::DecodePng(bytes).ok; }));
+  ASSERT_TRUE(written.ok) << written.error;
+  const auto rgb = [](COLORREF c) {
+    return static_cast<std::uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+  };
+  EXPECT_EQ(written.At(0, 0), rgb(kRight)) << "not the bitmap's picture";
+  EXPECT_EQ(written.At(kWidth - 1, kHeight - 1), rgb(kLeft));
+}
+
+TEST_F(AsItCameTest, AutosaveInJpgWritesTheJfifOfferedBesideABitmapByteForByte) {
+  const Bytes dib = Dib(Halves(kLeft, kRight));
+  const Bytes jpeg = Jpeg(dib);
+  ASSERT_GT(jpeg.size(), 100u);
+  StartAutosave("JPG");
+  Offer({{nullptr, dib}, {L"JFIF", jpeg}});
+  const Bytes saved = WaitForFile([&](const Bytes& bytes) { return bytes.size() >= jpeg.size(); });
+  EXPECT_TRUE(saved == jpeg) << saved.size() << " bytes instead of the " << jpeg.size() << " offered";
 }
 
 }  // namespace
