@@ -3,12 +3,16 @@
 // the bare CopyToPicture into the display and its paint, and next to those steps plus the status
 // texts and the window's show done by hand; autosave as BMP and as JPEG (clipboard change
 // to file closed) next to the same change with picture reactions off plus CopyToPicture and the
-// writer alone. Medians over repeated rounds, taken alternately.
+// writer alone; and autosave as PNG of the screenshot offered as "PNG" beside a CF_DIB, the
+// "PNG" written as it came against the same picture encoded (its "PNG" carries a text chunk
+// with a wrong CRC, so it is decoded the same but not kept), next to CopyToPicture and a plain
+// write of the file's bytes. Medians over repeated rounds, taken alternately.
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +21,10 @@
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/PngLayout.h"
+#include "imaging/PngWriter.h"
+#include "imaging/Streams.h"
+#include "imaging/TFileStream.h"
 #include "imaging/TJPEGImage.h"
 #include "shell/TJclAppInstances.h"
 #include "shell/TTrayIconHandler.h"
@@ -64,7 +72,7 @@ HBITMAP Duplicate(HBITMAP source) {
 }
 
 // Puts a fresh copy of the screenshot on the clipboard (the clipboard takes the bitmap over)
-// and answers how long the CloseClipboard took, which is when the program reacts.
+// and answers how long the CloseClipboard took, which tells the program of the change.
 double Put(HWND owner, HBITMAP screenshot) {
   HBITMAP copy = Duplicate(screenshot);
   while (!OpenClipboard(owner)) Sleep(1);
@@ -76,6 +84,101 @@ double Put(HWND owner, HBITMAP screenshot) {
   }
   const double start = Milliseconds();
   CloseClipboard();
+  return Milliseconds() - start;
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The screenshot as a 32-bit bottom-up CF_DIB and as the PNG a screenshot tool would offer.
+Bytes DibOf(HBITMAP screenshot) {
+  BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), kWidth, kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  Bytes dib(sizeof(header) + std::size_t{kWidth} * kHeight * 4);
+  std::memcpy(dib.data(), &header, sizeof(header));
+  ui::WindowDc screen(nullptr);
+  if (GetDIBits(screen.get(), screenshot, 0, kHeight, dib.data() + sizeof(header),
+                reinterpret_cast<BITMAPINFO*>(dib.data()), DIB_RGB_COLORS) != kHeight) {
+    std::fprintf(stderr, "the screenshot's pixels could not be read\n");
+    std::exit(1);
+  }
+  std::memcpy(dib.data(), &header, sizeof(header));
+  return dib;
+}
+
+Bytes PngOf(HBITMAP screenshot) {
+  ui::TBitmap bitmap;
+  bitmap.Assign(Duplicate(screenshot), nullptr);
+  imaging::TMemoryStream stream;
+  imaging::EncodePng(bitmap, stream);
+  return {stream.Memory(), stream.Memory() + stream.Size()};
+}
+
+// The same PNG with a text chunk before IEND whose CRC is wrong: the picture still decodes, but
+// the file is no longer sound.
+Bytes WithDamagedText(Bytes png) {
+  imaging::TMemoryStream chunk;
+  const std::uint8_t text[] = "Comment\0damaged";
+  imaging::WritePngChunk(chunk, "tEXt", text, sizeof(text) - 1);
+  Bytes bytes(chunk.Memory(), chunk.Memory() + chunk.Size());
+  bytes.back() ^= 0x01;
+  png.insert(png.end() - 12, bytes.begin(), bytes.end());
+  return png;
+}
+
+// Puts the CF_DIB and the "PNG" on the clipboard and answers how long the CloseClipboard took.
+double PutBlocks(HWND owner, const Bytes& dib, const Bytes& png) {
+  while (!OpenClipboard(owner)) Sleep(1);
+  EmptyClipboard();
+  for (const auto& [format, bytes] :
+       {std::pair{UINT{CF_DIB}, &dib}, std::pair{clipboard::PngClipboardFormat(), &png}}) {
+    ui::UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE, bytes->size()));
+    {
+      ui::GlobalLockGuard lock(block.get());
+      if (!lock.data()) {
+        std::fprintf(stderr, "no clipboard block\n");
+        std::exit(1);
+      }
+      std::memcpy(lock.data(), bytes->data(), bytes->size());
+    }
+    if (!SetClipboardData(format, block.get())) {
+      std::fprintf(stderr, "the clipboard refused the picture\n");
+      std::exit(1);
+    }
+    (void)block.release();
+  }
+  const double start = Milliseconds();
+  CloseClipboard();
+  return Milliseconds() - start;
+}
+
+std::size_t OnlyFileSize(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*.*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  std::size_t size = 0;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) size = found.nFileSizeLow;
+  } while (size == 0 && FindNextFileW(search, &found));
+  FindClose(search);
+  return size;
+}
+
+// The reaction to a change runs from the message loop, so the autosave is done once the loop
+// has dispatched until a file stands in the folder (a writer creates and fills it in one go).
+// Answers how long that took.
+double PumpUntilSaved(const std::wstring& folder) {
+  const double start = Milliseconds();
+  while (OnlyFileSize(folder) == 0) {
+    if (Milliseconds() - start > 20000) {
+      std::fprintf(stderr, "the autosave wrote nothing\n");
+      std::exit(1);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
   return Milliseconds() - start;
 }
 
@@ -184,7 +287,7 @@ int main() {
     Report("show picture", show, "query + CopyToPicture + paint", bareLoad);
     Report("show picture", show, "... + status texts + ShowMainWindow", bareSteps);
 
-    // Autosave: from the clipboard change to the file closed, inside the CloseClipboard.
+    // Autosave: from the clipboard change to the file closed, through the message loop.
     for (const auto& [format, name] : {std::pair{L"BMP", "autosave BMP"}, std::pair{L"JPG", "autosave JPEG"}}) {
       change([&](settings::Settings& s) { s.AutoSave.Format = format; });
       const std::wstring floorFile = folder + (format == std::wstring(L"BMP") ? L"\\floor.bmp" : L"\\floor.jpg");
@@ -195,7 +298,7 @@ int main() {
           s.ReactToPictures = true;
           s.AutoSave.Active = true;
         });
-        const double a = Put(copier.get(), screenshot);
+        const double a = Put(copier.get(), screenshot) + PumpUntilSaved(out);
         RemoveFilesIn(out);
         change([](settings::Settings& s) { s.ReactToPictures = false; });
         double b = Put(copier.get(), screenshot);
@@ -216,6 +319,51 @@ int main() {
       Report(name, ours, "change + CopyToPicture + writer alone", floor);
       DeleteFileW(floorFile.c_str());
     }
+
+    // Autosave as PNG of a "PNG" beside a CF_DIB: written as it came, or encoded anew.
+    const Bytes dib = DibOf(screenshot);
+    const Bytes png = PngOf(screenshot);
+    const Bytes damaged = WithDamagedText(png);
+    change([](settings::Settings& s) { s.AutoSave.Format = L"PNG"; });
+    std::vector<double> asItCame;
+    std::vector<double> encoded;
+    std::vector<double> floor;
+    std::size_t asItCameSize = 0;
+    std::size_t encodedSize = 0;
+    const std::wstring floorFile = folder + L"\\floor.png";
+    for (int round = 0; round <= kRounds; ++round) {
+      change([](settings::Settings& s) {
+        s.ReactToPictures = true;
+        s.AutoSave.Active = true;
+      });
+      const double a = PutBlocks(copier.get(), dib, png) + PumpUntilSaved(out);
+      asItCameSize = OnlyFileSize(out);
+      RemoveFilesIn(out);
+      const double b = PutBlocks(copier.get(), dib, damaged) + PumpUntilSaved(out);
+      encodedSize = OnlyFileSize(out);
+      RemoveFilesIn(out);
+      change([](settings::Settings& s) { s.ReactToPictures = false; });
+      double c = PutBlocks(copier.get(), dib, png);
+      ui::TPicture picture;
+      c += Time([&] {
+        clipboard::Clipboard().CopyToPicture(picture);
+        imaging::SaveBytes(floorFile, png);
+      });
+      if (round > 0) {
+        asItCame.push_back(a);
+        encoded.push_back(b);
+        floor.push_back(c);
+      }
+    }
+    DeleteFileW(floorFile.c_str());
+    if (asItCameSize != png.size()) {
+      std::fprintf(stderr, "the PNG was not written as it came (%zu bytes, not %zu)\n", asItCameSize, png.size());
+      std::exit(1);
+    }
+    std::printf("  \"PNG\" of %.2f MB beside a CF_DIB; encoded anew: %.2f MB\n", static_cast<double>(png.size()) / 1e6,
+                static_cast<double>(encodedSize) / 1e6);
+    Report("autosave PNG as it came", asItCame, "autosave PNG encoded anew", encoded);
+    Report("autosave PNG as it came", asItCame, "change + CopyToPicture + file write alone", floor);
     DeleteObject(screenshot);
   }
   RemoveFilesIn(out);

@@ -246,6 +246,7 @@ TEST(PngDamage, DecodesWhatIsWholeAndRefusesTheRestWithoutReadingPastTheBlock) {
       {"cut in the image data", Cut(good, good.size() - 30), kInvalid},
       {"a damaged image byte", Flipped(good, idatData + 20), kInvalid},
       {"a damaged header CRC", Flipped(good, 30), kInvalid},
+      {"a damaged CRC of the last image data, read past by spng", Flipped(good, good.size() - 13), kInvalid},
       {"a damaged signature", Flipped(good, 1), kInvalid},
       {"a chunk longer than the block", InsertedAfterHeader(good, lengthBeyondBlock), kInvalid},
       {"compressed text of 17 MB", InsertedAfterHeader(good, TextBomb()), kInvalid},
@@ -267,6 +268,23 @@ TEST(PngDamage, DecodesWhatIsWholeAndRefusesTheRestWithoutReadingPastTheBlock) {
       EXPECT_EQ(decoded.pixels.back(), picture.Bgra(picture.width - 1, picture.height - 1));
     }
   }
+}
+
+TEST(PngDamage, OnlyAWholeFileWithEveryCrcRightMayBeSavedAsItCame) {
+  const Bytes good = testing_support::EncodePng(MakePicture({6, 8, false, false}));
+  Bytes text = InsertedAfterHeader(good, PngChunk("tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'x'}));
+  EXPECT_TRUE(clipboard::PngChunksSound(good));
+  EXPECT_TRUE(clipboard::PngChunksSound(text));
+  text[33 + 12 + 9 - 1] ^= 1;  // the text chunk's CRC: the picture still decodes
+  EXPECT_TRUE(Decode(text).error.empty());
+  EXPECT_FALSE(clipboard::PngChunksSound(text));
+  Bytes trailing = good;
+  trailing.push_back(0);
+  EXPECT_FALSE(clipboard::PngChunksSound(trailing));
+  EXPECT_FALSE(clipboard::PngChunksSound(Cut(good, good.size() - 12))) << "IEND missing";
+  Bytes twoEnds = good;
+  twoEnds.insert(twoEnds.end(), good.end() - 12, good.end());
+  EXPECT_FALSE(clipboard::PngChunksSound(twoEnds));
 }
 
 TEST(PngDamage, TheMemoryLimitIsCheckedOnTheHeaderBeforeAnyPixelIsDecoded) {

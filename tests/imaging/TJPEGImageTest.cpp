@@ -7,6 +7,7 @@
 #include "ImagingTestSupport.h"
 #include "clipboard/Clipboard.h"
 #include "imaging/BmpWriter.h"
+#include "imaging/JpegCheck.h"
 #include "imaging/TJPEGImage.h"
 #include "support/TestSupport.h"
 #include "ui/Application.h"
@@ -258,6 +259,22 @@ TEST_F(JpegWriter, EveryJpegDecodesToThePictureSize) {
   ui::UniqueGdiObject mono(CreateBitmap(11, 2, 1, 1, rowBits));
   clipboard::LoadFromClipboardData(picture, CF_BITMAP, mono.get(), nullptr);
   check(11, 2);
+}
+
+TEST_F(JpegWriter, AJpegOfferedBesideTheBitmapIsWrittenAsItCameOnlyWhenItDecodesToItsSize) {
+  PutPicture(picture, Form::Bits32, 33, 17, Pattern);
+  const std::wstring path = folder.Path(L"kam.jpg");
+  imaging::WriteJpeg(picture, path);
+  Bytes jpeg = ReadFileBytes(path);
+  ASSERT_GT(jpeg.size(), 100u);
+  EXPECT_EQ(imaging::SoundJpegLength(jpeg, 33, 17), jpeg.size());
+  EXPECT_EQ(imaging::SoundJpegLength(jpeg, 33, 16), 0u) << "another size";
+  EXPECT_EQ(imaging::SoundJpegLength(Bytes(jpeg.begin(), jpeg.end() - 40), 33, 17), 0u) << "cut short";
+  jpeg.insert(jpeg.end(), 5, 0x00);  // a clipboard block longer than the file
+  EXPECT_EQ(imaging::SoundJpegLength(jpeg, 33, 17), jpeg.size() - 5);
+  Bytes damaged = jpeg;
+  damaged[2] = 0x00;  // no marker after the start of the image
+  EXPECT_EQ(imaging::SoundJpegLength(damaged, 33, 17), 0u);
 }
 
 TEST_F(JpegWriter, EmptyHolderCreatesNoFileAndStaysEmpty) {
