@@ -14,7 +14,7 @@ void TForm1::ClipboardMonitorChange() {
                                      s.FormattedOnly};
   const Reaction reaction = ChooseReaction(
       situation, [&] { return clipboard.ContainsFormat(CF_TEXT); },
-      [&] { return HoldsFormattedText(clipboard::RegisteredFormatNames(clipboard.Formats())); },
+      [&] { return HoldsFormattedText(clipboard::RegisteredFormatNames(clipboard.OfferedFormats())); },
       [&] { return clipboard.ContainsFormat(clipboard::PictureClipboardFormat()); },
       [&] { return clipboard.ExcludedFromMonitoring(); });
   // Under Wine the clipboard queries let sent notices in. One copy in a Linux program, after a

@@ -1,5 +1,6 @@
 #include "clipboard/Clipboard.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <new>
@@ -214,13 +215,30 @@ bool TClipboard::ContainsFormat(UINT format) {
   return PictureFormatOnClipboard() != 0;
 }
 
-std::vector<UINT> TClipboard::Formats() {
-  OpenGuard open(*this);
+namespace {
+
+// The whole list in one request to the window server, where opening the clipboard, walking it
+// one format at a time and closing it cost a request each. False when Windows refuses it.
+bool ReadOfferedFormats(std::vector<UINT>& formats) {
+  formats.resize(32);
+  for (;;) {
+    UINT count = 0;
+    if (GetUpdatedClipboardFormats(formats.data(), static_cast<UINT>(formats.size()), &count)) {
+      formats.resize(count);
+      return true;
+    }
+    // The list grew beyond the room given; `count` is the room it needs now. There are no
+    // more formats than format numbers.
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || formats.size() > 0xFFFF) return false;
+    formats.resize(std::max<std::size_t>(count, formats.size() * 2));
+  }
+}
+
+}  // namespace
+
+std::vector<UINT> TClipboard::OfferedFormats() {
   std::vector<UINT> formats;
-  SetLastError(ERROR_SUCCESS);
-  for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) formats.push_back(f);
-  // The walk also ends on a failure; a partial list must not pass for the whole.
-  if (GetLastError() != ERROR_SUCCESS) throw ui::Exception(L"Formate der Zwischenablage können nicht gelesen werden");
+  if (!ReadOfferedFormats(formats)) throw ui::Exception(L"Formate der Zwischenablage können nicht gelesen werden");
   return formats;
 }
 
@@ -347,8 +365,15 @@ void TClipboard::CopyToPicture(ui::TPicture& picture) {
 
 bool TClipboard::ExcludedFromMonitoring() {
   const auto [exclude, viewerIgnore, history] = PrivacyMarkerFormats();
-  if (IsClipboardFormatAvailable(exclude) || IsClipboardFormatAvailable(viewerIgnore)) return true;
-  if (!IsClipboardFormatAvailable(history)) return false;
+  // The markers are registered formats, which Windows never derives, so the one list answers
+  // for all three. A list Windows refuses is as if no marker were there.
+  std::vector<UINT> offered;
+  if (!ReadOfferedFormats(offered)) offered.clear();
+  const auto offers = [&offered](UINT format) {
+    return std::find(offered.begin(), offered.end(), format) != offered.end();
+  };
+  if (offers(exclude) || offers(viewerIgnore)) return true;
+  if (!offers(history)) return false;
   OpenGuard open(*this);
   HANDLE data = GetClipboardData(history);
   if (!data || GlobalSize(data) < sizeof(DWORD)) return false;

@@ -61,8 +61,10 @@ class TClipboard {
   TClipboard& operator=(const TClipboard&) = delete;
 
   [[nodiscard]] bool ContainsFormat(UINT format);
-  // Every format on the clipboard in its own order, those Windows derives included.
-  [[nodiscard]] std::vector<UINT> Formats();
+  // The formats the clipboard offers in its own order, read in one request and without
+  // opening it, so another program holding it open cannot make this fail. Formats Windows
+  // derives from others (the text family, bitmap from metafile) may be missing.
+  [[nodiscard]] std::vector<UINT> OfferedFormats();
   // The clipboard text as Unicode; empty when there is none.
   [[nodiscard]] std::wstring ReadText();
   // Replaces everything on the clipboard by this text alone.

@@ -10,13 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "dialogs/TJvEditButton.h"
 #include "ui/Com.h"
-#include "ui/Form.h"
-#include "ui/Handle.h"
+#include "ui/WinControl.h"
 
 namespace dialogs {
 
-class TJvDirectoryEdit : public ui::TControl {
+class TJvDirectoryEdit : public ui::TWinControl {
  public:
   // The button's size at 96 dots per inch.
   static constexpr int kButtonWidth = 21;
@@ -28,7 +28,7 @@ class TJvDirectoryEdit : public ui::TControl {
   [[nodiscard]] std::wstring Text() const;
   // Writing the text never opens the browser; a line break and what follows are cut off.
   void SetText(const std::wstring& text);
-  [[nodiscard]] HWND Button() const noexcept { return button_.get(); }
+  [[nodiscard]] HWND Button() const noexcept { return button_->Handle(); }
 
   std::wstring InitialDir;  // the browser's start when the text is empty; the last chosen folder
   std::wstring DialogText;  // the browser's title
@@ -45,26 +45,24 @@ class TJvDirectoryEdit : public ui::TControl {
       std::function<std::optional<std::wstring>(HWND owner, const std::wstring& start, const std::wstring& title)>;
   BrowseFunction Browser;
 
+ protected:
+  bool KeyDown(UINT key, ui::TShiftState shift) override;
+  bool FilesDropped(HDROP drop) override;
+  // The text is not the user's to edit; copying stays as the edit does it.
+  [[nodiscard]] bool AcceptsEditing() const override { return false; }
+  LRESULT DialogCode(LRESULT standard) override;
+  std::wstring TextToSet(std::wstring text) override;
+  void Resized() override { PlaceButton(); }
+
  private:
-  static LRESULT CALLBACK EditProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR self) noexcept;
-  static LRESULT CALLBACK ButtonProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
-  LRESULT HandleEdit(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT HandleButton(HWND button, UINT msg, WPARAM wParam, LPARAM lParam);
   void Browse();
-  void DropFiles(HDROP drop);
-  void PaintButton();
   void PlaceButton();
-  [[nodiscard]] static bool PointerOverButton(HWND button, LPARAM lParam);
+  void ButtonMouseDown();
 
   // COM for the shell's browser and drag and drop, for as long as the field lives.
   ui::ComApartment com_;
-  ui::UniqueWindow button_;
-  ui::UniqueIcon glyph_;
-  int glyphSize_ = 16;
+  TJvEditButton* button_;  // owned by the form, like every control
   int buttonWidth_ = kButtonWidth;
-  bool pressing_ = false;     // the mouse button went down on the button and is held
-  bool pressedLook_ = false;  // ... and the pointer is over it
 };
 
 }  // namespace dialogs

@@ -30,6 +30,8 @@ class TControl : public TComponent {
  protected:
   friend class TForm;
   void SetWindow(HWND window) noexcept { window_.reset(window); }
+  // Windows is destroying the window already.
+  void ForgetWindow() noexcept { (void)window_.release(); }
   void Notification(TComponent* component) override;
   // A notification the control sent its form (the code of its WM_COMMAND); answers whether
   // the control took it.
