@@ -85,6 +85,13 @@ void TForm1::CreateMenus() {
   TrayIcon = new shell::TCoolTrayIcon(this, L"TrayIcon");
 
   PopupMenuTray = new ui::TPopupMenu(this, L"PopupMenuTray", window, ImageList1);
+  // First, so the command is at hand; hidden until a removal has something to give back.
+  Formatierungwiederherstellen1 =
+      &PopupMenuTray->Add(L"Formatierungwiederherstellen1", L"Formatierung wiederherstellen", kImageKeepFormat);
+  N1 = &PopupMenuTray->Add(L"N1", L"-", kNoImage);
+  Formatierungwiederherstellen1->SetVisible(false);
+  N1->SetVisible(false);
+  PopupMenuTray->OnPopup = [this] { PopupMenuTrayPopup(); };
   Shortcuts1 = &PopupMenuTray->Add(L"Shortcuts1", L"Verknüpfungen", kImageShortcut);
   Autostartverknpfungerstellen1 =
       &Shortcuts1->Add(L"Autostartverknpfungerstellen1", L"Autostartverknüpfung erstellen", kImageShortcut);
@@ -112,6 +119,7 @@ void TForm1::CreateMenus() {
   Ueber1->OnClick = [this] { Ueber1Click(); };
   Hilfe1->OnClick = [this] { Hilfe1Click(); };
   Formatierungentfernen1->OnClick = [this] { Formatierungentfernen1Click(); };
+  Formatierungwiederherstellen1->OnClick = [this] { Formatierungwiederherstellen1Click(); };
   AufTextReagieren1->OnClick = [this] { AufTextReagieren1Click(); };
   NurFormatiert1->OnClick = [this] { NurFormatiert1Click(); };
   AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };
@@ -182,6 +190,7 @@ void TForm1::ApplyTrayIconSettings() {
 
 void TForm1::Beenden1Click() {
   exitFlag_ = true;
+  keptClipboard_.Clear();
   // Once written, the settings object is gone; an Exit after that only closes.
   if (iniFile_) {
     settings::SaveSettings(*iniFile_, settings_);
@@ -211,6 +220,7 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
   }
   Formatierungentfernen1->SetCaption(LanguageString(kTextRemoveFormat));
   Formatierungbehalten1->SetCaption(LanguageString(kTextKeepFormat));
+  Formatierungwiederherstellen1->SetCaption(LanguageString(kTextRestoreFormat));
   Bitmapspeichernunter1->SetCaption(LanguageString(kTextSavePictureAs));
   BitmapSpeichernunter2->SetCaption(LanguageString(kTextSavePictureAs));
   SaveDialog->Title = LanguageString(kTextSavePictureAs);
