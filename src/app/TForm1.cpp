@@ -85,13 +85,6 @@ void TForm1::CreateMenus() {
   TrayIcon = new shell::TCoolTrayIcon(this, L"TrayIcon");
 
   PopupMenuTray = new ui::TPopupMenu(this, L"PopupMenuTray", window, ImageList1);
-  // First, so the command is at hand; hidden until a removal has something to give back.
-  Formatierungwiederherstellen1 =
-      &PopupMenuTray->Add(L"Formatierungwiederherstellen1", L"Formatierung wiederherstellen", kImageKeepFormat);
-  N1 = &PopupMenuTray->Add(L"N1", L"-", kNoImage);
-  Formatierungwiederherstellen1->SetVisible(false);
-  N1->SetVisible(false);
-  PopupMenuTray->OnPopup = [this] { PopupMenuTrayPopup(); };
   Shortcuts1 = &PopupMenuTray->Add(L"Shortcuts1", L"Verknüpfungen", kImageShortcut);
   Autostartverknpfungerstellen1 =
       &Shortcuts1->Add(L"Autostartverknpfungerstellen1", L"Autostartverknüpfung erstellen", kImageShortcut);
@@ -119,7 +112,6 @@ void TForm1::CreateMenus() {
   Ueber1->OnClick = [this] { Ueber1Click(); };
   Hilfe1->OnClick = [this] { Hilfe1Click(); };
   Formatierungentfernen1->OnClick = [this] { Formatierungentfernen1Click(); };
-  Formatierungwiederherstellen1->OnClick = [this] { Formatierungwiederherstellen1Click(); };
   AufTextReagieren1->OnClick = [this] { AufTextReagieren1Click(); };
   NurFormatiert1->OnClick = [this] { NurFormatiert1Click(); };
   AufBilderReagieren1->OnClick = [this] { AufBilderReagieren1Click(); };
@@ -140,6 +132,16 @@ void TForm1::CreateMenus() {
   PopupMenuAnzeige = new ui::TPopupMenu(this, L"PopupMenuAnzeige", window, ImageList1);
   BitmapSpeichernunter2 = &PopupMenuAnzeige->Add(L"BitmapSpeichernunter2", L"Bild speichern unter...", kImageSave);
   BitmapSpeichernunter2->OnClick = [this] { BitmapSpeichernunter2Click(); };
+
+  // Made last, so every other item keeps the command id it has always had; shown first, so the
+  // command is at hand, and only while a removal has something to give back.
+  Formatierungwiederherstellen1 =
+      &PopupMenuTray->Insert(0, L"Formatierungwiederherstellen1", L"Formatierung wiederherstellen", kImageKeepFormat);
+  N1 = &PopupMenuTray->Insert(1, L"N1", L"-", kNoImage);
+  Formatierungwiederherstellen1->SetVisible(false);
+  N1->SetVisible(false);
+  Formatierungwiederherstellen1->OnClick = [this] { Formatierungwiederherstellen1Click(); };
+  PopupMenuTray->OnPopup = [this] { PopupMenuTrayPopup(); };
 }
 
 void TForm1::CreateLanguageTables() {

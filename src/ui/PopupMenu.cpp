@@ -22,12 +22,19 @@ TMenuItem::TMenuItem(TPopupMenu& menu, HMENU parent, const ItemList& siblings, s
       name_(std::move(name)),
       caption_(std::move(caption)),
       imageIndex_(imageIndex),
-      command_(NextCommandId()) {
+      command_(NextCommandId()) {}
+
+TMenuItem& TMenuItem::Place(ItemList& list, std::size_t index, std::unique_ptr<TMenuItem> item) {
+  TMenuItem& placed = **list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
+  placed.InsertIntoMenu();
+  return placed;
+}
+
+void TMenuItem::InsertIntoMenu() {
   MENUITEMINFOW info{};
   info.cbSize = sizeof(info);
-  info.fMask = MIIM_ID | MIIM_STRING;
+  info.fMask = MIIM_ID;
   info.wID = command_;
-  info.dwTypeData = caption_.data();
   InsertMenuItemW(parent_, Position(), TRUE, &info);
   Update();
 }
@@ -47,7 +54,6 @@ TMenuItem::~TMenuItem() {
 }
 
 UINT TMenuItem::Position() const noexcept {
-  // An item being built is not in the list yet, and goes after all the others.
   UINT position = 0;
   for (const auto& sibling : siblings_) {
     if (sibling.get() == this) break;
@@ -85,12 +91,7 @@ void TMenuItem::SetVisible(bool visible) {
     return;
   }
   visible_ = true;
-  MENUITEMINFOW info{};
-  info.cbSize = sizeof(info);
-  info.fMask = MIIM_ID;
-  info.wID = command_;
-  InsertMenuItemW(parent_, Position(), TRUE, &info);
-  Update();
+  InsertIntoMenu();
 }
 
 TMenuItem& TMenuItem::Add(std::wstring name, std::wstring caption, int imageIndex) {
@@ -98,9 +99,9 @@ TMenuItem& TMenuItem::Add(std::wstring name, std::wstring caption, int imageInde
     submenu_.reset(CreatePopupMenu());
     Update();
   }
-  items_.push_back(std::unique_ptr<TMenuItem>(
-      new TMenuItem(menu_, submenu_.get(), items_, std::move(name), std::move(caption), imageIndex)));
-  return *items_.back();
+  return Place(items_, items_.size(),
+               std::unique_ptr<TMenuItem>(
+                   new TMenuItem(menu_, submenu_.get(), items_, std::move(name), std::move(caption), imageIndex)));
 }
 
 void TMenuItem::Click() const {
@@ -139,9 +140,13 @@ TPopupMenu::TPopupMenu(TComponent* owner, std::wstring name, HWND commandWindow,
     : TComponent(owner, std::move(name)), menu_(CreatePopupMenu()), commandWindow_(commandWindow), images_(images) {}
 
 TMenuItem& TPopupMenu::Add(std::wstring name, std::wstring caption, int imageIndex) {
-  items_.push_back(std::unique_ptr<TMenuItem>(
-      new TMenuItem(*this, menu_.get(), items_, std::move(name), std::move(caption), imageIndex)));
-  return *items_.back();
+  return Insert(items_.size(), std::move(name), std::move(caption), imageIndex);
+}
+
+TMenuItem& TPopupMenu::Insert(std::size_t index, std::wstring name, std::wstring caption, int imageIndex) {
+  return TMenuItem::Place(items_, index,
+                          std::unique_ptr<TMenuItem>(new TMenuItem(*this, menu_.get(), items_, std::move(name),
+                                                                   std::move(caption), imageIndex)));
 }
 
 void TPopupMenu::Popup(int x, int y) {

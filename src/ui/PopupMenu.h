@@ -4,6 +4,7 @@
 // so a caption or check mark change shows at once. An item captioned "-" is a separator line.
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,6 +54,9 @@ class TMenuItem {
   using ItemList = std::vector<std::unique_ptr<TMenuItem>>;
   TMenuItem(TPopupMenu& menu, HMENU parent, const ItemList& siblings, std::wstring name, std::wstring caption,
             int imageIndex);
+  // Puts the item into the list at that index, and into the menu handle.
+  static TMenuItem& Place(ItemList& list, std::size_t index, std::unique_ptr<TMenuItem> item);
+  void InsertIntoMenu();
   // The item's position in the menu handle: the number of visible siblings before it.
   [[nodiscard]] UINT Position() const noexcept;
   void Update() const;
@@ -80,6 +84,9 @@ class TPopupMenu : public TComponent {
   TPopupMenu(TComponent* owner, std::wstring name, HWND commandWindow, TImageList* images);
 
   TMenuItem& Add(std::wstring name, std::wstring caption, int imageIndex);
+  // Adds an item before the one at `index`. Command ids count up in the order items are made,
+  // and other programs post them: an item made later but shown earlier moves no one's id.
+  TMenuItem& Insert(std::size_t index, std::wstring name, std::wstring caption, int imageIndex);
   [[nodiscard]] const std::vector<std::unique_ptr<TMenuItem>>& Items() const noexcept { return items_; }
   [[nodiscard]] HMENU Handle() const noexcept { return menu_.get(); }
   [[nodiscard]] TImageList* Images() const noexcept { return images_; }
