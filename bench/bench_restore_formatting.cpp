@@ -4,7 +4,9 @@
 // stays held while the copy exists, after it is dropped, and after it is put back (then the
 // clipboard's own blocks are ours, as our write's text block is after the removal alone), and
 // the restore's own time. 100 MB is above the copy's 64 MB limit: nothing is kept, and the
-// figures show what finding that out costs.
+// figures show what finding that out costs. Last, the main window's own path: how much the
+// copy holds while the tray menu offers the restore, and what is left once another program's
+// copy has taken the item away.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,8 +16,11 @@
 
 #include "BenchMemory.h"
 #include "BenchTiming.h"
+#include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/TKeptClipboard.h"
+#include "shell/TJclAppInstances.h"
+#include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
 
 namespace {
@@ -124,6 +129,31 @@ void Print(std::size_t megabytes, const char* name, const Figures& f, double tod
               f.restoreMilliseconds.empty() ? "-" : RestoreText(f).c_str());
 }
 
+// Removal through the main window, then a small copy in another program: the copy's bytes and
+// the private memory over before while the item is offered, and once that copy has come.
+bool MeasureMainWindow(app::TForm1& form, std::size_t bytes) {
+  if (!CopyInAnotherProgram(bytes)) return false;
+  if (OpenClipboard(nullptr)) CloseClipboard();
+  const double before = PrivateMegabytes();
+  SendMessageW(form.Handle(), WM_COMMAND, form.Formatierungentfernen1->Command(), 0);
+  const double offered = PrivateMegabytes() - before;
+  const double kept = static_cast<double>(form.KeptClipboard().Bytes()) / kMegabyte;
+  if (!CopyInAnotherProgram(3 * 1024)) return false;
+  // The notice of the copy reaches the window through its message queue.
+  for (const double start = bench::Milliseconds(); bench::Milliseconds() - start < 200;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(5);
+  }
+  if (OpenClipboard(nullptr)) CloseClipboard();
+  std::printf(
+      "%5zu MB main window: after the removal kept %.1f MB, held %.1f MB; after another copy kept %.1f MB, "
+      "held %.1f MB\n",
+      bytes >> 20, kept, offered, static_cast<double>(form.KeptClipboard().Bytes()) / kMegabyte,
+      PrivateMegabytes() - before);
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -154,6 +184,24 @@ int main(int argc, char** argv) {
     Print(megabytes, "today", today, todayMs);
     Print(megabytes, "dropped", dropped, todayMs);
     Print(megabytes, "restored", restored, todayMs);
+  }
+  // The window reads and writes its settings file in the working directory: a folder of its own.
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"velmo-bench-restore-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(folder.c_str(), nullptr);
+  SetCurrentDirectoryW(folder.c_str());
+  shell::TTrayIconHandler trayIconHandler;
+  shell::InstanceRegistryOwner registry;
+  app::TForm1 form;
+  settings::Settings values = form.Settings();
+  values.ReactToText = false;  // no text menu: the removal is chosen as a command
+  form.SetSettings(values);
+  for (const std::size_t megabytes : {std::size_t{1}, std::size_t{10}, std::size_t{100}}) {
+    if (!MeasureMainWindow(form, megabytes << 20)) {
+      std::printf("the formatted text could not be copied\n");
+      return 1;
+    }
   }
   return 0;
 }

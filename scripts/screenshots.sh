@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots of the real program on a virtual X display:
 #   docs/text-menu.png   the text menu over Notepad, after formatted text was copied
+#   docs/tray-menu-restore.png   the tray menu offering to restore the formatting just removed
 #   docs/tray-menu.png   the tray menu, opened by a right-button press on the tray icon
 #   docs/tray-options.png   the tray menu with its Options submenu open
 #   docs/picture-menu.png   the picture menu, after a picture was copied
@@ -46,6 +47,10 @@ printf '[AutoSave]\r\nDir=C:\\users\\Public\\Pictures\r\nPicName=Screenshot\r\n'
 run start "$(wine_path "$program")" >/dev/null
 run textmenu >"$work/area.txt"
 shoot text-menu.png
+run firstitem
+run traymenu >"$work/area.txt"
+shoot tray-menu-restore.png
+run firstitem
 run traymenu >"$work/area.txt"
 shoot tray-menu.png
 run options >"$work/area.txt"

@@ -3,6 +3,9 @@
 //   ScreenshotDriver start PROGRAM.exe  starts the program and waits until it is idle
 //   ScreenshotDriver textmenu           opens Notepad with some text, copies formatted text
 //                                       with the mouse over it, waits for the text menu
+//   ScreenshotDriver firstitem          chooses the first item of the open menu (remove
+//                                       formatting, restore formatting) and waits until the
+//                                       clipboard has changed
 //   ScreenshotDriver traymenu           closes any open menu, opens the tray menu at the icon
 //   ScreenshotDriver options            opens the tray menu and its Options submenu
 //   ScreenshotDriver picturemenu        closes any open menu, copies a picture, waits for the
@@ -173,6 +176,19 @@ int TextMenu() {
   GetWindowRect(editor, &editorRect);
   UnionRect(&area, &area, &editorRect);
   return PrintArea(area);
+}
+
+int FirstItem() {
+  const DWORD processId = ProgramProcess();
+  HWND menu = processId ? VisibleMenu(processId) : nullptr;
+  if (!menu) return Fail("no menu is open");
+  const DWORD before = GetClipboardSequenceNumber();
+  PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+  Sleep(150);
+  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  if (!WaitFor([&] { return GetClipboardSequenceNumber() != before; }, 10000)) return Fail("the clipboard stayed");
+  Sleep(300);  // time for a menu that must not open for the program's own write
+  return VisibleMenu(processId) ? Fail("a menu opened for the program's own write") : 0;
 }
 
 void CloseOpenMenu(DWORD processId) {
@@ -401,6 +417,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"start" && argc == 3) return Start(argv[2]);
   if (command == L"textmenu" && argc == 2) return TextMenu();
+  if (command == L"firstitem" && argc == 2) return FirstItem();
   if (command == L"traymenu" && argc == 2) return TrayMenu();
   if (command == L"options" && argc == 2) return Options();
   if (command == L"picturemenu" && argc == 2) return PictureMenu();
@@ -411,9 +428,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"closeautosave" && argc == 2) return CloseAutosave();
   if (command == L"english" && argc == 2) return English();
   if (command == L"exit" && argc == 2) return Exit();
-  std::fprintf(
-      stderr,
-      "usage: ScreenshotDriver start PROGRAM.exe | textmenu | traymenu | options | picturemenu | picturewindow | about | "
-      "closeabout | autosave | closeautosave | english | exit\n");
+  std::fprintf(stderr,
+               "usage: ScreenshotDriver start PROGRAM.exe | textmenu | firstitem | traymenu | options | picturemenu | "
+               "picturewindow | about | "
+               "closeabout | autosave | closeautosave | english | exit\n");
   return 2;
 }

@@ -132,6 +132,16 @@ void TForm1::CreateMenus() {
   PopupMenuAnzeige = new ui::TPopupMenu(this, L"PopupMenuAnzeige", window, ImageList1);
   BitmapSpeichernunter2 = &PopupMenuAnzeige->Add(L"BitmapSpeichernunter2", L"Bild speichern unter...", kImageSave);
   BitmapSpeichernunter2->OnClick = [this] { BitmapSpeichernunter2Click(); };
+
+  // Made last, so every other item keeps the command id it has always had; shown first, so the
+  // command is at hand, and only while a removal has something to give back.
+  Formatierungwiederherstellen1 =
+      &PopupMenuTray->Insert(0, L"Formatierungwiederherstellen1", L"Formatierung wiederherstellen", kImageKeepFormat);
+  N1 = &PopupMenuTray->Insert(1, L"N1", L"-", kNoImage);
+  Formatierungwiederherstellen1->SetVisible(false);
+  N1->SetVisible(false);
+  Formatierungwiederherstellen1->OnClick = [this] { Formatierungwiederherstellen1Click(); };
+  PopupMenuTray->OnPopup = [this] { PopupMenuTrayPopup(); };
 }
 
 void TForm1::CreateLanguageTables() {
@@ -182,6 +192,7 @@ void TForm1::ApplyTrayIconSettings() {
 
 void TForm1::Beenden1Click() {
   exitFlag_ = true;
+  keptClipboard_.Clear();
   // Once written, the settings object is gone; an Exit after that only closes.
   if (iniFile_) {
     settings::SaveSettings(*iniFile_, settings_);
@@ -211,6 +222,7 @@ void TForm1::ApplyLanguage(const std::wstring& code) {
   }
   Formatierungentfernen1->SetCaption(LanguageString(kTextRemoveFormat));
   Formatierungbehalten1->SetCaption(LanguageString(kTextKeepFormat));
+  Formatierungwiederherstellen1->SetCaption(LanguageString(kTextRestoreFormat));
   Bitmapspeichernunter1->SetCaption(LanguageString(kTextSavePictureAs));
   BitmapSpeichernunter2->SetCaption(LanguageString(kTextSavePictureAs));
   SaveDialog->Title = LanguageString(kTextSavePictureAs);

@@ -10,6 +10,7 @@
 
 #include "clipboard/ReactionPause.h"
 #include "clipboard/TJvClipboardMonitor.h"
+#include "clipboard/TKeptClipboard.h"
 #include "dialogs/TForm3.h"
 #include "settings/Settings.h"
 #include "settings/TIniFile.h"
@@ -77,6 +78,8 @@ class TForm1 : public ui::TForm {
   shell::TJvAppInstances* JvAppInstanz = nullptr;
 
   // Menu items, by the names the handlers use.
+  ui::TMenuItem* Formatierungwiederherstellen1 = nullptr;
+  ui::TMenuItem* N1 = nullptr;  // the separator under it
   ui::TMenuItem* Formatierungentfernen1 = nullptr;
   ui::TMenuItem* Formatierungbehalten1 = nullptr;
   ui::TMenuItem* Bitmapspeichernunter1 = nullptr;
@@ -129,8 +132,13 @@ class TForm1 : public ui::TForm {
 
   // Reaction to a clipboard change: the text menu, the picture menu, or nothing.
   void ClipboardMonitorChange();
-  // Rewrites the clipboard as its plain text alone.
+  // Rewrites the clipboard as its plain text alone, keeping what it held for a restore.
   void Formatierungentfernen1Click();
+  // Puts back what the last removal replaced, as long as the clipboard still holds the plain
+  // text it wrote; the tray menu offers it only then.
+  void Formatierungwiederherstellen1Click();
+  // What the last removal replaced; empty when there is nothing to restore.
+  [[nodiscard]] const clipboard::TKeptClipboard& KeptClipboard() const noexcept { return keptClipboard_; }
   void AufTextReagieren1Click();
   // Formatted text only: plain text gets no text menu. Only to be had while text reactions are on.
   void NurFormatiert1Click();
@@ -186,6 +194,9 @@ class TForm1 : public ui::TForm {
   // The program stops reacting for good: the clipboard handler is let go and the viewer chain
   // left, so nothing can reach the handler while the menus it uses are being destroyed.
   void StopWatchingClipboard();
+  // The tray menu is about to open: the restore item and its separator show only while there
+  // is something to restore.
+  void PopupMenuTrayPopup();
 
   bool reactionFlag_ = true;
   bool exitFlag_ = false;
@@ -196,6 +207,7 @@ class TForm1 : public ui::TForm {
   std::wstring dimensionsPrefix_;
   std::wstring sizePrefix_;
   std::wstring emptyFolderMessage_;
+  clipboard::TKeptClipboard keptClipboard_;
 };
 
 }  // namespace app

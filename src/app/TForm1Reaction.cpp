@@ -7,6 +7,9 @@
 namespace app {
 
 void TForm1::ClipboardMonitorChange() {
+  // Whatever the switches say, and paused or not: once the plain text is replaced, the kept
+  // copy can never go back, and its memory is freed at once.
+  if (keptClipboard_.Outdated()) keptClipboard_.Clear();
   if (!reactionFlag_) return;
   auto& clipboard = clipboard::Clipboard();
   const settings::Settings& s = settings_;
@@ -57,13 +60,26 @@ void TForm1::WithReactionsPaused(const std::function<void()>& command) {
   // when its notice is still on its way, for instance through a viewer that heads the chain
   // and passes notices on late.
   ClipboardMonitor->TakeCurrentAsReported();
+  // A change whose notice the pause took as reported drops the copy as a notice would.
+  if (keptClipboard_.Outdated()) keptClipboard_.Clear();
 }
 
 void TForm1::Formatierungentfernen1Click() {
-  WithReactionsPaused([] {
+  WithReactionsPaused([this] {
     auto& clipboard = clipboard::Clipboard();
-    if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone();
+    if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone(keptClipboard_);
   });
+}
+
+void TForm1::Formatierungwiederherstellen1Click() {
+  WithReactionsPaused([this] { clipboard::Clipboard().Restore(keptClipboard_); });
+}
+
+void TForm1::PopupMenuTrayPopup() {
+  const bool restorable = keptClipboard_.HoldsOurWrite();
+  if (!restorable) keptClipboard_.Clear();
+  Formatierungwiederherstellen1->SetVisible(restorable);
+  N1->SetVisible(restorable);
 }
 
 void TForm1::AufTextReagieren1Click() {

@@ -27,6 +27,8 @@ bool TKeptClipboard::HoldsOurWrite() const noexcept {
   return !kept_.empty() && writeSequence_ != 0 && GetClipboardSequenceNumber() == writeSequence_;
 }
 
+bool TKeptClipboard::Outdated() const noexcept { return !kept_.empty() && writeSequence_ != 0 && !HoldsOurWrite(); }
+
 void TKeptClipboard::Clear() noexcept {
   kept_.clear();
   writeSequence_ = 0;

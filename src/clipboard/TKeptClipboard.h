@@ -21,6 +21,10 @@ class TKeptClipboard {
   // Whether a copy is held and the clipboard still holds the program's own plain text that
   // replaced it: its sequence number has not moved since that write.
   [[nodiscard]] bool HoldsOurWrite() const noexcept;
+  // Whether a copy is held for a write that is done and no longer on the clipboard: something
+  // has replaced it. A rewrite still under way is not outdated, though its own change may
+  // already have been announced.
+  [[nodiscard]] bool Outdated() const noexcept;
   // Drops the copy.
   void Clear() noexcept;
 

@@ -35,7 +35,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Es wurde kein Verzeichnis für die Autospeicherung angegeben",
         L"Hilfe",
         L"Nur formatierten Text",
-        L"Sie wird von %s offen gehalten."}},
+        L"Sie wird von %s offen gehalten.",
+        L"Formatierung wiederherstellen"}},
       {L"Englisch",
        L"EN",
        {L"Remove textformat",
@@ -65,7 +66,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Directory for autosave is empty",
         L"Help",
         L"Formatted text only",
-        L"The clipboard is held open by %s."}},
+        L"The clipboard is held open by %s.",
+        L"Restore formatting"}},
       {L"Polnisch",
        L"PL",
        {L"Usuń format tekstu",
@@ -95,7 +97,8 @@ const std::array<LanguageList, kLanguageCount>& LanguageLists() {
         L"Katalog dla automatycznego zapisu nie jest zdefinjowany",
         L"Pomoc",
         L"Tylko sformatowany tekst",
-        L"Schowek jest otwarty przez %s."}},
+        L"Schowek jest otwarty przez %s.",
+        L"Przywróć formatowanie"}},
   }};
   return lists;
 }

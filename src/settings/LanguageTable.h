@@ -1,5 +1,5 @@
 #pragma once
-// The interface texts in German, English and Polish: 28 strings per language, addressed by
+// The interface texts in German, English and Polish: 29 strings per language, addressed by
 // the same index in every language, and the two-letter codes the settings file stores.
 #include <array>
 #include <cstddef>
@@ -38,6 +38,7 @@ enum LanguageText : std::size_t {
   kTextHelp,                   // Hilfe1
   kTextFormattedOnly,          // NurFormatiert1
   kTextClipboardHolder,        // second line of a failed clipboard open: who holds it, "%s" its file
+  kTextRestoreFormat,          // Formatierungwiederherstellen1
   kLanguageTextCount
 };
 

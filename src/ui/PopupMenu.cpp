@@ -14,31 +14,52 @@ UINT NextCommandId() {
 
 TPopupMenu::PopupFunction TPopupMenu::popupFunction_;
 
-TMenuItem::TMenuItem(TPopupMenu& menu, HMENU parent, std::wstring name, std::wstring caption, int imageIndex)
+TMenuItem::TMenuItem(TPopupMenu& menu, HMENU parent, const ItemList& siblings, std::wstring name, std::wstring caption,
+                     int imageIndex)
     : menu_(menu),
       parent_(parent),
-      position_(static_cast<UINT>(GetMenuItemCount(parent))),
+      siblings_(siblings),
       name_(std::move(name)),
       caption_(std::move(caption)),
       imageIndex_(imageIndex),
-      command_(NextCommandId()) {
+      command_(NextCommandId()) {}
+
+TMenuItem& TMenuItem::Place(ItemList& list, std::size_t index, std::unique_ptr<TMenuItem> item) {
+  TMenuItem& placed = **list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
+  placed.InsertIntoMenu();
+  return placed;
+}
+
+void TMenuItem::InsertIntoMenu() {
   MENUITEMINFOW info{};
   info.cbSize = sizeof(info);
-  info.fMask = MIIM_ID | MIIM_STRING;
+  info.fMask = MIIM_ID;
   info.wID = command_;
-  info.dwTypeData = caption_.data();
-  InsertMenuItemW(parent_, position_, TRUE, &info);
+  InsertMenuItemW(parent_, Position(), TRUE, &info);
   Update();
 }
 
 TMenuItem::~TMenuItem() {
-  // Detach the submenu first: destroying the parent menu would destroy it a second time.
-  if (submenu_) {
+  // Detach the submenu first: destroying the parent menu would destroy it a second time. Found
+  // by its handle, not by counting siblings: they may be gone already.
+  if (!submenu_ || !visible_) return;
+  for (int i = GetMenuItemCount(parent_) - 1; i >= 0; --i) {
+    if (GetSubMenu(parent_, i) != submenu_.get()) continue;
     MENUITEMINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = MIIM_SUBMENU;
-    SetMenuItemInfoW(parent_, position_, TRUE, &info);
+    SetMenuItemInfoW(parent_, static_cast<UINT>(i), TRUE, &info);
+    return;
   }
+}
+
+UINT TMenuItem::Position() const noexcept {
+  UINT position = 0;
+  for (const auto& sibling : siblings_) {
+    if (sibling.get() == this) break;
+    if (sibling->visible_) ++position;
+  }
+  return position;
 }
 
 void TMenuItem::SetCaption(const std::wstring& caption) {
@@ -61,14 +82,26 @@ void TMenuItem::SetImageIndex(int index) {
   Update();
 }
 
+void TMenuItem::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  if (!visible) {
+    // Taken out, not destroyed: the submenu stays ours.
+    RemoveMenu(parent_, Position(), MF_BYPOSITION);
+    visible_ = false;
+    return;
+  }
+  visible_ = true;
+  InsertIntoMenu();
+}
+
 TMenuItem& TMenuItem::Add(std::wstring name, std::wstring caption, int imageIndex) {
   if (!submenu_) {
     submenu_.reset(CreatePopupMenu());
     Update();
   }
-  items_.push_back(std::unique_ptr<TMenuItem>(
-      new TMenuItem(menu_, submenu_.get(), std::move(name), std::move(caption), imageIndex)));
-  return *items_.back();
+  return Place(items_, items_.size(),
+               std::unique_ptr<TMenuItem>(
+                   new TMenuItem(menu_, submenu_.get(), items_, std::move(name), std::move(caption), imageIndex)));
 }
 
 void TMenuItem::Click() const {
@@ -77,15 +110,22 @@ void TMenuItem::Click() const {
 }
 
 void TMenuItem::Update() const {
+  if (!visible_) return;  // shown with all its state once it is put back
   std::wstring text = caption_;
   MENUITEMINFOW info{};
   info.cbSize = sizeof(info);
-  info.fMask = MIIM_STRING | MIIM_STATE | MIIM_BITMAP | MIIM_SUBMENU;
-  info.dwTypeData = text.data();
+  info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_BITMAP | MIIM_SUBMENU;
+  if (caption_ == L"-") {
+    info.fType = MFT_SEPARATOR;
+  } else {
+    info.fMask |= MIIM_STRING;
+    info.fType = MFT_STRING;
+    info.dwTypeData = text.data();
+  }
   info.fState = (checked_ ? MFS_CHECKED : MFS_UNCHECKED) | (enabled_ ? MFS_ENABLED : MFS_GRAYED);
   info.hbmpItem = menu_.Images() ? menu_.Images()->MenuBitmap(imageIndex_) : nullptr;
   info.hSubMenu = submenu_.get();
-  SetMenuItemInfoW(parent_, position_, TRUE, &info);
+  SetMenuItemInfoW(parent_, Position(), TRUE, &info);
 }
 
 TMenuItem* TMenuItem::FindCommand(UINT command) {
@@ -100,9 +140,13 @@ TPopupMenu::TPopupMenu(TComponent* owner, std::wstring name, HWND commandWindow,
     : TComponent(owner, std::move(name)), menu_(CreatePopupMenu()), commandWindow_(commandWindow), images_(images) {}
 
 TMenuItem& TPopupMenu::Add(std::wstring name, std::wstring caption, int imageIndex) {
-  items_.push_back(
-      std::unique_ptr<TMenuItem>(new TMenuItem(*this, menu_.get(), std::move(name), std::move(caption), imageIndex)));
-  return *items_.back();
+  return Insert(items_.size(), std::move(name), std::move(caption), imageIndex);
+}
+
+TMenuItem& TPopupMenu::Insert(std::size_t index, std::wstring name, std::wstring caption, int imageIndex) {
+  return TMenuItem::Place(items_, index,
+                          std::unique_ptr<TMenuItem>(new TMenuItem(*this, menu_.get(), items_, std::move(name),
+                                                                   std::move(caption), imageIndex)));
 }
 
 void TPopupMenu::Popup(int x, int y) {

@@ -1,9 +1,10 @@
 #pragma once
 // Popup menus with real menu strings (readable by screen readers and UI automation); item
 // icons are item bitmaps from an image list. The menu handle is kept in step with the items,
-// so a caption or check mark change shows at once.
+// so a caption or check mark change shows at once. An item captioned "-" is a separator line.
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,10 @@ class TMenuItem {
   void SetEnabled(bool enabled);
   [[nodiscard]] int ImageIndex() const noexcept { return imageIndex_; }
   void SetImageIndex(int index);
+  // A hidden item is taken out of the menu handle altogether, so the menu reads, and keyboard
+  // steps through it, as if the item were not there; it keeps its place among its siblings.
+  [[nodiscard]] bool Visible() const noexcept { return visible_; }
+  void SetVisible(bool visible);
 
   // Adds a child, which turns this item into a submenu.
   TMenuItem& Add(std::wstring name, std::wstring caption, int imageIndex);
@@ -46,18 +51,26 @@ class TMenuItem {
 
  private:
   friend class TPopupMenu;
-  TMenuItem(TPopupMenu& menu, HMENU parent, std::wstring name, std::wstring caption, int imageIndex);
+  using ItemList = std::vector<std::unique_ptr<TMenuItem>>;
+  TMenuItem(TPopupMenu& menu, HMENU parent, const ItemList& siblings, std::wstring name, std::wstring caption,
+            int imageIndex);
+  // Puts the item into the list at that index, and into the menu handle.
+  static TMenuItem& Place(ItemList& list, std::size_t index, std::unique_ptr<TMenuItem> item);
+  void InsertIntoMenu();
+  // The item's position in the menu handle: the number of visible siblings before it.
+  [[nodiscard]] UINT Position() const noexcept;
   void Update() const;
   TMenuItem* FindCommand(UINT command);
 
   TPopupMenu& menu_;
   HMENU parent_;
-  UINT position_;
+  const ItemList& siblings_;
   std::wstring name_;
   std::wstring caption_;
   int imageIndex_;
   bool checked_ = false;
   bool enabled_ = true;
+  bool visible_ = true;
   UINT command_;
   UniqueMenu submenu_;
   std::vector<std::unique_ptr<TMenuItem>> items_;
@@ -71,6 +84,9 @@ class TPopupMenu : public TComponent {
   TPopupMenu(TComponent* owner, std::wstring name, HWND commandWindow, TImageList* images);
 
   TMenuItem& Add(std::wstring name, std::wstring caption, int imageIndex);
+  // Adds an item before the one at `index`. Command ids count up in the order items are made,
+  // and other programs post them: an item made later but shown earlier moves no one's id.
+  TMenuItem& Insert(std::size_t index, std::wstring name, std::wstring caption, int imageIndex);
   [[nodiscard]] const std::vector<std::unique_ptr<TMenuItem>>& Items() const noexcept { return items_; }
   [[nodiscard]] HMENU Handle() const noexcept { return menu_.get(); }
   [[nodiscard]] TImageList* Images() const noexcept { return images_; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <initializer_list>
@@ -9,6 +10,7 @@
 
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
+#include "clipboard/KeptFormats.h"
 #include "clipboard/ReactionPause.h"
 #include "support/ClipboardViewer.h"
 #include "support/TemporaryFolder.h"
@@ -58,6 +60,12 @@ class ReactionTest : public ::testing::Test {
     fill.Put(CF_BITMAP, ui::UniqueGdiObject(CreateCompatibleBitmap(screen.get(), 4, 4)));
   }
   void Choose(ui::TMenuItem& item) { SendMessageW(form_->Handle(), WM_COMMAND, item.Command(), 0); }
+  void ChangeSwitches(bool text, bool pictures) {
+    settings::Settings values = form_->Settings();
+    values.ReactToText = text;
+    values.ReactToPictures = pictures;
+    form_->SetSettings(values);
+  }
 
   std::vector<std::wstring> popups_;
   std::unique_ptr<app::TForm1> form_;
@@ -233,6 +241,78 @@ TEST_F(ReactionTest, KeepingTheFormattingLeavesTheClipboardUntouched) {
   const auto before = testing_support::ClipboardFormats();
   Choose(*form_->Formatierungbehalten1);
   EXPECT_EQ(testing_support::ClipboardFormats(), before);
+}
+
+// The tray menu as it would open now: its items in the menu handle, "-" for a separator.
+std::vector<std::wstring> TrayMenuItems(app::TForm1& form) {
+  form.PopupMenuTray->Popup(0, 0);
+  std::vector<std::wstring> items;
+  HMENU menu = form.PopupMenuTray->Handle();
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[128] = {};
+    const bool separator = (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0;
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+    items.push_back(separator ? L"-" : text);
+  }
+  return items;
+}
+
+TEST_F(ReactionTest, TheTrayMenuOffersRestoringOnlyUntilTheRemovedFormattingIsBackOrReplaced) {
+  const std::vector<std::wstring> today = TrayMenuItems(*form_);
+  ASSERT_EQ(today.size(), 6u);
+  std::vector<std::wstring> offered = today;
+  offered.insert(offered.begin(), {L"Formatierung wiederherstellen", L"-"});
+  const UINT rtf = RegisterClipboardFormatW(L"Rich Text Format");
+
+  CopyRichText(L"one");
+  const std::vector<UINT> formatted = testing_support::ClipboardFormats();
+  Choose(*form_->Formatierungentfernen1);
+  EXPECT_FALSE(form_->KeptClipboard().Empty());
+  EXPECT_EQ(TrayMenuItems(*form_), offered);
+  Choose(*form_->Formatierungwiederherstellen1);
+  EXPECT_EQ(testing_support::ClipboardFormats(), formatted);
+  EXPECT_EQ(clipboard::Clipboard().ReadText(), L"one");
+  EXPECT_TRUE(form_->KeptClipboard().Empty());
+  EXPECT_EQ(TrayMenuItems(*form_), today);
+  PumpFor(100);
+  EXPECT_EQ(std::count(popups_.begin(), popups_.end(), L"PopupMenuText"), 1) << "the restore got a reaction";
+
+  // Another program's copy drops the kept one at once, with every reaction switched off too.
+  CopyRichText(L"two");
+  Choose(*form_->Formatierungentfernen1);
+  ChangeSwitches(false, false);
+  testing_support::SetClipboardUnicodeText(L"someone else's");
+  EXPECT_TRUE(form_->KeptClipboard().Empty());
+  EXPECT_EQ(TrayMenuItems(*form_), today);
+  Choose(*form_->Formatierungwiederherstellen1);  // posted by another program: nothing to put back
+  EXPECT_EQ(clipboard::Clipboard().ReadText(), L"someone else's");
+  EXPECT_FALSE(clipboard::Clipboard().ContainsFormat(rtf));
+
+  // Exit lets it go too.
+  ChangeSwitches(true, true);
+  CopyRichText(L"three");
+  Choose(*form_->Formatierungentfernen1);
+  ASSERT_FALSE(form_->KeptClipboard().Empty());
+  Choose(*form_->Beenden1);
+  EXPECT_TRUE(form_->KeptClipboard().Empty());
+  MSG quit{};
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+TEST_F(ReactionTest, AboveTheLimitNothingIsKeptAndTheFormattingIsRemovedAllTheSame) {
+  {
+    testing_support::ClipboardFill fill;
+    std::string rtf(clipboard::kKeptBytesLimit, 'x');
+    fill.PutBlock(RegisterClipboardFormatW(L"Rich Text Format"), rtf.c_str(), rtf.size());
+    const std::wstring text = L"big";
+    fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  }
+  Choose(*form_->Formatierungentfernen1);
+  EXPECT_EQ(clipboard::Clipboard().ReadText(), L"big");
+  EXPECT_FALSE(clipboard::Clipboard().ContainsFormat(RegisterClipboardFormatW(L"Rich Text Format")));
+  EXPECT_TRUE(form_->KeptClipboard().Empty());
+  EXPECT_EQ(TrayMenuItems(*form_).size(), 6u);
+  EXPECT_TRUE(testing_support::ShownErrors().empty());
 }
 
 }  // namespace

@@ -22,12 +22,14 @@ std::map<std::wstring, std::wstring> WithLanguageItems(std::map<std::wstring, st
   captions[L"Deutsch1"] = L"Deutsch";
   captions[L"English1"] = L"English";
   captions[L"Polski1"] = L"Polski";
+  captions[L"N1"] = L"-";
   return captions;
 }
 
 const LanguageView kGerman{WithLanguageItems({
                                {L"Formatierungentfernen1", L"Formatierung entfernen"},
                                {L"Formatierungbehalten1", L"Formatireung behalten"},
+                               {L"Formatierungwiederherstellen1", L"Formatierung wiederherstellen"},
                                {L"Bitmapspeichernunter1", L"Bild speichern unter..."},
                                {L"Bitmapanzeigen1", L"Bild anzeigen"},
                                {L"Abbrechen1", L"Abbrechen"},
@@ -51,6 +53,7 @@ const LanguageView kGerman{WithLanguageItems({
 const LanguageView kEnglish{WithLanguageItems({
                                 {L"Formatierungentfernen1", L"Remove textformat"},
                                 {L"Formatierungbehalten1", L"Keep textformat"},
+                                {L"Formatierungwiederherstellen1", L"Restore formatting"},
                                 {L"Bitmapspeichernunter1", L"Save picture as..."},
                                 {L"Bitmapanzeigen1", L"Show picture"},
                                 {L"Abbrechen1", L"Cancel"},
@@ -73,6 +76,7 @@ const LanguageView kEnglish{WithLanguageItems({
 const LanguageView kPolish{WithLanguageItems({
                                {L"Formatierungentfernen1", L"Usu\u0144 format tekstu"},
                                {L"Formatierungbehalten1", L"Zachowaj format tekstu"},
+                               {L"Formatierungwiederherstellen1", L"Przywr\u00f3\u0107 formatowanie"},
                                {L"Bitmapspeichernunter1", L"Zapisz obraz jako..."},
                                {L"Bitmapanzeigen1", L"Poka\u017c obraz"},
                                {L"Abbrechen1", L"Anuluj"},
@@ -110,7 +114,8 @@ void ExpectItems(HMENU menu, const std::vector<std::unique_ptr<ui::TMenuItem>>& 
     }
     ++seen;
     EXPECT_EQ(item->Caption(), expected->second);
-    EXPECT_EQ(MenuText(menu, *item), expected->second);
+    // A hidden item is not in the menu at all.
+    EXPECT_EQ(MenuText(menu, *item), item->Visible() ? expected->second : L"");
     ExpectItems(menu, item->Items(), view, seen);
   }
 }
@@ -204,14 +209,14 @@ TEST_F(TForm1Language, ChoosingPolskiThenExitWritesPl) {
   EXPECT_EQ(IniLines().at(1), L"Language=PL");
 }
 
-TEST_F(TForm1Language, MultiStringHoldsTheThreeNamedListsOf28Strings) {
+TEST_F(TForm1Language, MultiStringHoldsTheThreeNamedListsOf29Strings) {
   const app::TForm1& form = StartForm();
   const auto& lists = form.MultiString->Lists();
   ASSERT_EQ(lists.size(), 3u);
   EXPECT_EQ(lists[0].Name, L"Deutsch");
   EXPECT_EQ(lists[1].Name, L"Englisch");
   EXPECT_EQ(lists[2].Name, L"Polnisch");
-  for (const auto& list : lists) EXPECT_EQ(list.Strings.size(), 28u);
+  for (const auto& list : lists) EXPECT_EQ(list.Strings.size(), 29u);
   EXPECT_EQ(lists[2].Strings[24], L"Katalog dla automatycznego zapisu nie jest zdefinjowany");
 }
 

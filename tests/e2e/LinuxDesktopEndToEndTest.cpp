@@ -141,6 +141,45 @@ TEST_F(LinuxDesktopTest, HtmlWithTextFromALinuxProgramOpensTheMenuEvenForFormatt
   ExpectPlainTextOnTheXClipboard(*offer.offerer);
 }
 
+TEST_F(LinuxDesktopTest, RestoringFormattingGivesLinuxProgramsTheHtmlAndRichTextTargetsBack) {
+  const auto trayIcons = testing_support::TrayIconWindows();
+  StartProgram();
+  HWND icon = testing_support::WaitForNewTrayIcon(trayIcons, 20000);
+  ASSERT_NE(icon, nullptr);
+  const std::string html = "<b>" + Utf8(kText) + "</b>";
+  const testing_support::XOffer offer =
+      testing_support::OfferOnXClipboard("{\"UTF8_STRING\": \"" + Utf8(kText) + "\", \"text/html\": \"" + html +
+                                         "\", \"text/rtf\": \"{\\\\rtf1 {\\\\b bold}}\"}");
+  if (!offer.skip.empty()) GTEST_SKIP() << offer.skip;
+  ASSERT_TRUE(offer.offerer) << offer.failure;
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  RemoveFormatting(menu);
+  ExpectPlainTextOnTheXClipboard(*offer.offerer);
+
+  PostMessageW(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
+  PostMessageW(icon, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+  menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr) << "no tray menu";
+  RemoveFormatting(menu);  // Down and Enter: the first item, now the restore
+  std::vector<std::string> targets;
+  const auto has = [&](const char* target) {
+    return std::find(targets.begin(), targets.end(), target) != targets.end();
+  };
+  testing_support::PumpUntil(
+      [&] {
+        targets = Lines(ReadWithXclip({L"-t", L"TARGETS"}));
+        return has("text/html");
+      },
+      5000);
+  EXPECT_TRUE(has("text/html"));
+  EXPECT_TRUE(has("text/rtf"));
+  EXPECT_TRUE(has("text/richtext"));
+  EXPECT_NE(ReadWithXclip({L"-t", L"text/html"}).find(html), std::string::npos);
+  EXPECT_TRUE(ReadWithXclip({L"-t", L"text/rtf"}).starts_with("{\\rtf1 {\\b bold}}"));
+  EXPECT_EQ(ReadWithXclip(), Utf8(kText));
+}
+
 // The names of the registered formats on the clipboard, for messages.
 std::string RegisteredNames() {
   std::string names;

@@ -12,6 +12,7 @@
 #include "support/StartedProgram.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
+#include "support/TrayWindows.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ class TextMenuTest : public ::testing::Test {
   // Starts the program in a folder of its own, with `ini` as its settings file when given.
   void StartProgram(const std::string& ini = {}) {
     if (!ini.empty()) testing_support::WriteFileBytes(folder_.Path() + L"VelmoClipboard.ini", {ini.begin(), ini.end()});
+    trayIconsBefore_ = testing_support::TrayIconWindows();
     process_ = std::make_unique<testing_support::StartedProgram>(folder_.Path());
     ASSERT_NE(process_->WaitUntilReady(), nullptr) << "the program never got to its message loop";
     SetCursorPos(400, 300);
@@ -68,6 +70,22 @@ class TextMenuTest : public ::testing::Test {
       PumpFor(30);
     }
   }
+  // Opens the tray menu with a right-button press on the icon; null when none opened.
+  HWND OpenTrayMenu() {
+    if (!trayIcon_) trayIcon_ = testing_support::WaitForNewTrayIcon(trayIconsBefore_, 20000);
+    PostMessageW(trayIcon_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
+    PostMessageW(trayIcon_, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+    return WaitForMenu();
+  }
+  // How tall the tray menu opens, which tells whether the restore item and its separator are in.
+  LONG TrayMenuHeight() {
+    HWND menu = OpenTrayMenu();
+    RECT rect{};
+    GetWindowRect(menu, &rect);
+    Press(menu, {VK_ESCAPE});
+    EXPECT_TRUE(MenuClosed());
+    return menu ? rect.bottom - rect.top : 0;
+  }
   bool MenuClosed() const {
     return PumpUntil([&] { return OpenMenu() == nullptr; }, 3000);
   }
@@ -84,7 +102,25 @@ class TextMenuTest : public ::testing::Test {
 
   testing_support::TemporaryFolder folder_;
   std::unique_ptr<testing_support::StartedProgram> process_;
+  std::vector<HWND> trayIconsBefore_;
+  HWND trayIcon_ = nullptr;
 };
+
+// Each format's bytes as the clipboard gives them to another program.
+std::vector<std::vector<char>> ClipboardBlocks(std::initializer_list<UINT> formats) {
+  std::vector<std::vector<char>> blocks;
+  if (!testing_support::OpenClipboardPatiently(nullptr)) return blocks;
+  for (const UINT format : formats) {
+    std::vector<char>& bytes = blocks.emplace_back();
+    if (HANDLE data = GetClipboardData(format)) {
+      const auto* from = static_cast<const char*>(GlobalLock(data));
+      if (from) bytes.assign(from, from + GlobalSize(data));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return blocks;
+}
 
 TEST_F(TextMenuTest, RemovingFormattingLeavesOnlyThePlainTextAndOpensNoSecondMenu) {
   StartProgram();
@@ -104,6 +140,48 @@ TEST_F(TextMenuTest, RemovingFormattingLeavesOnlyThePlainTextAndOpensNoSecondMen
   EXPECT_EQ(ClipboardText(), kText);
   PumpFor(600);
   EXPECT_EQ(OpenMenu(), nullptr) << "the program reacted to its own write";
+}
+
+TEST_F(TextMenuTest, RestoringFormattingFromTheTrayMenuPutsEveryFormatBackByteForByte) {
+  StartProgram();
+  const LONG today = TrayMenuHeight();
+  ASSERT_GT(today, 0) << "no tray menu opened";
+  CopyFormattedText();
+  const auto formats = {RtfFormat(), HtmlFormat(), UINT{CF_UNICODETEXT}};
+  const auto copied = ClipboardBlocks(formats);
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  Press(menu, {VK_DOWN, VK_RETURN});
+  ASSERT_TRUE(PumpUntil([] { return !Has(ClipboardFormats(), RtfFormat()); }, 5000));
+
+  menu = OpenTrayMenu();
+  ASSERT_NE(menu, nullptr);
+  RECT rect{};
+  GetWindowRect(menu, &rect);
+  EXPECT_GT(rect.bottom - rect.top, today) << "no restore item";
+  Press(menu, {VK_DOWN, VK_RETURN});  // the first item
+  ASSERT_TRUE(PumpUntil([] { return Has(ClipboardFormats(), RtfFormat()); }, 5000)) << "nothing restored";
+  EXPECT_EQ(ClipboardBlocks(formats), copied);
+  PumpFor(600);
+  EXPECT_EQ(OpenMenu(), nullptr) << "the program reacted to its own restore";
+  EXPECT_EQ(TrayMenuHeight(), today) << "the restore item outlived the restore";
+}
+
+TEST_F(TextMenuTest, AnotherCopyAfterRemovingFormattingTakesTheRestoreItemAway) {
+  StartProgram();
+  const LONG today = TrayMenuHeight();
+  CopyFormattedText();
+  HWND menu = WaitForMenu();
+  ASSERT_NE(menu, nullptr);
+  Press(menu, {VK_DOWN, VK_RETURN});
+  ASSERT_TRUE(PumpUntil([] { return !Has(ClipboardFormats(), RtfFormat()); }, 5000));
+  testing_support::SetClipboardUnicodeText(L"copied elsewhere");
+  menu = WaitForMenu();  // plain text gets the text menu too
+  ASSERT_NE(menu, nullptr);
+  Press(menu, {VK_ESCAPE});
+  ASSERT_TRUE(MenuClosed());
+  EXPECT_EQ(TrayMenuHeight(), today);
+  EXPECT_EQ(ClipboardText(), L"copied elsewhere");
 }
 
 TEST_F(TextMenuTest, KeepingOrDismissingLeavesTheClipboardUntouched) {
