@@ -244,8 +244,11 @@ void TCoolTrayIcon::ShowTrayMenu() {
   POINT at{};
   if (!GetCursorPos(&at)) return;
   if (ui::TApplication* application = ui::TApplication::Current()) {
-    // The menu only closes on a click elsewhere when the program is in the foreground.
-    SetForegroundWindow(application->Handle());
+    // The menu only closes on a click elsewhere when the program is in the foreground. Straight
+    // to the window the application window would hand the focus on to: under Wine each step of
+    // that detour comes back from the X server as focus events, often once the menu is open,
+    // and the stale one for the application window takes the focus from the menu and closes it.
+    SetForegroundWindow(application->FocusWindow());
     application->ProcessMessages();
   }
   if (!popupMenu_) return;  // a message just handled destroyed the menu

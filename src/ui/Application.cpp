@@ -47,6 +47,11 @@ TApplication::~TApplication() {
   if (current_ == this) current_ = nullptr;
 }
 
+HWND TApplication::FocusWindow() const {
+  if (!IsIconic(window_.get()) && mainForm_ && mainForm_->Visible()) return mainForm_->Handle();
+  return window_.get();
+}
+
 void TApplication::SetTitle(const std::wstring& title) {
   title_ = title;
   SetWindowTextW(window_.get(), title_.c_str());
@@ -200,8 +205,8 @@ LRESULT TApplication::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       // The application window never keeps the focus: it hands it to the main form when
       // that is showing, which brings the main form to the front.
-      if (!IsIconic(self) && mainForm_ && mainForm_->Visible()) {
-        SetFocus(mainForm_->Handle());
+      if (HWND focus = FocusWindow(); focus != self) {
+        SetFocus(focus);
         return 0;
       }
       break;

@@ -40,6 +40,9 @@ class TApplication {
   void FormDestroyed(TForm* form);
 
   void SetShowMainForm(bool value) noexcept { showMainForm_ = value; }
+  // The window that ends up with the focus when the application window gets it: the main
+  // form while it shows, otherwise the application window itself.
+  [[nodiscard]] HWND FocusWindow() const;
 
   // Runs the message loop until Terminate; returns the exit code.
   int Run();
