@@ -14,9 +14,9 @@
 
 #include "BenchMemory.h"
 #include "BenchTiming.h"
+#include "app/RunObjects.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/TKeptClipboard.h"
-#include "ui/Application.h"
 
 namespace {
 
@@ -79,13 +79,12 @@ enum class Path { Today, KeepThenDrop, KeepThenRestore };
 
 // One removal of a fresh copy, with or without the copy beside it, and what is left once the
 // copy is dropped or put back.
-bool Measure(std::size_t bytes, Path path, Figures& figures) {
+bool Measure(clipboard::TClipboard& clipboard, std::size_t bytes, Path path, Figures& figures) {
   const bool keep = path != Path::Today;
   if (!CopyInAnotherProgram(bytes)) return false;
   // Wine keeps the blocks of our previous write in our process until we next open the
   // clipboard while another program owns it; that open comes first, or it would count here.
   if (OpenClipboard(nullptr)) CloseClipboard();
-  auto& clipboard = clipboard::Clipboard();
   clipboard::TKeptClipboard kept;
   const double before = PrivateMegabytes();
   const double start = bench::Milliseconds();
@@ -128,8 +127,7 @@ void Print(std::size_t megabytes, const char* name, const Figures& f, double tod
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--put") == 0) return PutFormattedText(std::strtoul(argv[2], nullptr, 10));
-  clipboard::TClipboard clipboardObject;
-  ui::TApplication application;
+  app::RunObjects objects;
   std::printf("ms: median of the removal; ratio: to the removal alone; memory in MB of private memory over before\n");
   std::printf("held: right after the removal (the copy still exists); kept: the copy's bytes; after: once the\n");
   std::printf("copy was dropped or put back; restore: median ms of putting the copy back\n");
@@ -144,8 +142,9 @@ int main(int argc, char** argv) {
     Figures dropped;
     Figures restored;
     for (int run = 0; run < runs; ++run) {  // interleaved, so drift hits all alike
-      if (!Measure(megabytes << 20, Path::Today, today) || !Measure(megabytes << 20, Path::KeepThenDrop, dropped) ||
-          !Measure(megabytes << 20, Path::KeepThenRestore, restored)) {
+      if (!Measure(objects.Clipboard(), megabytes << 20, Path::Today, today) ||
+          !Measure(objects.Clipboard(), megabytes << 20, Path::KeepThenDrop, dropped) ||
+          !Measure(objects.Clipboard(), megabytes << 20, Path::KeepThenRestore, restored)) {
         std::printf("the formatted text could not be copied or put back\n");
         return 1;
       }

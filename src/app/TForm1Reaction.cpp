@@ -8,7 +8,7 @@ namespace app {
 
 void TForm1::ClipboardMonitorChange() {
   if (!reactionFlag_) return;
-  auto& clipboard = clipboard::Clipboard();
+  auto& clipboard = clipboard_;
   const settings::Settings& s = settings_;
   const ClipboardSituation situation{reactionFlag_, s.ReactToText, s.ReactToPictures, s.AutoSave.Active,
                                      s.FormattedOnly};
@@ -21,13 +21,13 @@ void TForm1::ClipboardMonitorChange() {
   // copy in a Windows one, is two changes a few milliseconds apart (Wine takes the clipboard
   // over once for losing the X selection and once more for its new owner); when the second
   // came during the queries, its report is on its way and answers for the copy.
-  if (ClipboardMonitor->Superseded()) return;
+  if (clipboardMonitor_->Superseded()) return;
   switch (reaction) {
     case Reaction::TextMenu:
-      PopupAtCursor(*PopupMenuText);
+      PopupAtCursor(*popupMenuText_);
       break;
     case Reaction::PictureMenu:
-      PopupAtCursor(*PopupMenuBitmap);
+      PopupAtCursor(*popupMenuBitmap_);
       break;
     case Reaction::AutoSave:
       AutoSavePicture();
@@ -56,12 +56,12 @@ void TForm1::WithReactionsPaused(const std::function<void()>& command) {
   // What came while paused, the command's own clipboard write above all, gets no reaction
   // when its notice is still on its way, for instance through a viewer that heads the chain
   // and passes notices on late.
-  ClipboardMonitor->TakeCurrentAsReported();
+  clipboardMonitor_->TakeCurrentAsReported();
 }
 
 void TForm1::Formatierungentfernen1Click() {
-  WithReactionsPaused([] {
-    auto& clipboard = clipboard::Clipboard();
+  WithReactionsPaused([this] {
+    auto& clipboard = clipboard_;
     if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone();
   });
 }

@@ -2,11 +2,10 @@
 
 #include <cstring>
 #include <cwchar>
-#include <stdexcept>
 #include <string_view>
 
-#include "clipboard/TKeptClipboard.h"
 #include "clipboard/PictureLoading.h"
+#include "clipboard/TKeptClipboard.h"
 #include "ui/Application.h"
 #include "ui/Errors.h"
 #include "ui/Handle.h"
@@ -315,21 +314,6 @@ bool TClipboard::ExcludedFromMonitoring() {
   DWORD value = 1;
   if (lock.data()) std::memcpy(&value, lock.data(), sizeof(value));
   return value == 0;
-}
-
-TClipboard* TClipboard::current_ = nullptr;
-
-TClipboard::TClipboard() noexcept {
-  if (!current_) current_ = this;
-}
-
-TClipboard::~TClipboard() {
-  if (current_ == this) current_ = nullptr;
-}
-
-TClipboard& Clipboard() {
-  if (!TClipboard::current_) throw std::logic_error("no clipboard object: the program's entry creates it");
-  return *TClipboard::current_;
 }
 
 }  // namespace clipboard

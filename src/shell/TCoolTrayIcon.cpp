@@ -29,11 +29,10 @@ void HideTaskbarButton(const ui::TApplication& application) {
 
 }  // namespace
 
-TCoolTrayIcon::ShellFunction TCoolTrayIcon::shellFunction_;
+TCoolTrayIcon::HandlerLink::HandlerLink(TTrayIconHandler& handler, TCoolTrayIcon& icon)
+    : handler_(handler), id_(handler.Attach(icon)) {}
 
-TCoolTrayIcon::HandlerLink::HandlerLink(TCoolTrayIcon& icon) : id_(TTrayIconHandler::Attach(icon)) {}
-
-TCoolTrayIcon::HandlerLink::~HandlerLink() { TTrayIconHandler::Detach(id_); }
+TCoolTrayIcon::HandlerLink::~HandlerLink() { handler_.Detach(id_); }
 
 TCoolTrayIcon::OwnerFormLink::OwnerFormLink(TCoolTrayIcon& icon, ui::TForm* form) {
   if (!form || form->OnShow) return;
@@ -57,11 +56,14 @@ TCoolTrayIcon::ApplicationLink::~ApplicationLink() {
   if (application_ && ui::TApplication::Current() == application_) application_->RemoveHook(id_);
 }
 
-TCoolTrayIcon::TCoolTrayIcon(ui::TComponent* owner, std::wstring name)
-    : ui::TComponent(owner, std::move(name)), handler_(*this), ownerForm_(*this, OwnerForm()), application_(*this) {
+TCoolTrayIcon::TCoolTrayIcon(ui::TComponent* owner, TTrayIconHandler& handler, std::wstring name)
+    : ui::TComponent(owner, std::move(name)),
+      handler_(handler, *this),
+      ownerForm_(*this, OwnerForm()),
+      application_(*this) {
   AttachIconChange();
   data_.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAW, guidItem));  // the Windows 2000 layout
-  data_.hWnd = TTrayIconHandler::Window();
+  data_.hWnd = handler.Window();
   data_.uID = handler_.Id();
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayCallbackMessage;
@@ -135,8 +137,7 @@ bool TCoolTrayIcon::Notify(DWORD message) {
 
 bool TCoolTrayIcon::CallShell(DWORD message) {
   // The answer is the caller's to look at; a refused call changes nothing here.
-  if (shellFunction_) return shellFunction_(message, data_);
-  return Shell_NotifyIconW(message, &data_) != FALSE;
+  return handler_.Handler().CallShell(message, data_);
 }
 
 void TCoolTrayIcon::Loaded() {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/RunObjects.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/ReactionPause.h"
@@ -31,14 +32,10 @@ class ReactionTest : public ::testing::Test {
 
   void SetUp() override {
     testing_support::ClearShownErrors();
-    ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
-    form_ = std::make_unique<app::TForm1>();
+    form_ = std::make_unique<app::TForm1>(testing_support::Run());
     PumpFor(50);
   }
-  void TearDown() override {
-    form_.reset();
-    ui::TPopupMenu::SetPopupFunction(nullptr);
-  }
+  void TearDown() override { form_.reset(); }
 
   void CopyRichText(const std::wstring& text) {
     testing_support::ClipboardFill fill;
@@ -60,6 +57,8 @@ class ReactionTest : public ::testing::Test {
   void Choose(ui::TMenuItem& item) { SendMessageW(form_->Handle(), WM_COMMAND, item.Command(), 0); }
 
   std::vector<std::wstring> popups_;
+  const ui::ScopedReplacement<ui::TPopupMenu::PopupFunction> popupReplacement_ =
+      ui::TPopupMenu::ReplacePopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
   std::unique_ptr<app::TForm1> form_;
 };
 
@@ -68,10 +67,10 @@ TEST_F(ReactionTest, CopiedTextOpensTheTextMenuAndRemovingFormattingLeavesPlainT
   CopyRichText(text);
   ASSERT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuText"});
 
-  Choose(*form_->Formatierungentfernen1);
+  Choose(form_->Formatierungentfernen1());
   for (UINT format : testing_support::ClipboardFormats())
     EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE);
-  EXPECT_EQ(clipboard::Clipboard().ReadText(), text);
+  EXPECT_EQ(testing_support::Clipboard().ReadText(), text);
   PumpFor(100);
   EXPECT_EQ(popups_.size(), 1u) << "the program's own write got a reaction";
   EXPECT_TRUE(form_->ReactionFlag());
@@ -85,7 +84,7 @@ TEST_F(ReactionTest, OwnWriteGetsNoReactionEvenWhenAnotherViewerDeliversItLate) 
   ASSERT_TRUE(PumpUntil([&] { return popups_.size() == 1; }));
 
   const int before = viewer.passedOn;
-  Choose(*form_->Formatierungentfernen1);
+  Choose(form_->Formatierungentfernen1());
   ASSERT_TRUE(PumpUntil([&] { return viewer.passedOn > before; }));
   PumpFor(100);
   EXPECT_EQ(popups_.size(), 1u);
@@ -95,11 +94,11 @@ TEST_F(ReactionTest, SwitchesDecideBetweenTheMenus) {
   CopyPicture();
   EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuBitmap"});
 
-  Choose(*form_->AufBilderReagieren1);  // pictures off
-  EXPECT_FALSE(form_->AufBilderReagieren1->Checked());
+  Choose(form_->AufBilderReagieren1());  // pictures off
+  EXPECT_FALSE(form_->AufBilderReagieren1().Checked());
   CopyPicture();
-  Choose(*form_->AufTextReagieren1);  // text off
-  EXPECT_FALSE(form_->AufTextReagieren1->Checked());
+  Choose(form_->AufTextReagieren1());  // text off
+  EXPECT_FALSE(form_->AufTextReagieren1().Checked());
   CopyRichText(L"ignored");
   EXPECT_EQ(popups_.size(), 1u);
 }
@@ -118,7 +117,7 @@ TEST_F(ReactionTest, AFailedRewriteIsShownAndLaterChangesStillGetAReaction) {
   ASSERT_EQ(popups_.size(), 1u);
   {
     auto holder = testing_support::HoldClipboardInOtherProcess(2000);
-    Choose(*form_->Formatierungentfernen1);
+    Choose(form_->Formatierungentfernen1());
   }
   EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
   EXPECT_TRUE(form_->ReactionFlag());
@@ -137,8 +136,8 @@ TEST_F(ReactionTest, ACopyACrashedViewerSwallowedStillOpensTheMenuAMomentLate) {
 TEST_F(ReactionTest, ACopyTheUserAskedToIgnoreNeverEndsInAnErrorBox) {
   CopyTextWithMarker(L"CanIncludeInClipboardHistory", 1);  // reading this marker opens the clipboard
   ASSERT_EQ(popups_.size(), 1u);
-  Choose(*form_->AufTextReagieren1);
-  Choose(*form_->AufBilderReagieren1);
+  Choose(form_->AufTextReagieren1());
+  Choose(form_->AufBilderReagieren1());
   // The notice of the next copy comes while another program holds the clipboard.
   testing_support::TestClipboardViewer late({}, testing_support::TestClipboardViewer::PassOn::Later);
   PumpFor(50);
@@ -177,8 +176,8 @@ TEST_F(ReactionTest, ClipboardChangesDuringTeardownReachNothing) {
 }
 
 TEST_F(ReactionTest, WithFormattedTextOnlyPlainTextGetsNoMenuAndTextBesideAPictureIsThePicture) {
-  Choose(*form_->NurFormatiert1);
-  ASSERT_TRUE(form_->NurFormatiert1->Checked());
+  Choose(form_->NurFormatiert1());
+  ASSERT_TRUE(form_->NurFormatiert1().Checked());
   testing_support::SetClipboardUnicodeText(L"plain");
   {
     // What a program that copies through OLE adds to plain text is no formatting.
@@ -210,7 +209,7 @@ TEST_F(ReactionTest, WithFormattedTextOnlyPlainTextGetsNoMenuAndTextBesideAPictu
 }
 
 TEST_F(ReactionTest, WithFormattedTextOnlyWhatToolkitsAndOleAddToPlainTextOpensNoMenu) {
-  Choose(*form_->NurFormatiert1);
+  Choose(form_->NurFormatiert1());
   const auto copyTextBeside = [](std::initializer_list<const wchar_t*> names) {
     testing_support::ClipboardFill fill;
     const std::wstring text = L"text";
@@ -231,7 +230,7 @@ TEST_F(ReactionTest, WithFormattedTextOnlyWhatToolkitsAndOleAddToPlainTextOpensN
 TEST_F(ReactionTest, KeepingTheFormattingLeavesTheClipboardUntouched) {
   CopyRichText(L"keep me");
   const auto before = testing_support::ClipboardFormats();
-  Choose(*form_->Formatierungbehalten1);
+  Choose(form_->Formatierungbehalten1());
   EXPECT_EQ(testing_support::ClipboardFormats(), before);
 }
 
