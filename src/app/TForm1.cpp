@@ -85,7 +85,7 @@ void TForm1::CreateMenus(shell::TTrayIconHandler& trayIconHandler) {
       &popupMenuText_->Add(L"Formatierungentfernen1", L"Formatierung entfernen", kImageRemoveFormat);
   formatierungbehalten1_ = &popupMenuText_->Add(L"Formatierungbehalten1", L"Formatierung behalten", kImageKeepFormat);
 
-  trayIcon_ = new shell::TCoolTrayIcon(this, trayIconHandler, L"TrayIcon");
+  trayIcon_ = new shell::TCoolTrayIcon(this, application_, trayIconHandler, L"TrayIcon");
 
   popupMenuTray_ = new ui::TPopupMenu(this, L"PopupMenuTray", window, imageList1_);
   shortcuts1_ = &popupMenuTray_->Add(L"Shortcuts1", L"Verknüpfungen", kImageShortcut);

@@ -44,23 +44,22 @@ TCoolTrayIcon::OwnerFormLink::~OwnerFormLink() {
   if (form_) form_->OnShow = nullptr;
 }
 
-TCoolTrayIcon::ApplicationLink::ApplicationLink(TCoolTrayIcon& icon) : application_(ui::TApplication::Current()) {
-  if (!application_) return;
-  id_ = application_->AddHook([&icon](UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
+TCoolTrayIcon::ApplicationLink::ApplicationLink(ui::TApplication& application, TCoolTrayIcon& icon)
+    : application_(application) {
+  id_ = application_.AddHook([&icon](UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     icon.ApplicationHook(msg, wParam);
     return false;  // the application handles every message as usual
   });
 }
 
-TCoolTrayIcon::ApplicationLink::~ApplicationLink() {
-  if (application_ && ui::TApplication::Current() == application_) application_->RemoveHook(id_);
-}
+TCoolTrayIcon::ApplicationLink::~ApplicationLink() { application_.RemoveHook(id_); }
 
-TCoolTrayIcon::TCoolTrayIcon(ui::TComponent* owner, TTrayIconHandler& handler, std::wstring name)
+TCoolTrayIcon::TCoolTrayIcon(ui::TComponent* owner, ui::TApplication& application, TTrayIconHandler& handler,
+                             std::wstring name)
     : ui::TComponent(owner, std::move(name)),
       handler_(handler, *this),
       ownerForm_(*this, OwnerForm()),
-      application_(*this) {
+      application_(application, *this) {
   AttachIconChange();
   data_.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAW, guidItem));  // the Windows 2000 layout
   data_.hWnd = handler.Window();
@@ -244,11 +243,10 @@ void TCoolTrayIcon::ShowTrayMenu() {
   if (!popupMenu_ || !popupMenu_->AutoPopup) return;
   POINT at{};
   if (!GetCursorPos(&at)) return;
-  if (ui::TApplication* application = ui::TApplication::Current()) {
-    // The menu only closes on a click elsewhere when the program is in the foreground.
-    SetForegroundWindow(application->Handle());
-    application->ProcessMessages();
-  }
+  // The menu only closes on a click elsewhere when the program is in the foreground.
+  ui::TApplication& application = application_.Application();
+  SetForegroundWindow(application.Handle());
+  application.ProcessMessages();
   if (!popupMenu_) return;  // a message just handled destroyed the menu
   popupMenu_->Popup(at.x, at.y);
   // Without a message after the menu, it may fail to open again the next time.
@@ -256,22 +254,22 @@ void TCoolTrayIcon::ShowTrayMenu() {
 }
 
 void TCoolTrayIcon::HideMainWindow() {
-  ui::TApplication* application = ui::TApplication::Current();
-  if (!OwnerForm() || !application || !application->MainForm()) return;
-  application->MainForm()->Hide();
-  HideTaskbarButton(*application);
+  ui::TApplication& application = application_.Application();
+  if (!OwnerForm() || !application.MainForm()) return;
+  application.MainForm()->Hide();
+  HideTaskbarButton(application);
 }
 
 void TCoolTrayIcon::ShowMainWindow() {
-  ui::TApplication* application = ui::TApplication::Current();
-  if (!OwnerForm() || !application || !application->MainForm()) return;
-  ui::TForm& mainForm = *application->MainForm();
-  if (IsIconic(application->Handle())) application->Restore();
+  ui::TApplication& application = application_.Application();
+  if (!OwnerForm() || !application.MainForm()) return;
+  ui::TForm& mainForm = *application.MainForm();
+  if (IsIconic(application.Handle())) application.Restore();
   if (IsIconic(mainForm.Handle())) ShowWindow(mainForm.Handle(), SW_RESTORE);
   mainForm.Show();
   // The application window hands the focus on to the main window, so the main window comes
   // to the front also when it was showing already.
-  SetForegroundWindow(application->Handle());
+  SetForegroundWindow(application.Handle());
 }
 
 void TCoolTrayIcon::HideToTray() {
@@ -282,8 +280,7 @@ void TCoolTrayIcon::HideToTray() {
 void TCoolTrayIcon::ApplicationHook(UINT msg, WPARAM wParam) {
   if (msg == WM_SIZE && wParam == SIZE_MINIMIZED && minimizeToTray_) HideToTray();
   if (msg == WM_SYSCOMMAND && wParam == SC_RESTORE) {
-    if (ui::TApplication* application = ui::TApplication::Current(); application && application->MainForm())
-      application->MainForm()->Show();
+    if (ui::TForm* mainForm = application_.Application().MainForm()) mainForm->Show();
   }
   const UINT taskbarCreated = TaskbarCreatedMessage();
   if (taskbarCreated != 0 && msg == taskbarCreated && iconVisible_) AddTrayIcon();
@@ -291,7 +288,7 @@ void TCoolTrayIcon::ApplicationHook(UINT msg, WPARAM wParam) {
 
 void TCoolTrayIcon::OwnerWindowHook() {
   // Shown by a direct call (not with its owner): bring it to the front with the application.
-  if (ui::TApplication* application = ui::TApplication::Current()) SetForegroundWindow(application->Handle());
+  SetForegroundWindow(application_.Application().Handle());
   if (ui::TForm* owner = OwnerForm()) SetForegroundWindow(owner->Handle());
 }
 

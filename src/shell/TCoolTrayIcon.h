@@ -42,8 +42,10 @@ class TCoolTrayIcon : public ui::TComponent {
   using MouseMoveEvent = std::function<void(TCoolTrayIcon& sender, TShiftState shift, int x, int y)>;
 
   // The owner is normally the main window: the icon takes the form's OnShow for its
-  // lifetime. The shell's callbacks reach it through `handler`, which outlives it.
-  TCoolTrayIcon(ui::TComponent* owner, TTrayIconHandler& handler, std::wstring name = L"TrayIcon");
+  // lifetime, and hooks into `application`. The shell's callbacks reach it through `handler`;
+  // both outlive it.
+  TCoolTrayIcon(ui::TComponent* owner, ui::TApplication& application, TTrayIconHandler& handler,
+                std::wstring name = L"TrayIcon");
   ~TCoolTrayIcon() override;
 
   // The image shown. Writing copies the given image; any later change of the image's content
@@ -149,13 +151,14 @@ class TCoolTrayIcon : public ui::TComponent {
   // ApplicationHook registered with the application, for the component's lifetime.
   class ApplicationLink {
    public:
-    explicit ApplicationLink(TCoolTrayIcon& icon);
+    ApplicationLink(ui::TApplication& application, TCoolTrayIcon& icon);
     ~ApplicationLink();
     ApplicationLink(const ApplicationLink&) = delete;
     ApplicationLink& operator=(const ApplicationLink&) = delete;
+    [[nodiscard]] ui::TApplication& Application() const noexcept { return application_; }
 
    private:
-    ui::TApplication* application_;
+    ui::TApplication& application_;
     std::size_t id_ = 0;
   };
 

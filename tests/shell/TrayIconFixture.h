@@ -61,7 +61,8 @@ class TrayIconTest : public testing::Test {
     menu = new ui::TPopupMenu(form.get(), L"PopupMenuTray", form->Handle(), nullptr);
     menu->Add(L"Beenden1", L"Beenden", ui::TMenuItem::kNoImage);
     menu->OnPopup = [this] { log.push_back(L"popup"); };
-    tray = new shell::TCoolTrayIcon(form.get(), testing_support::Run().TrayIconHandler(), L"TrayIcon");
+    tray = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                    testing_support::Run().TrayIconHandler(), L"TrayIcon");
     tray->SetPopupMenu(menu);
     tray->OnClick = [this](shell::TCoolTrayIcon&) { log.push_back(L"click"); };
     tray->OnDblClick = [this](shell::TCoolTrayIcon&) { log.push_back(L"double click"); };

@@ -118,7 +118,8 @@ TEST(TrayIconStartUp, StoredSettingsLoadedAndHintGiveTheShellCallsInOrder) {
   Log log;
   auto form = std::make_unique<TrayTestForm>(log);
   auto* trayMenu = new ui::TPopupMenu(form.get(), L"PopupMenuTray", form->Handle(), nullptr);
-  auto* tray = new shell::TCoolTrayIcon(form.get(), testing_support::Run().TrayIconHandler(), L"TrayIcon");
+  auto* tray = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                        testing_support::Run().TrayIconHandler(), L"TrayIcon");
   ui::TIcon programIcon;
   programIcon.SetHandle(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
 
@@ -147,8 +148,10 @@ TEST(TrayIconStartUp, StoredSettingsLoadedAndHintGiveTheShellCallsInOrder) {
 TEST(TrayIconHandler, IconsShareOneWindowUnderDistinctIds) {
   Log log;
   auto form = std::make_unique<TrayTestForm>(log);
-  auto* first = new shell::TCoolTrayIcon(form.get(), testing_support::Run().TrayIconHandler(), L"TrayIcon1");
-  auto* second = new shell::TCoolTrayIcon(form.get(), testing_support::Run().TrayIconHandler(), L"TrayIcon2");
+  auto* first = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                         testing_support::Run().TrayIconHandler(), L"TrayIcon1");
+  auto* second = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                          testing_support::Run().TrayIconHandler(), L"TrayIcon2");
   HWND handler = testing_support::Run().TrayIconHandler().Window();
   EXPECT_NE(first->Id(), second->Id());
   EXPECT_EQ(first->NotifyData().hWnd, handler);

@@ -127,7 +127,8 @@ TEST_F(TrayShellTest, OwnerFormIsHookedForTheIconsLifetime) {
   tray = nullptr;
   const bool original = static_cast<bool>(form->OnShow);
   EXPECT_NE(hooked, original);
-  auto* again = new shell::TCoolTrayIcon(form.get(), testing_support::Run().TrayIconHandler(), L"TrayIcon");
+  auto* again = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                         testing_support::Run().TrayIconHandler(), L"TrayIcon");
   EXPECT_EQ(static_cast<bool>(form->OnShow), hooked);
   delete again;
   EXPECT_EQ(static_cast<bool>(form->OnShow), original);
