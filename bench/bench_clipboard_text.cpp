@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "app/RunObjects.h"
 #include "clipboard/Clipboard.h"
-#include "ui/Application.h"
 #include "ui/Handle.h"
 
 namespace {
@@ -38,10 +38,7 @@ void BareSequence(HWND owner) {
   CloseClipboard();
 }
 
-void ProgramPath() {
-  auto& clipboard = clipboard::Clipboard();
-  clipboard.WriteText(clipboard.ReadText());
-}
+void ProgramPath(clipboard::TClipboard& clipboard) { clipboard.WriteText(clipboard.ReadText()); }
 
 // Answers false when the clipboard could not be opened or refused the text.
 bool PutText(HWND owner, std::size_t bytes) {
@@ -64,9 +61,8 @@ bool PutText(HWND owner, std::size_t bytes) {
 }  // namespace
 
 int main() {
-  clipboard::TClipboard clipboardObject;
-  ui::TApplication application;
-  HWND owner = application.Handle();
+  app::RunObjects objects;
+  HWND owner = objects.Application().Handle();
   std::printf("%-8s %8s %14s %14s %8s\n", "size", "runs", "program ms", "bare ms", "ratio");
   const struct {
     std::size_t megabytes;
@@ -79,12 +75,12 @@ int main() {
     }
     std::vector<double> ours;
     std::vector<double> bare;
-    ProgramPath();  // warm up both paths once
+    ProgramPath(objects.Clipboard());  // warm up both paths once
     BareSequence(owner);
     for (int run = 0; run < size.runs; ++run) {
       // Interleaved, so drift of a shared machine hits both alike.
       double start = Now();
-      ProgramPath();
+      ProgramPath(objects.Clipboard());
       ours.push_back(Now() - start);
       start = Now();
       BareSequence(owner);

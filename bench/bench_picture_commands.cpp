@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "app/RunObjects.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "imaging/BmpWriter.h"
@@ -26,8 +27,6 @@
 #include "imaging/Streams.h"
 #include "imaging/TFileStream.h"
 #include "imaging/TJPEGImage.h"
-#include "shell/TJclAppInstances.h"
-#include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
 #include "ui/Handle.h"
 
@@ -216,17 +215,14 @@ int main() {
   const std::wstring out = folder + L"\\out";
   CreateDirectoryW(out.c_str(), nullptr);
   {
-    clipboard::TClipboard clipboardObject;
-    ui::TApplication application;
-    application.SetTitle(L"Velmo Clipboard");
-    shell::TTrayIconHandler trayIconHandler;
-    shell::InstanceRegistryOwner registry;
+    app::RunObjects run;
+    run.Start();
     // Copies come from a window of another kind than the program's own, as from another program.
     const ui::UniqueWindow copier(
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr));
-    application.SetErrorPresenter(
+    run.Application().SetErrorPresenter(
         [](const std::wstring& text, const std::wstring&) { std::fwprintf(stderr, L"error: %ls\n", text.c_str()); });
-    app::TForm1 form;
+    app::TForm1 form(run);
     // Switches and autosave values set as the user would; the reaction reads them from here.
     const auto change = [&form](const std::function<void(settings::Settings&)>& edit) {
       settings::Settings values = form.Settings();
@@ -247,36 +243,36 @@ int main() {
     // Show picture: the command, status bar and all, until the display has painted.
     change([](settings::Settings& s) { s.ReactToPictures = false; });
     Put(copier.get(), screenshot);
-    command(form.Bitmapanzeigen1);
+    command(&form.Bitmapanzeigen1());
     std::vector<double> show;
     std::vector<double> bareLoad;
     std::vector<double> bareSteps;
     const auto load = [&] {
-      auto& clipboard = clipboard::Clipboard();
+      auto& clipboard = run.Clipboard();
       if (clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) {
-        clipboard.CopyToPicture(form.Picture);
+        clipboard.CopyToPicture(form.Picture());
       }
     };
     for (int round = 0; round <= 2 * kRounds; ++round) {
       Put(copier.get(), screenshot);
       const double a = Time([&] {
-        command(form.Bitmapanzeigen1);
-        UpdateWindow(form.Image->Handle());
+        command(&form.Bitmapanzeigen1());
+        UpdateWindow(form.Image().Handle());
       });
       Put(copier.get(), screenshot);
       const double b = Time([&] {
         load();
-        UpdateWindow(form.Image->Handle());
+        UpdateWindow(form.Image().Handle());
       });
       // The same steps by hand, with the texts known beforehand: what is left between this and
       // the command is the command's own share (the stretch rule and the size calculation).
       Put(copier.get(), screenshot);
       const double c = Time([&] {
         load();
-        form.StatusBar->SetPanelText(0, L"Abmessungen: 3840x2160");
-        form.StatusBar->SetPanelText(1, L"Größe im Speicher: 32400 KB");
-        form.TrayIcon->ShowMainWindow();
-        UpdateWindow(form.Image->Handle());
+        form.StatusBar().SetPanelText(0, L"Abmessungen: 3840x2160");
+        form.StatusBar().SetPanelText(1, L"Größe im Speicher: 32400 KB");
+        form.TrayIcon().ShowMainWindow();
+        UpdateWindow(form.Image().Handle());
       });
       if (round > 0) {
         show.push_back(a);
@@ -304,7 +300,7 @@ int main() {
         double b = Put(copier.get(), screenshot);
         ui::TPicture picture;
         b += Time([&] {
-          clipboard::Clipboard().CopyToPicture(picture);
+          run.Clipboard().CopyToPicture(picture);
           if (format == std::wstring(L"BMP")) {
             imaging::WriteBmp(picture, floorFile);
           } else {
@@ -346,7 +342,7 @@ int main() {
       double c = PutBlocks(copier.get(), dib, png);
       ui::TPicture picture;
       c += Time([&] {
-        clipboard::Clipboard().CopyToPicture(picture);
+        run.Clipboard().CopyToPicture(picture);
         imaging::SaveBytes(floorFile, png);
       });
       if (round > 0) {

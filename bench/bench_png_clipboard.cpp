@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "app/RunObjects.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/PngDecoder.h"
-#include "ui/Application.h"
 #include "ui/Graphics.h"
 #include "ui/Handle.h"
 #include "ui/MessageWindow.h"
@@ -124,11 +124,12 @@ void Put(HWND owner, std::initializer_list<Offer> offers) {
 }
 
 // The PNG is opaque and the DIB's alpha bytes are 0, so the alpha tells which one was taken.
-double TimeCopyToPicture(HWND owner, std::initializer_list<Offer> offers, bool fromPng) {
+double TimeCopyToPicture(clipboard::TClipboard& clipboard, HWND owner, std::initializer_list<Offer> offers,
+                         bool fromPng) {
   Put(owner, offers);
   ui::TPicture picture;
   const double start = Milliseconds();
-  clipboard::Clipboard().CopyToPicture(picture);
+  clipboard.CopyToPicture(picture);
   const double took = Milliseconds() - start;
   if (picture.Width() != static_cast<int>(kWidth) || picture.Height() != static_cast<int>(kHeight))
     Fail("the holder got another picture");
@@ -142,8 +143,7 @@ double TimeCopyToPicture(HWND owner, std::initializer_list<Offer> offers, bool f
 }  // namespace
 
 int main() {
-  clipboard::TClipboard clipboardObject;
-  ui::TApplication application;
+  app::RunObjects objects;
   const ui::UniqueWindow owner = ui::AllocateHWnd(nullptr, nullptr);
   const std::vector<std::uint8_t> rgb = Screenshot();
   const std::vector<std::uint8_t> png = EncodePng(rgb);
@@ -157,8 +157,8 @@ int main() {
     clipboard::PngDecoder decoder(png);
     decoder.DecodeBgra(pixels.data(), static_cast<std::ptrdiff_t>(kWidth) * 4);
     decode.push_back(Milliseconds() - start);
-    fromPng.push_back(TimeCopyToPicture(owner.get(), {{CF_DIB, &dib}, {pngFormat, &png}}, true));
-    fromDib.push_back(TimeCopyToPicture(owner.get(), {{CF_DIB, &dib}}, false));
+    fromPng.push_back(TimeCopyToPicture(objects.Clipboard(), owner.get(), {{CF_DIB, &dib}, {pngFormat, &png}}, true));
+    fromDib.push_back(TimeCopyToPicture(objects.Clipboard(), owner.get(), {{CF_DIB, &dib}}, false));
   }
   const double d = Median(decode), p = Median(fromPng), b = Median(fromDib);
   std::printf("%u x %u screenshot, PNG of %.1f MB, %d rounds\n", kWidth, kHeight, static_cast<double>(png.size()) / 1e6,

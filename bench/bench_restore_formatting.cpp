@@ -16,12 +16,10 @@
 
 #include "BenchMemory.h"
 #include "BenchTiming.h"
+#include "app/RunObjects.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/TKeptClipboard.h"
-#include "shell/TJclAppInstances.h"
-#include "shell/TTrayIconHandler.h"
-#include "ui/Application.h"
 
 namespace {
 
@@ -84,13 +82,12 @@ enum class Path { Today, KeepThenDrop, KeepThenRestore };
 
 // One removal of a fresh copy, with or without the copy beside it, and what is left once the
 // copy is dropped or put back.
-bool Measure(std::size_t bytes, Path path, Figures& figures) {
+bool Measure(clipboard::TClipboard& clipboard, std::size_t bytes, Path path, Figures& figures) {
   const bool keep = path != Path::Today;
   if (!CopyInAnotherProgram(bytes)) return false;
   // Wine keeps the blocks of our previous write in our process until we next open the
   // clipboard while another program owns it; that open comes first, or it would count here.
   if (OpenClipboard(nullptr)) CloseClipboard();
-  auto& clipboard = clipboard::Clipboard();
   clipboard::TKeptClipboard kept;
   const double before = PrivateMegabytes();
   const double start = bench::Milliseconds();
@@ -135,7 +132,7 @@ bool MeasureMainWindow(app::TForm1& form, std::size_t bytes) {
   if (!CopyInAnotherProgram(bytes)) return false;
   if (OpenClipboard(nullptr)) CloseClipboard();
   const double before = PrivateMegabytes();
-  SendMessageW(form.Handle(), WM_COMMAND, form.Formatierungentfernen1->Command(), 0);
+  SendMessageW(form.Handle(), WM_COMMAND, form.Formatierungentfernen1().Command(), 0);
   const double offered = PrivateMegabytes() - before;
   const double kept = static_cast<double>(form.KeptClipboard().Bytes()) / kMegabyte;
   if (!CopyInAnotherProgram(3 * 1024)) return false;
@@ -158,8 +155,7 @@ bool MeasureMainWindow(app::TForm1& form, std::size_t bytes) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--put") == 0) return PutFormattedText(std::strtoul(argv[2], nullptr, 10));
-  clipboard::TClipboard clipboardObject;
-  ui::TApplication application;
+  app::RunObjects objects;
   std::printf("ms: median of the removal; ratio: to the removal alone; memory in MB of private memory over before\n");
   std::printf("held: right after the removal (the copy still exists); kept: the copy's bytes; after: once the\n");
   std::printf("copy was dropped or put back; restore: median ms of putting the copy back\n");
@@ -174,8 +170,9 @@ int main(int argc, char** argv) {
     Figures dropped;
     Figures restored;
     for (int run = 0; run < runs; ++run) {  // interleaved, so drift hits all alike
-      if (!Measure(megabytes << 20, Path::Today, today) || !Measure(megabytes << 20, Path::KeepThenDrop, dropped) ||
-          !Measure(megabytes << 20, Path::KeepThenRestore, restored)) {
+      if (!Measure(objects.Clipboard(), megabytes << 20, Path::Today, today) ||
+          !Measure(objects.Clipboard(), megabytes << 20, Path::KeepThenDrop, dropped) ||
+          !Measure(objects.Clipboard(), megabytes << 20, Path::KeepThenRestore, restored)) {
         std::printf("the formatted text could not be copied or put back\n");
         return 1;
       }
@@ -191,9 +188,8 @@ int main(int argc, char** argv) {
   const std::wstring folder = std::wstring(temp) + L"velmo-bench-restore-" + std::to_wstring(GetCurrentProcessId());
   CreateDirectoryW(folder.c_str(), nullptr);
   SetCurrentDirectoryW(folder.c_str());
-  shell::TTrayIconHandler trayIconHandler;
-  shell::InstanceRegistryOwner registry;
-  app::TForm1 form;
+  objects.Start();
+  app::TForm1 form(objects);
   settings::Settings values = form.Settings();
   values.ReactToText = false;  // no text menu: the removal is chosen as a command
   form.SetSettings(values);

@@ -12,8 +12,8 @@
 
 #include "BenchMemory.h"
 #include "BenchTiming.h"
+#include "app/RunObjects.h"
 #include "clipboard/Clipboard.h"
-#include "ui/Application.h"
 
 namespace {
 
@@ -94,9 +94,8 @@ void Print(const char* name, std::size_t megabytes, const Figures& f, double blo
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--put") == 0) return PutText(std::strtoul(argv[2], nullptr, 10));
-  clipboard::TClipboard clipboardObject;
-  ui::TApplication application;
-  auto& clipboard = clipboard::Clipboard();
+  app::RunObjects objects;
+  auto& clipboard = objects.Clipboard();
   std::printf("private memory in MB; peak and held are over before; ours = held minus the clipboard's block\n");
   std::printf("%-8s %-11s %9s %9s %9s %9s %9s %9s %9s\n", "size", "path", "before", "peak", "after", "held",
               "clipboard", "ours", "ms");

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RunObjects.h"
 #include "clipboard/ReactionPause.h"
 #include "clipboard/TJvClipboardMonitor.h"
 #include "clipboard/TKeptClipboard.h"
@@ -30,7 +31,8 @@ namespace app {
 
 class TForm1 : public ui::TForm {
  public:
-  TForm1();
+  // Takes the run's clipboard, application, tray icon handler and instance registry.
+  explicit TForm1(RunObjects& run);
   ~TForm1() override;
   TForm1(const TForm1&) = delete;
   TForm1& operator=(const TForm1&) = delete;
@@ -60,47 +62,52 @@ class TForm1 : public ui::TForm {
 
   // The picture holder: the last picture taken from the clipboard by a picture command or the
   // autosave, which Image shows and the save commands write. It starts empty.
-  ui::TPicture Picture;
+  [[nodiscard]] ui::TPicture& Picture() noexcept { return picture_; }
+  [[nodiscard]] const ui::TPicture& Picture() const noexcept { return picture_; }
 
   // Components, in the order the window builds them; the form owns and destroys them, last
   // created first.
-  ui::TImage* Image = nullptr;
-  ui::TStatusBar* StatusBar = nullptr;
-  clipboard::TJvClipboardMonitor* ClipboardMonitor = nullptr;
-  ui::TImageList* ImageList1 = nullptr;
-  ui::TPopupMenu* PopupMenuText = nullptr;
-  shell::TCoolTrayIcon* TrayIcon = nullptr;
-  ui::TPopupMenu* PopupMenuTray = nullptr;
-  ui::TPopupMenu* PopupMenuBitmap = nullptr;
-  ui::TSaveDialog* SaveDialog = nullptr;
-  ui::TPopupMenu* PopupMenuAnzeige = nullptr;
-  settings::TJvMultiStringHolder* MultiString = nullptr;
-  shell::TJvAppInstances* JvAppInstanz = nullptr;
+  [[nodiscard]] ui::TImage& Image() const noexcept { return *image_; }
+  [[nodiscard]] ui::TStatusBar& StatusBar() const noexcept { return *statusBar_; }
+  [[nodiscard]] clipboard::TJvClipboardMonitor& ClipboardMonitor() const noexcept { return *clipboardMonitor_; }
+  [[nodiscard]] ui::TImageList& ImageList1() const noexcept { return *imageList1_; }
+  [[nodiscard]] ui::TPopupMenu& PopupMenuText() const noexcept { return *popupMenuText_; }
+  [[nodiscard]] shell::TCoolTrayIcon& TrayIcon() const noexcept { return *trayIcon_; }
+  [[nodiscard]] ui::TPopupMenu& PopupMenuTray() const noexcept { return *popupMenuTray_; }
+  [[nodiscard]] ui::TPopupMenu& PopupMenuBitmap() const noexcept { return *popupMenuBitmap_; }
+  [[nodiscard]] ui::TSaveDialog& SaveDialog() const noexcept { return *saveDialog_; }
+  [[nodiscard]] ui::TPopupMenu& PopupMenuAnzeige() const noexcept { return *popupMenuAnzeige_; }
+  [[nodiscard]] settings::TJvMultiStringHolder& MultiString() const noexcept { return *multiString_; }
+  [[nodiscard]] shell::TJvAppInstances& JvAppInstanz() const noexcept { return *jvAppInstanz_; }
 
   // Menu items, by the names the handlers use.
-  ui::TMenuItem* Formatierungwiederherstellen1 = nullptr;
-  ui::TMenuItem* N1 = nullptr;  // the separator under it
-  ui::TMenuItem* Formatierungentfernen1 = nullptr;
-  ui::TMenuItem* Formatierungbehalten1 = nullptr;
-  ui::TMenuItem* Bitmapspeichernunter1 = nullptr;
-  ui::TMenuItem* Bitmapanzeigen1 = nullptr;
-  ui::TMenuItem* Abbrechen1 = nullptr;
-  ui::TMenuItem* BitmapSpeichernunter2 = nullptr;
-  ui::TMenuItem* Shortcuts1 = nullptr;
-  ui::TMenuItem* Autostartverknpfungerstellen1 = nullptr;
-  ui::TMenuItem* Desktopverknpfungerstellen1 = nullptr;
-  ui::TMenuItem* Optionen1 = nullptr;
-  ui::TMenuItem* AufTextReagieren1 = nullptr;
-  ui::TMenuItem* NurFormatiert1 = nullptr;
-  ui::TMenuItem* AufBilderReagieren1 = nullptr;
-  ui::TMenuItem* Bilderautomatischspeichern1 = nullptr;
-  ui::TMenuItem* Sprache1 = nullptr;
-  ui::TMenuItem* Deutsch1 = nullptr;
-  ui::TMenuItem* English1 = nullptr;
-  ui::TMenuItem* Polski1 = nullptr;
-  ui::TMenuItem* Ueber1 = nullptr;
-  ui::TMenuItem* Hilfe1 = nullptr;
-  ui::TMenuItem* Beenden1 = nullptr;
+  [[nodiscard]] ui::TMenuItem& Formatierungwiederherstellen1() const noexcept {
+    return *formatierungwiederherstellen1_;
+  }
+  [[nodiscard]] ui::TMenuItem& N1() const noexcept { return *n1_; }  // the separator under it
+  [[nodiscard]] ui::TMenuItem& Formatierungentfernen1() const noexcept { return *formatierungentfernen1_; }
+  [[nodiscard]] ui::TMenuItem& Formatierungbehalten1() const noexcept { return *formatierungbehalten1_; }
+  [[nodiscard]] ui::TMenuItem& Bitmapspeichernunter1() const noexcept { return *bitmapspeichernunter1_; }
+  [[nodiscard]] ui::TMenuItem& Bitmapanzeigen1() const noexcept { return *bitmapanzeigen1_; }
+  [[nodiscard]] ui::TMenuItem& Abbrechen1() const noexcept { return *abbrechen1_; }
+  [[nodiscard]] ui::TMenuItem& BitmapSpeichernunter2() const noexcept { return *bitmapSpeichernunter2_; }
+  [[nodiscard]] ui::TMenuItem& Shortcuts1() const noexcept { return *shortcuts1_; }
+  [[nodiscard]] ui::TMenuItem& Autostartverknpfungerstellen1() const noexcept {
+    return *autostartverknpfungerstellen1_;
+  }
+  [[nodiscard]] ui::TMenuItem& Desktopverknpfungerstellen1() const noexcept { return *desktopverknpfungerstellen1_; }
+  [[nodiscard]] ui::TMenuItem& Optionen1() const noexcept { return *optionen1_; }
+  [[nodiscard]] ui::TMenuItem& AufTextReagieren1() const noexcept { return *aufTextReagieren1_; }
+  [[nodiscard]] ui::TMenuItem& NurFormatiert1() const noexcept { return *nurFormatiert1_; }
+  [[nodiscard]] ui::TMenuItem& AufBilderReagieren1() const noexcept { return *aufBilderReagieren1_; }
+  [[nodiscard]] ui::TMenuItem& Bilderautomatischspeichern1() const noexcept { return *bilderautomatischspeichern1_; }
+  [[nodiscard]] ui::TMenuItem& Sprache1() const noexcept { return *sprache1_; }
+  [[nodiscard]] ui::TMenuItem& Deutsch1() const noexcept { return *deutsch1_; }
+  [[nodiscard]] ui::TMenuItem& English1() const noexcept { return *english1_; }
+  [[nodiscard]] ui::TMenuItem& Polski1() const noexcept { return *polski1_; }
+  [[nodiscard]] ui::TMenuItem& Ueber1() const noexcept { return *ueber1_; }
+  [[nodiscard]] ui::TMenuItem& Hilfe1() const noexcept { return *hilfe1_; }
+  [[nodiscard]] ui::TMenuItem& Beenden1() const noexcept { return *beenden1_; }
 
   // Exit: the only way the program ends on the user's request. Writes all settings first; a
   // failed write ends the command there, with the exit flag set.
@@ -112,8 +119,8 @@ class TForm1 : public ui::TForm {
   // A second copy is being refused: tell the user before it ends.
   void JvAppInstanzRejected(shell::TJvAppInstances& sender);
 
-  // The About window, created by the program right after this window; null until then.
-  shell::TForm2* Form2 = nullptr;
+  // The About window, created by the program right after this window.
+  void SetForm2(shell::TForm2& form) noexcept { form2_ = &form; }
 
   // The shortcut commands: a shortcut to the program in the Startup folder, on the desktop.
   void MitWindowsstarten1Click();
@@ -123,8 +130,8 @@ class TForm1 : public ui::TForm {
   // The help file from the working directory, when it is there.
   void Hilfe1Click();
 
-  // The Autosave dialog, created by the program after the About window; null until then.
-  dialogs::TForm3* Form3 = nullptr;
+  // The Autosave dialog, created by the program after the About window.
+  void SetForm3(dialogs::TForm3& form) noexcept { form3_ = &form; }
   // Opens the Autosave dialog; its Save, not this click, sets the check mark.
   void Bilderautomatischspeichern1Click();
   // The Autosave dialog's Save: its values go in force and to the settings file at once.
@@ -174,7 +181,7 @@ class TForm1 : public ui::TForm {
 
  private:
   void CreateImages();
-  void CreateMenus();
+  void CreateMenus(shell::TTrayIconHandler& trayIconHandler);
   // Opens a menu at the mouse cursor, with the application in front so it closes when the
   // user clicks elsewhere; the main window itself stays hidden.
   void PopupAtCursor(ui::TPopupMenu& menu);
@@ -198,6 +205,50 @@ class TForm1 : public ui::TForm {
   // is something to restore.
   void PopupMenuTrayPopup();
 
+  ui::TPicture picture_;
+  // Components, in the order the window builds them.
+  ui::TImage* image_ = nullptr;
+  ui::TStatusBar* statusBar_ = nullptr;
+  clipboard::TJvClipboardMonitor* clipboardMonitor_ = nullptr;
+  ui::TImageList* imageList1_ = nullptr;
+  ui::TPopupMenu* popupMenuText_ = nullptr;
+  shell::TCoolTrayIcon* trayIcon_ = nullptr;
+  ui::TPopupMenu* popupMenuTray_ = nullptr;
+  ui::TPopupMenu* popupMenuBitmap_ = nullptr;
+  ui::TSaveDialog* saveDialog_ = nullptr;
+  ui::TPopupMenu* popupMenuAnzeige_ = nullptr;
+  settings::TJvMultiStringHolder* multiString_ = nullptr;
+  shell::TJvAppInstances* jvAppInstanz_ = nullptr;
+  // Menu items.
+  ui::TMenuItem* formatierungwiederherstellen1_ = nullptr;
+  ui::TMenuItem* n1_ = nullptr;
+  ui::TMenuItem* formatierungentfernen1_ = nullptr;
+  ui::TMenuItem* formatierungbehalten1_ = nullptr;
+  ui::TMenuItem* bitmapspeichernunter1_ = nullptr;
+  ui::TMenuItem* bitmapanzeigen1_ = nullptr;
+  ui::TMenuItem* abbrechen1_ = nullptr;
+  ui::TMenuItem* bitmapSpeichernunter2_ = nullptr;
+  ui::TMenuItem* shortcuts1_ = nullptr;
+  ui::TMenuItem* autostartverknpfungerstellen1_ = nullptr;
+  ui::TMenuItem* desktopverknpfungerstellen1_ = nullptr;
+  ui::TMenuItem* optionen1_ = nullptr;
+  ui::TMenuItem* aufTextReagieren1_ = nullptr;
+  ui::TMenuItem* nurFormatiert1_ = nullptr;
+  ui::TMenuItem* aufBilderReagieren1_ = nullptr;
+  ui::TMenuItem* bilderautomatischspeichern1_ = nullptr;
+  ui::TMenuItem* sprache1_ = nullptr;
+  ui::TMenuItem* deutsch1_ = nullptr;
+  ui::TMenuItem* english1_ = nullptr;
+  ui::TMenuItem* polski1_ = nullptr;
+  ui::TMenuItem* ueber1_ = nullptr;
+  ui::TMenuItem* hilfe1_ = nullptr;
+  ui::TMenuItem* beenden1_ = nullptr;
+  // The About window and the Autosave dialog; null until the program has created them.
+  shell::TForm2* form2_ = nullptr;
+  dialogs::TForm3* form3_ = nullptr;
+
+  clipboard::TClipboard& clipboard_;
+  ui::TApplication& application_;
   bool reactionFlag_ = true;
   bool exitFlag_ = false;
   // Until the file is read: text off, pictures on, autosave off, and no language applied.

@@ -4,7 +4,7 @@
 
 namespace app {
 
-void TForm1::Bilderautomatischspeichern1Click() { Form3->ShowModal(); }
+void TForm1::Bilderautomatischspeichern1Click() { form3_->ShowModal(); }
 
 void TForm1::Form3Save(const settings::AutoSaveSettings& values) {
   settings_.AutoSave = values;

@@ -27,51 +27,52 @@ std::wstring FreeNameNow(const std::wstring& folder, const std::wstring& baseNam
 }  // namespace
 
 void TForm1::CreateSaveDialog() {
-  SaveDialog = new ui::TSaveDialog(this, L"SaveDialog");
-  SaveDialog->Title = L"Bild speichern unter...";
-  SaveDialog->Filter = imaging::SaveDialogFilter();
+  saveDialog_ = new ui::TSaveDialog(this, L"SaveDialog");
+  saveDialog_->Title = L"Bild speichern unter...";
+  saveDialog_->Filter = imaging::SaveDialogFilter();
   const imaging::TPictureFormat& first = imaging::kPictureFormats.front();
-  SaveDialog->DefaultExt = first.extension.substr(1);  // without its dot
-  SaveDialog->FilterIndex = first.filterIndex;
-  SaveDialog->OnClose = [this] { SaveDialogClose(); };
+  saveDialog_->DefaultExt = first.extension.substr(1);  // without its dot
+  saveDialog_->FilterIndex = first.filterIndex;
+  saveDialog_->OnClose = [this] { SaveDialogClose(); };
 }
 
-void TForm1::SaveDialogClose() { SaveDialog->FileName.clear(); }
+void TForm1::SaveDialogClose() { saveDialog_->FileName.clear(); }
 
 void TForm1::RunSaveDialog() {
-  SaveDialog->FileName = L"Pic";
+  saveDialog_->FileName = L"Pic";
   // Cancel leaves the name empty (SaveDialogClose); the format follows the filter alone,
   // whatever extension the name has.
-  static_cast<void>(SaveDialog->Execute());
-  const std::wstring name = SaveDialog->FileName;
+  static_cast<void>(saveDialog_->Execute());
+  const std::wstring name = saveDialog_->FileName;
   if (name.empty()) return;
-  if (const imaging::TPictureFormat* format = imaging::FindPictureFormatByFilterIndex(SaveDialog->FilterIndex))
-    format->write(Picture, name);
+  if (const imaging::TPictureFormat* format = imaging::FindPictureFormatByFilterIndex(saveDialog_->FilterIndex))
+    format->write(picture_, name);
 }
 
 void TForm1::Bitmapspeichernunter1Click() {
   WithReactionsPaused([this] {
-    auto& clipboard = clipboard::Clipboard();
+    auto& clipboard = clipboard_;
     if (!clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) return;
-    clipboard.CopyToPicture(Picture);
+    clipboard.CopyToPicture(picture_);
     RunSaveDialog();
   });
 }
 
 void TForm1::Bitmapanzeigen1Click() {
   WithReactionsPaused([this] {
-    auto& clipboard = clipboard::Clipboard();
+    auto& clipboard = clipboard_;
     if (!clipboard.ContainsFormat(clipboard::PictureClipboardFormat())) return;
-    clipboard.CopyToPicture(Picture);
+    clipboard.CopyToPicture(picture_);
     // Only ever switched off here; a resize decides anew.
-    if (Picture.Height() < Image->ClientHeight() || Picture.Width() < Image->ClientWidth()) Image->SetStretch(false);
+    if (picture_.Height() < image_->ClientHeight() || picture_.Width() < image_->ClientWidth())
+      image_->SetStretch(false);
     // A metafile is drawn into a bitmap of its own size, so the window shows the picture and
     // the status bar describes what a save would write.
-    const ui::TBitmap& bitmap = ui::BitmapOf(Picture);
-    StatusBar->SetPanelText(
+    const ui::TBitmap& bitmap = ui::BitmapOf(picture_);
+    statusBar_->SetPanelText(
         0, DimensionsPrefix() + std::to_wstring(bitmap.Width()) + L"x" + std::to_wstring(bitmap.Height()));
-    StatusBar->SetPanelText(1, SizePrefix() + std::to_wstring(imaging::BmpFileSize(bitmap) / 1024) + L" KB");
-    TrayIcon->ShowMainWindow();
+    statusBar_->SetPanelText(1, SizePrefix() + std::to_wstring(imaging::BmpFileSize(bitmap) / 1024) + L" KB");
+    trayIcon_->ShowMainWindow();
   });
 }
 
@@ -82,8 +83,8 @@ void TForm1::Abbrechen1Click() {
 void TForm1::BitmapSpeichernunter2Click() { RunSaveDialog(); }
 
 void TForm1::Resized() {
-  if (!Image) return;  // the window's first size message comes before its display exists
-  Image->SetStretch(Picture.Height() >= Image->ClientHeight() && Picture.Width() >= Image->ClientWidth());
+  if (!image_) return;  // the window's first size message comes before its display exists
+  image_->SetStretch(picture_.Height() >= image_->ClientHeight() && picture_.Width() >= image_->ClientWidth());
 }
 
 void TForm1::AutoSavePicture() {
@@ -93,16 +94,15 @@ void TForm1::AutoSavePicture() {
 }
 
 void TForm1::SaveToAutoSaveFolder() {
-  clipboard::Clipboard().CopyToPicture(Picture);
+  clipboard_.CopyToPicture(picture_);
   const settings::AutoSaveSettings& autoSave = settings_.AutoSave;
   if (autoSave.Folder.empty()) {
-    const ui::TApplication* application = ui::TApplication::Current();
-    MessageBoxW(application->Handle(), EmptyFolderMessage().c_str(), application->Title().c_str(), MB_OK);
+    MessageBoxW(application_.Handle(), EmptyFolderMessage().c_str(), application_.Title().c_str(), MB_OK);
     return;
   }
   // Any other format value, "bmp" in lower case too, writes nothing.
   if (const imaging::TPictureFormat* format = imaging::FindPictureFormatByCode(autoSave.Format))
-    format->write(Picture, FreeNameNow(autoSave.Folder, autoSave.PicName, format->extension));
+    format->write(picture_, FreeNameNow(autoSave.Folder, autoSave.PicName, format->extension));
 }
 
 }  // namespace app

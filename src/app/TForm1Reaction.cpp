@@ -11,7 +11,7 @@ void TForm1::ClipboardMonitorChange() {
   // copy can never go back, and its memory is freed at once.
   if (keptClipboard_.Outdated()) keptClipboard_.Clear();
   if (!reactionFlag_) return;
-  auto& clipboard = clipboard::Clipboard();
+  auto& clipboard = clipboard_;
   const settings::Settings& s = settings_;
   const ClipboardSituation situation{reactionFlag_, s.ReactToText, s.ReactToPictures, s.AutoSave.Active,
                                      s.FormattedOnly};
@@ -24,13 +24,13 @@ void TForm1::ClipboardMonitorChange() {
   // copy in a Windows one, is two changes a few milliseconds apart (Wine takes the clipboard
   // over once for losing the X selection and once more for its new owner); when the second
   // came during the queries, its report is on its way and answers for the copy.
-  if (ClipboardMonitor->Superseded()) return;
+  if (clipboardMonitor_->Superseded()) return;
   switch (reaction) {
     case Reaction::TextMenu:
-      PopupAtCursor(*PopupMenuText);
+      PopupAtCursor(*popupMenuText_);
       break;
     case Reaction::PictureMenu:
-      PopupAtCursor(*PopupMenuBitmap);
+      PopupAtCursor(*popupMenuBitmap_);
       break;
     case Reaction::AutoSave:
       AutoSavePicture();
@@ -59,27 +59,26 @@ void TForm1::WithReactionsPaused(const std::function<void()>& command) {
   // What came while paused, the command's own clipboard write above all, gets no reaction
   // when its notice is still on its way, for instance through a viewer that heads the chain
   // and passes notices on late.
-  ClipboardMonitor->TakeCurrentAsReported();
+  clipboardMonitor_->TakeCurrentAsReported();
   // A change whose notice the pause took as reported drops the copy as a notice would.
   if (keptClipboard_.Outdated()) keptClipboard_.Clear();
 }
 
 void TForm1::Formatierungentfernen1Click() {
   WithReactionsPaused([this] {
-    auto& clipboard = clipboard::Clipboard();
-    if (clipboard.ContainsFormat(CF_TEXT)) clipboard.RewriteTextAlone(keptClipboard_);
+    if (clipboard_.ContainsFormat(CF_TEXT)) clipboard_.RewriteTextAlone(keptClipboard_);
   });
 }
 
 void TForm1::Formatierungwiederherstellen1Click() {
-  WithReactionsPaused([this] { clipboard::Clipboard().Restore(keptClipboard_); });
+  WithReactionsPaused([this] { clipboard_.Restore(keptClipboard_); });
 }
 
 void TForm1::PopupMenuTrayPopup() {
   const bool restorable = keptClipboard_.HoldsOurWrite();
   if (!restorable) keptClipboard_.Clear();
-  Formatierungwiederherstellen1->SetVisible(restorable);
-  N1->SetVisible(restorable);
+  formatierungwiederherstellen1_->SetVisible(restorable);
+  n1_->SetVisible(restorable);
 }
 
 void TForm1::AufTextReagieren1Click() {

@@ -13,7 +13,7 @@ void TForm1::Desktopverknpfungerstellen1Click() {
   shell::CreateProgramShortcut(CSIDL_DESKTOP, shell::ProgramFilePath());
 }
 
-void TForm1::Ueber1Click() { Form2->ShowModal(); }
+void TForm1::Ueber1Click() { form2_->ShowModal(); }
 
 void TForm1::Hilfe1Click() { shell::OpenHelpFile(); }
 

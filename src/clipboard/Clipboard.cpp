@@ -383,19 +383,4 @@ bool TClipboard::ExcludedFromMonitoring() {
   return value == 0;
 }
 
-TClipboard* TClipboard::current_ = nullptr;
-
-TClipboard::TClipboard() noexcept {
-  if (!current_) current_ = this;
-}
-
-TClipboard::~TClipboard() {
-  if (current_ == this) current_ = nullptr;
-}
-
-TClipboard& Clipboard() {
-  if (!TClipboard::current_) throw std::logic_error("no clipboard object: the program's entry creates it");
-  return *TClipboard::current_;
-}
-
 }  // namespace clipboard

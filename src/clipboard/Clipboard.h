@@ -51,12 +51,12 @@ PictureLoader FindPictureFormat(UINT format);
 // what it had.
 void LoadFromClipboardData(ui::TPicture& picture, UINT format, HANDLE data, HPALETTE palette);
 
-// The program's entry (and a test program's main) owns the one clipboard object of the
-// process; Clipboard() finds it.
+// The run's objects (app/RunObjects.h) own the one clipboard object of the process and hand
+// it to those that use it.
 class TClipboard {
  public:
-  TClipboard() noexcept;
-  ~TClipboard();
+  TClipboard() noexcept = default;
+  ~TClipboard() = default;
   TClipboard(const TClipboard&) = delete;
   TClipboard& operator=(const TClipboard&) = delete;
 
@@ -108,14 +108,9 @@ class TClipboard {
   // Empties the clipboard once and hands the block over as its CF_UNICODETEXT.
   void PlaceTextBlock(ui::UniqueGlobal block);
 
-  static TClipboard* current_;
-  friend TClipboard& Clipboard();
   int openCount_ = 0;
   bool emptied_ = false;
   std::wstring holderText_;
 };
-
-// The program-wide clipboard object; there must be one.
-TClipboard& Clipboard();
 
 }  // namespace clipboard

@@ -93,7 +93,8 @@ void TForm3::FormCreate(const std::vector<std::wstring>& languageStrings) {
   // Any other value, one in lower case too, leaves BMP checked.
   const imaging::TPictureFormat* format = imaging::FindPictureFormatByCode(values_.Format);
   const auto checked = format ? static_cast<std::size_t>(format - imaging::kPictureFormats.data()) : 0;
-  for (std::size_t i = 0; i < std::size(kFormatButtons); ++i) (this->*kFormatButtons[i].button)->SetChecked(i == checked);
+  for (std::size_t i = 0; i < std::size(kFormatButtons); ++i)
+    (this->*kFormatButtons[i].button)->SetChecked(i == checked);
 }
 
 void TForm3::ApplyLanguage(const std::vector<std::wstring>& strings) {

@@ -25,7 +25,9 @@ void ShellOpen(const std::wstring& target) {
   if (result <= 32) throw EShellOpenError(ui::FormatMessageText(L"%s kann nicht geöffnet werden", target));
 }
 
-void SetShellOpenFunction(ShellOpenFunction function) { Replacement() = std::move(function); }
+ui::ScopedReplacement<ShellOpenFunction> ReplaceShellOpenFunction(ShellOpenFunction function) {
+  return {Replacement(), std::move(function)};
+}
 
 void OpenHelpFile() {
   const DWORD attributes = GetFileAttributesW(kHelpFileName);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ui/Errors.h"
+#include "ui/ScopedReplacement.h"
 
 namespace shell {
 
@@ -17,9 +18,9 @@ class EShellOpenError : public ui::Exception {
 // Hands `target` to the shell (ShellExecuteW, default verb, shown normally).
 void ShellOpen(const std::wstring& target);
 
-// Replaces the shell, so tests can see what would be opened; an empty function puts it back.
+// Replaces the shell while the answer lives, so tests can see what would be opened.
 using ShellOpenFunction = std::function<void(const std::wstring& target)>;
-void SetShellOpenFunction(ShellOpenFunction function);
+[[nodiscard]] ui::ScopedReplacement<ShellOpenFunction> ReplaceShellOpenFunction(ShellOpenFunction function);
 
 // The help file "Help.chm", looked up in the working directory.
 inline constexpr const wchar_t* kHelpFileName = L"Help.chm";

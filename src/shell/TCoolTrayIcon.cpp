@@ -29,11 +29,10 @@ void HideTaskbarButton(const ui::TApplication& application) {
 
 }  // namespace
 
-TCoolTrayIcon::ShellFunction TCoolTrayIcon::shellFunction_;
+TCoolTrayIcon::HandlerLink::HandlerLink(TTrayIconHandler& handler, TCoolTrayIcon& icon)
+    : handler_(handler), id_(handler.Attach(icon)) {}
 
-TCoolTrayIcon::HandlerLink::HandlerLink(TCoolTrayIcon& icon) : id_(TTrayIconHandler::Attach(icon)) {}
-
-TCoolTrayIcon::HandlerLink::~HandlerLink() { TTrayIconHandler::Detach(id_); }
+TCoolTrayIcon::HandlerLink::~HandlerLink() { handler_.Detach(id_); }
 
 TCoolTrayIcon::OwnerFormLink::OwnerFormLink(TCoolTrayIcon& icon, ui::TForm* form) {
   if (!form || form->OnShow) return;
@@ -45,23 +44,25 @@ TCoolTrayIcon::OwnerFormLink::~OwnerFormLink() {
   if (form_) form_->OnShow = nullptr;
 }
 
-TCoolTrayIcon::ApplicationLink::ApplicationLink(TCoolTrayIcon& icon) : application_(ui::TApplication::Current()) {
-  if (!application_) return;
-  id_ = application_->AddHook([&icon](UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
+TCoolTrayIcon::ApplicationLink::ApplicationLink(ui::TApplication& application, TCoolTrayIcon& icon)
+    : application_(application) {
+  id_ = application_.AddHook([&icon](UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
     icon.ApplicationHook(msg, wParam);
     return false;  // the application handles every message as usual
   });
 }
 
-TCoolTrayIcon::ApplicationLink::~ApplicationLink() {
-  if (application_ && ui::TApplication::Current() == application_) application_->RemoveHook(id_);
-}
+TCoolTrayIcon::ApplicationLink::~ApplicationLink() { application_.RemoveHook(id_); }
 
-TCoolTrayIcon::TCoolTrayIcon(ui::TComponent* owner, std::wstring name)
-    : ui::TComponent(owner, std::move(name)), handler_(*this), ownerForm_(*this, OwnerForm()), application_(*this) {
+TCoolTrayIcon::TCoolTrayIcon(ui::TComponent* owner, ui::TApplication& application, TTrayIconHandler& handler,
+                             std::wstring name)
+    : ui::TComponent(owner, std::move(name)),
+      handler_(handler, *this),
+      ownerForm_(*this, OwnerForm()),
+      application_(application, *this) {
   AttachIconChange();
   data_.cbSize = static_cast<DWORD>(offsetof(NOTIFYICONDATAW, guidItem));  // the Windows 2000 layout
-  data_.hWnd = TTrayIconHandler::Window();
+  data_.hWnd = handler.Window();
   data_.uID = handler_.Id();
   data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data_.uCallbackMessage = kTrayCallbackMessage;
@@ -135,8 +136,7 @@ bool TCoolTrayIcon::Notify(DWORD message) {
 
 bool TCoolTrayIcon::CallShell(DWORD message) {
   // The answer is the caller's to look at; a refused call changes nothing here.
-  if (shellFunction_) return shellFunction_(message, data_);
-  return Shell_NotifyIconW(message, &data_) != FALSE;
+  return handler_.Handler().CallShell(message, data_);
 }
 
 void TCoolTrayIcon::Loaded() {
@@ -243,14 +243,13 @@ void TCoolTrayIcon::ShowTrayMenu() {
   if (!popupMenu_ || !popupMenu_->AutoPopup) return;
   POINT at{};
   if (!GetCursorPos(&at)) return;
-  if (ui::TApplication* application = ui::TApplication::Current()) {
-    // The menu only closes on a click elsewhere when the program is in the foreground. Straight
-    // to the window the application window would hand the focus on to: under Wine each step of
-    // that detour comes back from the X server as focus events, often once the menu is open,
-    // and the stale one for the application window takes the focus from the menu and closes it.
-    SetForegroundWindow(application->FocusWindow());
-    application->ProcessMessages();
-  }
+  // The menu only closes on a click elsewhere when the program is in the foreground. Straight
+  // to the window the application window would hand the focus on to: under Wine each step of
+  // that detour comes back from the X server as focus events, often once the menu is open,
+  // and the stale one for the application window takes the focus from the menu and closes it.
+  ui::TApplication& application = application_.Application();
+  SetForegroundWindow(application.FocusWindow());
+  application.ProcessMessages();
   if (!popupMenu_) return;  // a message just handled destroyed the menu
   popupMenu_->Popup(at.x, at.y);
   // Without a message after the menu, it may fail to open again the next time.
@@ -258,22 +257,22 @@ void TCoolTrayIcon::ShowTrayMenu() {
 }
 
 void TCoolTrayIcon::HideMainWindow() {
-  ui::TApplication* application = ui::TApplication::Current();
-  if (!OwnerForm() || !application || !application->MainForm()) return;
-  application->MainForm()->Hide();
-  HideTaskbarButton(*application);
+  ui::TApplication& application = application_.Application();
+  if (!OwnerForm() || !application.MainForm()) return;
+  application.MainForm()->Hide();
+  HideTaskbarButton(application);
 }
 
 void TCoolTrayIcon::ShowMainWindow() {
-  ui::TApplication* application = ui::TApplication::Current();
-  if (!OwnerForm() || !application || !application->MainForm()) return;
-  ui::TForm& mainForm = *application->MainForm();
-  if (IsIconic(application->Handle())) application->Restore();
+  ui::TApplication& application = application_.Application();
+  if (!OwnerForm() || !application.MainForm()) return;
+  ui::TForm& mainForm = *application.MainForm();
+  if (IsIconic(application.Handle())) application.Restore();
   if (IsIconic(mainForm.Handle())) ShowWindow(mainForm.Handle(), SW_RESTORE);
   mainForm.Show();
   // The application window hands the focus on to the main window, so the main window comes
   // to the front also when it was showing already.
-  SetForegroundWindow(application->Handle());
+  SetForegroundWindow(application.Handle());
 }
 
 void TCoolTrayIcon::HideToTray() {
@@ -284,8 +283,7 @@ void TCoolTrayIcon::HideToTray() {
 void TCoolTrayIcon::ApplicationHook(UINT msg, WPARAM wParam) {
   if (msg == WM_SIZE && wParam == SIZE_MINIMIZED && minimizeToTray_) HideToTray();
   if (msg == WM_SYSCOMMAND && wParam == SC_RESTORE) {
-    if (ui::TApplication* application = ui::TApplication::Current(); application && application->MainForm())
-      application->MainForm()->Show();
+    if (ui::TForm* mainForm = application_.Application().MainForm()) mainForm->Show();
   }
   const UINT taskbarCreated = TaskbarCreatedMessage();
   if (taskbarCreated != 0 && msg == taskbarCreated && iconVisible_) AddTrayIcon();
@@ -293,7 +291,7 @@ void TCoolTrayIcon::ApplicationHook(UINT msg, WPARAM wParam) {
 
 void TCoolTrayIcon::OwnerWindowHook() {
   // Shown by a direct call (not with its owner): bring it to the front with the application.
-  if (ui::TApplication* application = ui::TApplication::Current()) SetForegroundWindow(application->Handle());
+  SetForegroundWindow(application_.Application().Handle());
   if (ui::TForm* owner = OwnerForm()) SetForegroundWindow(owner->Handle());
 }
 

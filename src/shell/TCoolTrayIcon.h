@@ -22,6 +22,8 @@ class TPopupMenu;
 
 namespace shell {
 
+class TTrayIconHandler;
+
 enum class TMouseButton { Left, Right, Middle };
 
 // Keys and mouse buttons held during a mouse event, as bit flags.
@@ -38,12 +40,12 @@ class TCoolTrayIcon : public ui::TComponent {
   using NotifyEvent = std::function<void(TCoolTrayIcon& sender)>;
   using MouseEvent = std::function<void(TCoolTrayIcon& sender, TMouseButton button, TShiftState shift, int x, int y)>;
   using MouseMoveEvent = std::function<void(TCoolTrayIcon& sender, TShiftState shift, int x, int y)>;
-  // Stands in for Shell_NotifyIconW, so tests can see every call with its record.
-  using ShellFunction = std::function<bool(DWORD message, const NOTIFYICONDATAW& data)>;
 
   // The owner is normally the main window: the icon takes the form's OnShow for its
-  // lifetime.
-  explicit TCoolTrayIcon(ui::TComponent* owner, std::wstring name = L"TrayIcon");
+  // lifetime, and hooks into `application`. The shell's callbacks reach it through `handler`;
+  // both outlive it.
+  TCoolTrayIcon(ui::TComponent* owner, ui::TApplication& application, TTrayIconHandler& handler,
+                std::wstring name = L"TrayIcon");
   ~TCoolTrayIcon() override;
 
   // The image shown. Writing copies the given image; any later change of the image's content
@@ -102,9 +104,6 @@ class TCoolTrayIcon : public ui::TComponent {
   NotifyEvent OnBalloonHintTimeout;
   NotifyEvent OnBalloonHintClick;
 
-  // Null restores the real Shell_NotifyIconW.
-  static void SetShellFunction(ShellFunction function) { shellFunction_ = std::move(function); }
-
  protected:
   void Loaded() override;
   void Notification(ui::TComponent* component) override;
@@ -124,13 +123,15 @@ class TCoolTrayIcon : public ui::TComponent {
   // Membership in the process-wide callback handler, for the component's lifetime.
   class HandlerLink {
    public:
-    explicit HandlerLink(TCoolTrayIcon& icon);
+    HandlerLink(TTrayIconHandler& handler, TCoolTrayIcon& icon);
     ~HandlerLink();
     HandlerLink(const HandlerLink&) = delete;
     HandlerLink& operator=(const HandlerLink&) = delete;
+    [[nodiscard]] TTrayIconHandler& Handler() const noexcept { return handler_; }
     [[nodiscard]] UINT Id() const noexcept { return id_; }
 
    private:
+    TTrayIconHandler& handler_;
     UINT id_;
   };
 
@@ -150,13 +151,14 @@ class TCoolTrayIcon : public ui::TComponent {
   // ApplicationHook registered with the application, for the component's lifetime.
   class ApplicationLink {
    public:
-    explicit ApplicationLink(TCoolTrayIcon& icon);
+    ApplicationLink(ui::TApplication& application, TCoolTrayIcon& icon);
     ~ApplicationLink();
     ApplicationLink(const ApplicationLink&) = delete;
     ApplicationLink& operator=(const ApplicationLink&) = delete;
+    [[nodiscard]] ui::TApplication& Application() const noexcept { return application_; }
 
    private:
-    ui::TApplication* application_;
+    ui::TApplication& application_;
     std::size_t id_ = 0;
   };
 
@@ -186,8 +188,6 @@ class TCoolTrayIcon : public ui::TComponent {
   bool enabled_ = true;
   bool leftPopup_ = false;
   bool clickStarted_ = false;  // a left press over the icon awaits its release
-
-  static ShellFunction shellFunction_;
 };
 
 }  // namespace shell

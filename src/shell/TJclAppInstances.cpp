@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -237,22 +236,9 @@ std::vector<HWND> ThreadWindows(DWORD thread) {
   return collector.Result();
 }
 
-InstanceRegistryOwner* InstanceRegistryOwner::current_ = nullptr;
-
-InstanceRegistryOwner::InstanceRegistryOwner() noexcept {
-  if (!current_) current_ = this;
-}
-
-InstanceRegistryOwner::~InstanceRegistryOwner() {
-  registry_.reset();
-  if (current_ == this) current_ = nullptr;
-}
-
-TJclAppInstances& GetInstanceRegistry() {
-  InstanceRegistryOwner* owner = InstanceRegistryOwner::current_;
-  if (!owner) throw std::logic_error("no instance registry owner: the program's entry creates it");
-  if (!owner->registry_) owner->registry_ = std::make_unique<TJclAppInstances>();
-  return *owner->registry_;
+TJclAppInstances& InstanceRegistryOwner::Registry() {
+  if (!registry_) registry_ = std::make_unique<TJclAppInstances>();
+  return *registry_;
 }
 
 bool PostWithRetry(const std::function<DWORD()>& post, DWORD limitMs) {

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/InstanceTable.h"
@@ -120,27 +121,28 @@ class TJclAppInstances {
 std::vector<HWND> TopLevelWindows();
 std::vector<HWND> ThreadWindows(DWORD thread);
 
-// Where the process keeps its registry. The program's entry (and a test program's main) owns
-// one, so the registry is left at a point of its choosing, first in the clean-up, rather than
-// whenever the statics of the run happen to go.
+// Where the process keeps its registry. The run's objects (app/RunObjects.h) own one, so the
+// registry is left at a point of their choosing, first in the clean-up, rather than whenever
+// the statics of the run happen to go.
 class InstanceRegistryOwner {
  public:
-  InstanceRegistryOwner() noexcept;
-  ~InstanceRegistryOwner();
+  InstanceRegistryOwner() noexcept = default;
+  ~InstanceRegistryOwner() = default;
   InstanceRegistryOwner(const InstanceRegistryOwner&) = delete;
   InstanceRegistryOwner& operator=(const InstanceRegistryOwner&) = delete;
 
+  // The process's registry, created on the first call.
+  [[nodiscard]] TJclAppInstances& Registry();
   // Leaves the table and closes the registry now.
   void Reset() noexcept { registry_.reset(); }
+  // Answers true once, to the first guard of the process: only that one enters the process
+  // in the registry.
+  [[nodiscard]] bool TakeFirstJoin() noexcept { return std::exchange(firstJoin_, false); }
 
  private:
-  friend TJclAppInstances& GetInstanceRegistry();
-  static InstanceRegistryOwner* current_;
   std::unique_ptr<TJclAppInstances> registry_;
+  bool firstJoin_ = true;
 };
-
-// The process's registry, created in its owner on the first call.
-TJclAppInstances& GetInstanceRegistry();
 
 // Offers a notice with `post` (which answers 0 or the system error) until it goes through,
 // the receiving thread is gone (ERROR_INVALID_THREAD_ID) or `limitMs` have passed. Answers

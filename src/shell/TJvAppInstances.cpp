@@ -15,17 +15,14 @@ namespace {
 
 constexpr std::uint16_t kJoinLimit = 65535;
 
-// Only the first guard of the process enters it in the registry.
-bool firstGuard = true;
-
 }  // namespace
 
-TJvAppInstances::TJvAppInstances(ui::TComponent* owner, std::wstring name)
+TJvAppInstances::TJvAppInstances(ui::TComponent* owner, InstanceRegistryOwner& registry, std::wstring name)
     : ui::TComponent(owner, std::move(name)),
       window_(ui::AllocateHWnd(this, &ui::MessageThunk<TJvAppInstances, &TJvAppInstances::WndProc>,
                                kAppInstancesWindowClass)) {
-  const bool joins = std::exchange(firstGuard, false);
-  registry_ = &GetInstanceRegistry();
+  const bool joins = registry.TakeFirstJoin();
+  registry_ = &registry.Registry();
   // The first join into a fresh table sets its limit so high that every later copy is
   // entered and announced; the guard does the limiting itself, in Loaded.
   if (joins) registry_->JoinRegistry(kJoinLimit);

@@ -20,14 +20,16 @@
 
 namespace shell {
 
+class InstanceRegistryOwner;
 class TJclAppInstances;
 
 inline constexpr const wchar_t* kAppInstancesWindowClass = L"JvAppInstances_WindowClass";
 
 class TJvAppInstances : public ui::TComponent {
  public:
-  // Raises the registry's errors when the registry cannot be created.
-  explicit TJvAppInstances(ui::TComponent* owner, std::wstring name = L"JvAppInstanz");
+  // Raises the registry's errors when the registry cannot be created. The first guard of the
+  // owner's process joins the registry.
+  TJvAppInstances(ui::TComponent* owner, InstanceRegistryOwner& registry, std::wstring name = L"JvAppInstanz");
   ~TJvAppInstances() override;
 
   [[nodiscard]] HWND Handle() const noexcept { return window_.get(); }

@@ -1,7 +1,6 @@
 #include "shell/TTrayIconHandler.h"
 
 #include <limits>
-#include <stdexcept>
 #include <vector>
 
 #include "shell/TCoolTrayIcon.h"
@@ -19,40 +18,33 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-TTrayIconHandler* TTrayIconHandler::current_ = nullptr;
-
 TTrayIconHandler::TTrayIconHandler()
     : window_(ui::AllocateHWnd(this, &ui::MessageThunk<TTrayIconHandler, &TTrayIconHandler::WndProc>,
                                L"TTrayIconHandler")) {
   if (!window_) ui::RaiseLastOSError(GetLastError());
   (void)TaskbarCreatedMessage();  // registered before the first icon is shown
-  if (!current_) current_ = this;
 }
 
-TTrayIconHandler::~TTrayIconHandler() {
-  if (current_ == this) current_ = nullptr;
-}
+TTrayIconHandler::~TTrayIconHandler() = default;
 
 UINT TTrayIconHandler::Attach(TCoolTrayIcon& icon) {
-  if (!current_) throw std::logic_error("no tray icon handler: the program's entry creates it");
-  const UINT id = current_->nextId_++;
-  current_->icons_[id] = &icon;
+  const UINT id = nextId_++;
+  icons_[id] = &icon;
   return id;
 }
 
-void TTrayIconHandler::Detach(UINT id) noexcept {
-  if (current_) current_->icons_.erase(id);
+void TTrayIconHandler::Detach(UINT id) noexcept { icons_.erase(id); }
+
+TCoolTrayIcon* TTrayIconHandler::Find(WPARAM id) const noexcept {
+  if (id > std::numeric_limits<UINT>::max()) return nullptr;
+  const auto found = icons_.find(static_cast<UINT>(id));
+  return found == icons_.end() ? nullptr : found->second;
 }
 
-HWND TTrayIconHandler::Window() noexcept { return current_ ? current_->window_.get() : nullptr; }
-
-TCoolTrayIcon* TTrayIconHandler::Find(WPARAM id) noexcept {
-  if (!current_ || id > std::numeric_limits<UINT>::max()) return nullptr;
-  const auto found = current_->icons_.find(static_cast<UINT>(id));
-  return found == current_->icons_.end() ? nullptr : found->second;
+bool TTrayIconHandler::CallShell(DWORD message, NOTIFYICONDATAW& data) const {
+  if (shellFunction_) return shellFunction_(message, data);
+  return Shell_NotifyIconW(message, &data) != FALSE;
 }
-
-std::size_t TTrayIconHandler::Count() noexcept { return current_ ? current_->icons_.size() : 0; }
 
 void TTrayIconHandler::WndProc(ui::TMessage& message) {
   switch (message.Msg) {

@@ -4,13 +4,18 @@
 // does not fit into it on 64-bit Windows, so the handler numbers its icons and finds each one
 // by its number.
 #include <windows.h>
+// shellapi.h needs windows.h before it.
+#include <shellapi.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <utility>
 
 #include "ui/Handle.h"
 #include "ui/MessageWindow.h"
+#include "ui/ScopedReplacement.h"
 
 namespace shell {
 
@@ -25,35 +30,44 @@ inline constexpr UINT kTrayCallbackMessage = WM_USER + 0x400;
 // taskbar to announce a restart.
 [[nodiscard]] UINT TaskbarCreatedMessage();
 
-// The program's entry (and a test program's main) owns the one handler of the process, from
-// before the first tray icon to after the last.
+// One handler serves the process from before its first tray icon to after its last; the
+// run's objects (app/RunObjects.h) own it and hand it to each icon.
 class TTrayIconHandler {
  public:
-  // Creates the window and becomes the process's handler when there is none yet.
+  // Stands in for Shell_NotifyIconW, so tests can see every call with its record.
+  using ShellFunction = std::function<bool(DWORD message, const NOTIFYICONDATAW& data)>;
+
   TTrayIconHandler();
   ~TTrayIconHandler();
   TTrayIconHandler(const TTrayIconHandler&) = delete;
   TTrayIconHandler& operator=(const TTrayIconHandler&) = delete;
 
   // Takes `icon` in and answers the uID the shell will know it by.
-  [[nodiscard]] static UINT Attach(TCoolTrayIcon& icon);
+  [[nodiscard]] UINT Attach(TCoolTrayIcon& icon);
   // Lets the icon go.
-  static void Detach(UINT id) noexcept;
+  void Detach(UINT id) noexcept;
 
-  // The window the shell sends the callbacks to; null while there is no handler.
-  [[nodiscard]] static HWND Window() noexcept;
+  // The window the shell sends the callbacks to.
+  [[nodiscard]] HWND Window() const noexcept { return window_.get(); }
   // The icon known under `id`, or null.
-  [[nodiscard]] static TCoolTrayIcon* Find(WPARAM id) noexcept;
+  [[nodiscard]] TCoolTrayIcon* Find(WPARAM id) const noexcept;
   // The number of live tray icons.
-  [[nodiscard]] static std::size_t Count() noexcept;
+  [[nodiscard]] std::size_t Count() const noexcept { return icons_.size(); }
+
+  // Shell_NotifyIconW for every icon of this handler; the answer is the caller's to look at.
+  bool CallShell(DWORD message, NOTIFYICONDATAW& data) const;
+  // The icons' shell calls go to `function` instead while the answer lives.
+  [[nodiscard]] ui::ScopedReplacement<ShellFunction> ReplaceShellFunction(ShellFunction function) {
+    return {shellFunction_, std::move(function)};
+  }
 
  private:
   void WndProc(ui::TMessage& message);
 
-  static TTrayIconHandler* current_;
   ui::UniqueWindow window_;
   std::map<UINT, TCoolTrayIcon*> icons_;
   UINT nextId_ = 1;
+  ShellFunction shellFunction_;
 };
 
 }  // namespace shell

@@ -12,6 +12,7 @@
 
 #include "ui/Component.h"
 #include "ui/Handle.h"
+#include "ui/ScopedReplacement.h"
 
 namespace ui {
 
@@ -100,7 +101,10 @@ class TPopupMenu : public TComponent {
   // Runs the item with this command id; false when the id is not one of this menu's.
   bool DispatchCommand(UINT command);
 
-  static void SetPopupFunction(PopupFunction function) { popupFunction_ = std::move(function); }
+  // Menus open through `function` instead while the answer lives.
+  [[nodiscard]] static ScopedReplacement<PopupFunction> ReplacePopupFunction(PopupFunction function) {
+    return {popupFunction_, std::move(function)};
+  }
 
  protected:
   void Notification(TComponent* component) override;

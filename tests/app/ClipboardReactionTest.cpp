@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/RunObjects.h"
 #include "app/TForm1.h"
 #include "clipboard/Clipboard.h"
 #include "clipboard/KeptFormats.h"
@@ -33,14 +34,10 @@ class ReactionTest : public ::testing::Test {
 
   void SetUp() override {
     testing_support::ClearShownErrors();
-    ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
-    form_ = std::make_unique<app::TForm1>();
+    form_ = std::make_unique<app::TForm1>(testing_support::Run());
     PumpFor(50);
   }
-  void TearDown() override {
-    form_.reset();
-    ui::TPopupMenu::SetPopupFunction(nullptr);
-  }
+  void TearDown() override { form_.reset(); }
 
   void CopyRichText(const std::wstring& text) {
     testing_support::ClipboardFill fill;
@@ -68,6 +65,8 @@ class ReactionTest : public ::testing::Test {
   }
 
   std::vector<std::wstring> popups_;
+  const ui::ScopedReplacement<ui::TPopupMenu::PopupFunction> popupReplacement_ =
+      ui::TPopupMenu::ReplacePopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
   std::unique_ptr<app::TForm1> form_;
 };
 
@@ -76,10 +75,10 @@ TEST_F(ReactionTest, CopiedTextOpensTheTextMenuAndRemovingFormattingLeavesPlainT
   CopyRichText(text);
   ASSERT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuText"});
 
-  Choose(*form_->Formatierungentfernen1);
+  Choose(form_->Formatierungentfernen1());
   for (UINT format : testing_support::ClipboardFormats())
     EXPECT_TRUE(format == CF_UNICODETEXT || format == CF_TEXT || format == CF_OEMTEXT || format == CF_LOCALE);
-  EXPECT_EQ(clipboard::Clipboard().ReadText(), text);
+  EXPECT_EQ(testing_support::Clipboard().ReadText(), text);
   PumpFor(100);
   EXPECT_EQ(popups_.size(), 1u) << "the program's own write got a reaction";
   EXPECT_TRUE(form_->ReactionFlag());
@@ -93,7 +92,7 @@ TEST_F(ReactionTest, OwnWriteGetsNoReactionEvenWhenAnotherViewerDeliversItLate) 
   ASSERT_TRUE(PumpUntil([&] { return popups_.size() == 1; }));
 
   const int before = viewer.passedOn;
-  Choose(*form_->Formatierungentfernen1);
+  Choose(form_->Formatierungentfernen1());
   ASSERT_TRUE(PumpUntil([&] { return viewer.passedOn > before; }));
   PumpFor(100);
   EXPECT_EQ(popups_.size(), 1u);
@@ -103,11 +102,11 @@ TEST_F(ReactionTest, SwitchesDecideBetweenTheMenus) {
   CopyPicture();
   EXPECT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuBitmap"});
 
-  Choose(*form_->AufBilderReagieren1);  // pictures off
-  EXPECT_FALSE(form_->AufBilderReagieren1->Checked());
+  Choose(form_->AufBilderReagieren1());  // pictures off
+  EXPECT_FALSE(form_->AufBilderReagieren1().Checked());
   CopyPicture();
-  Choose(*form_->AufTextReagieren1);  // text off
-  EXPECT_FALSE(form_->AufTextReagieren1->Checked());
+  Choose(form_->AufTextReagieren1());  // text off
+  EXPECT_FALSE(form_->AufTextReagieren1().Checked());
   CopyRichText(L"ignored");
   EXPECT_EQ(popups_.size(), 1u);
 }
@@ -126,7 +125,7 @@ TEST_F(ReactionTest, AFailedRewriteIsShownAndLaterChangesStillGetAReaction) {
   ASSERT_EQ(popups_.size(), 1u);
   {
     auto holder = testing_support::HoldClipboardInOtherProcess(2000);
-    Choose(*form_->Formatierungentfernen1);
+    Choose(form_->Formatierungentfernen1());
   }
   EXPECT_EQ(testing_support::ShownErrors(), std::vector<std::wstring>{L"Zwischenablage kann nicht geöffnet werden."});
   EXPECT_TRUE(form_->ReactionFlag());
@@ -145,8 +144,8 @@ TEST_F(ReactionTest, ACopyACrashedViewerSwallowedStillOpensTheMenuAMomentLate) {
 TEST_F(ReactionTest, ACopyTheUserAskedToIgnoreNeverEndsInAnErrorBox) {
   CopyTextWithMarker(L"CanIncludeInClipboardHistory", 1);  // reading this marker opens the clipboard
   ASSERT_EQ(popups_.size(), 1u);
-  Choose(*form_->AufTextReagieren1);
-  Choose(*form_->AufBilderReagieren1);
+  Choose(form_->AufTextReagieren1());
+  Choose(form_->AufBilderReagieren1());
   // The notice of the next copy comes while another program holds the clipboard.
   testing_support::TestClipboardViewer late({}, testing_support::TestClipboardViewer::PassOn::Later);
   PumpFor(50);
@@ -185,8 +184,8 @@ TEST_F(ReactionTest, ClipboardChangesDuringTeardownReachNothing) {
 }
 
 TEST_F(ReactionTest, WithFormattedTextOnlyPlainTextGetsNoMenuAndTextBesideAPictureIsThePicture) {
-  Choose(*form_->NurFormatiert1);
-  ASSERT_TRUE(form_->NurFormatiert1->Checked());
+  Choose(form_->NurFormatiert1());
+  ASSERT_TRUE(form_->NurFormatiert1().Checked());
   testing_support::SetClipboardUnicodeText(L"plain");
   {
     // What a program that copies through OLE adds to plain text is no formatting.
@@ -218,7 +217,7 @@ TEST_F(ReactionTest, WithFormattedTextOnlyPlainTextGetsNoMenuAndTextBesideAPictu
 }
 
 TEST_F(ReactionTest, WithFormattedTextOnlyWhatToolkitsAndOleAddToPlainTextOpensNoMenu) {
-  Choose(*form_->NurFormatiert1);
+  Choose(form_->NurFormatiert1());
   const auto copyTextBeside = [](std::initializer_list<const wchar_t*> names) {
     testing_support::ClipboardFill fill;
     const std::wstring text = L"text";
@@ -239,15 +238,15 @@ TEST_F(ReactionTest, WithFormattedTextOnlyWhatToolkitsAndOleAddToPlainTextOpensN
 TEST_F(ReactionTest, KeepingTheFormattingLeavesTheClipboardUntouched) {
   CopyRichText(L"keep me");
   const auto before = testing_support::ClipboardFormats();
-  Choose(*form_->Formatierungbehalten1);
+  Choose(form_->Formatierungbehalten1());
   EXPECT_EQ(testing_support::ClipboardFormats(), before);
 }
 
 // The tray menu as it would open now: its items in the menu handle, "-" for a separator.
 std::vector<std::wstring> TrayMenuItems(app::TForm1& form) {
-  form.PopupMenuTray->Popup(0, 0);
+  form.PopupMenuTray().Popup(0, 0);
   std::vector<std::wstring> items;
-  HMENU menu = form.PopupMenuTray->Handle();
+  HMENU menu = form.PopupMenuTray().Handle();
   for (int i = 0; i < GetMenuItemCount(menu); ++i) {
     wchar_t text[128] = {};
     const bool separator = (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0;
@@ -266,12 +265,12 @@ TEST_F(ReactionTest, TheTrayMenuOffersRestoringOnlyUntilTheRemovedFormattingIsBa
 
   CopyRichText(L"one");
   const std::vector<UINT> formatted = testing_support::ClipboardFormats();
-  Choose(*form_->Formatierungentfernen1);
+  Choose(form_->Formatierungentfernen1());
   EXPECT_FALSE(form_->KeptClipboard().Empty());
   EXPECT_EQ(TrayMenuItems(*form_), offered);
-  Choose(*form_->Formatierungwiederherstellen1);
+  Choose(form_->Formatierungwiederherstellen1());
   EXPECT_EQ(testing_support::ClipboardFormats(), formatted);
-  EXPECT_EQ(clipboard::Clipboard().ReadText(), L"one");
+  EXPECT_EQ(testing_support::Clipboard().ReadText(), L"one");
   EXPECT_TRUE(form_->KeptClipboard().Empty());
   EXPECT_EQ(TrayMenuItems(*form_), today);
   PumpFor(100);
@@ -279,21 +278,21 @@ TEST_F(ReactionTest, TheTrayMenuOffersRestoringOnlyUntilTheRemovedFormattingIsBa
 
   // Another program's copy drops the kept one at once, with every reaction switched off too.
   CopyRichText(L"two");
-  Choose(*form_->Formatierungentfernen1);
+  Choose(form_->Formatierungentfernen1());
   ChangeSwitches(false, false);
   testing_support::SetClipboardUnicodeText(L"someone else's");
   EXPECT_TRUE(form_->KeptClipboard().Empty());
   EXPECT_EQ(TrayMenuItems(*form_), today);
-  Choose(*form_->Formatierungwiederherstellen1);  // posted by another program: nothing to put back
-  EXPECT_EQ(clipboard::Clipboard().ReadText(), L"someone else's");
-  EXPECT_FALSE(clipboard::Clipboard().ContainsFormat(rtf));
+  Choose(form_->Formatierungwiederherstellen1());  // posted by another program: nothing to put back
+  EXPECT_EQ(testing_support::Clipboard().ReadText(), L"someone else's");
+  EXPECT_FALSE(testing_support::Clipboard().ContainsFormat(rtf));
 
   // Exit lets it go too.
   ChangeSwitches(true, true);
   CopyRichText(L"three");
-  Choose(*form_->Formatierungentfernen1);
+  Choose(form_->Formatierungentfernen1());
   ASSERT_FALSE(form_->KeptClipboard().Empty());
-  Choose(*form_->Beenden1);
+  Choose(form_->Beenden1());
   EXPECT_TRUE(form_->KeptClipboard().Empty());
   MSG quit{};
   PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
@@ -307,9 +306,9 @@ TEST_F(ReactionTest, AboveTheLimitNothingIsKeptAndTheFormattingIsRemovedAllTheSa
     const std::wstring text = L"big";
     fill.PutBlock(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   }
-  Choose(*form_->Formatierungentfernen1);
-  EXPECT_EQ(clipboard::Clipboard().ReadText(), L"big");
-  EXPECT_FALSE(clipboard::Clipboard().ContainsFormat(RegisterClipboardFormatW(L"Rich Text Format")));
+  Choose(form_->Formatierungentfernen1());
+  EXPECT_EQ(testing_support::Clipboard().ReadText(), L"big");
+  EXPECT_FALSE(testing_support::Clipboard().ContainsFormat(RegisterClipboardFormatW(L"Rich Text Format")));
   EXPECT_TRUE(form_->KeptClipboard().Empty());
   EXPECT_EQ(TrayMenuItems(*form_).size(), 6u);
   EXPECT_TRUE(testing_support::ShownErrors().empty());

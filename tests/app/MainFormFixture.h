@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RunObjects.h"
 #include "app/TForm1.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
@@ -28,7 +29,7 @@ class MainFormFixture : public testing::Test {
   // A form started before ends first, so the new one becomes the application's main form.
   app::TForm1& StartForm() {
     form_.reset();
-    form_ = std::make_unique<app::TForm1>();
+    form_ = std::make_unique<app::TForm1>(testing_support::Run());
     return *form_;
   }
   void WriteIni(const std::string& ansiText) {

@@ -123,14 +123,14 @@ void ExpectItems(HMENU menu, const std::vector<std::unique_ptr<ui::TMenuItem>>& 
 void ExpectLanguage(const app::TForm1& form, const LanguageView& view) {
   std::size_t seen = 0;
   for (const ui::TPopupMenu* menu :
-       {form.PopupMenuText, form.PopupMenuTray, form.PopupMenuBitmap, form.PopupMenuAnzeige})
+       {&form.PopupMenuText(), &form.PopupMenuTray(), &form.PopupMenuBitmap(), &form.PopupMenuAnzeige()})
     ExpectItems(menu->Handle(), menu->Items(), view, seen);
   EXPECT_EQ(seen, view.captions.size());
   EXPECT_EQ(form.DimensionsPrefix(), view.dimensionsPrefix);
   EXPECT_EQ(form.SizePrefix(), view.sizePrefix);
   EXPECT_EQ(form.EmptyFolderMessage(), view.emptyFolderMessage);
-  EXPECT_EQ(form.Sprache1->ImageIndex(), view.flagImage);
-  for (const ui::TMenuItem* item : {form.Deutsch1, form.English1, form.Polski1}) EXPECT_FALSE(item->Checked());
+  EXPECT_EQ(form.Sprache1().ImageIndex(), view.flagImage);
+  for (const ui::TMenuItem* item : {&form.Deutsch1(), &form.English1(), &form.Polski1()}) EXPECT_FALSE(item->Checked());
 }
 
 class TForm1Language : public app_test::MainFormFixture {};
@@ -153,7 +153,7 @@ TEST_F(TForm1Language, StartsInTheLanguageOfTheSettingsFile) {
 
 TEST_F(TForm1Language, GermanTextMenuSecondItemReadsTheTableTextAfterStart) {
   app::TForm1& form = StartForm();
-  EXPECT_EQ(form.Formatierungbehalten1->Caption(), L"Formatireung behalten");
+  EXPECT_EQ(form.Formatierungbehalten1().Caption(), L"Formatireung behalten");
   ExpectLanguage(form, kGerman);
 }
 
@@ -167,7 +167,7 @@ TEST_F(TForm1Language, UnknownEmptyOrLowerCaseCodeStartsGermanAndExitWritesAnEmp
     LanguageView german = kGerman;
     german.flagImage = ui::TMenuItem::kNoImage;  // no language was chosen, so no flag
     ExpectLanguage(form, german);
-    Choose(form.Beenden1);
+    Choose(&form.Beenden1());
     EXPECT_TRUE(TakeQuitMessage());
     EXPECT_EQ(IniLines().at(1), L"Language=");
   }
@@ -177,22 +177,22 @@ TEST_F(TForm1Language, EachLanguageCommandSwitchesEveryMenuAtOnceThenTellsTheDia
   app::TForm1& form = StartForm();
   std::vector<std::wstring> exitCaptionsSeenByDialog;
   form.OnLanguageApplied = [&] {
-    exitCaptionsSeenByDialog.push_back(form.Beenden1->Caption());
+    exitCaptionsSeenByDialog.push_back(form.Beenden1().Caption());
     EXPECT_EQ(form.LanguageString(settings::kTextAutosaveDialogCaption),
               settings::LanguageLists()[form.LanguageIndex()].texts[settings::kTextAutosaveDialogCaption]);
   };
 
-  Choose(form.English1);
+  Choose(&form.English1());
   ExpectLanguage(form, kEnglish);
   EXPECT_EQ(form.LanguageCode(), L"EN");
   EXPECT_EQ(form.LanguageString(settings::kTextSaveButton), L"Save");
 
-  Choose(form.Polski1);
+  Choose(&form.Polski1());
   ExpectLanguage(form, kPolish);
   EXPECT_EQ(form.LanguageCode(), L"PL");
   EXPECT_EQ(form.LanguageString(settings::kTextAutosaveActive), L"Automatyczny zapis");
 
-  Choose(form.Deutsch1);
+  Choose(&form.Deutsch1());
   ExpectLanguage(form, kGerman);
   EXPECT_EQ(form.LanguageCode(), L"DE");
   EXPECT_EQ(form.LanguageString(settings::kTextFolderLabel), L"Verzeichnis:");
@@ -203,15 +203,15 @@ TEST_F(TForm1Language, EachLanguageCommandSwitchesEveryMenuAtOnceThenTellsTheDia
 TEST_F(TForm1Language, ChoosingPolskiThenExitWritesPl) {
   WriteIni("[Program]\r\nLanguage=EN\r\n");
   app::TForm1& form = StartForm();
-  Choose(form.Polski1);
-  Choose(form.Beenden1);
+  Choose(&form.Polski1());
+  Choose(&form.Beenden1());
   EXPECT_TRUE(TakeQuitMessage());
   EXPECT_EQ(IniLines().at(1), L"Language=PL");
 }
 
 TEST_F(TForm1Language, MultiStringHoldsTheThreeNamedListsOf29Strings) {
   const app::TForm1& form = StartForm();
-  const auto& lists = form.MultiString->Lists();
+  const auto& lists = form.MultiString().Lists();
   ASSERT_EQ(lists.size(), 3u);
   EXPECT_EQ(lists[0].Name, L"Deutsch");
   EXPECT_EQ(lists[1].Name, L"Englisch");

@@ -58,15 +58,6 @@ int ScreenBits() {
 
 class PictureTest : public app_test::MainFormFixture {
  protected:
-  void SetUp() override {
-    MainFormFixture::SetUp();
-    ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
-  }
-  void TearDown() override {
-    MainFormFixture::TearDown();
-    ui::TPopupMenu::SetPopupFunction(nullptr);
-  }
-
   // A picture of the screen's kind, as a screenshot arrives; `shade` makes pictures differ.
   static void CopyPicture(int width, int height, int shade = 0x80) {
     ui::WindowDc screen(nullptr);
@@ -111,10 +102,12 @@ class PictureTest : public app_test::MainFormFixture {
     return [](HWND dialog) { testing_support::PressButton(dialog, IDCANCEL); };
   }
 
-  std::wstring Panel(int index) const { return form_->StatusBar->PanelText(index); }
+  std::wstring Panel(int index) const { return form_->StatusBar().PanelText(index); }
   static std::wstring KB(long long bytes) { return std::to_wstring(bytes / 1024) + L" KB"; }
 
   std::vector<std::wstring> popups_;
+  const ui::ScopedReplacement<ui::TPopupMenu::PopupFunction> popupReplacement_ =
+      ui::TPopupMenu::ReplacePopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
 };
 
 TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
@@ -123,12 +116,12 @@ TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
   ASSERT_EQ(popups_, std::vector<std::wstring>{L"PopupMenuBitmap"});
   std::wstring title;
   std::vector<std::wstring> types;
-  SaveAs(form_->Bitmapspeichernunter1, [&](HWND dialog) {
+  SaveAs(&form_->Bitmapspeichernunter1(), [&](HWND dialog) {
     title = testing_support::WindowText(dialog);
     types = ComboItems(GetDlgItem(dialog, cmb1));
     testing_support::PressButton(dialog, IDCANCEL);
   });
-  SaveAs(form_->Bitmapspeichernunter1, Cancel());
+  SaveAs(&form_->Bitmapspeichernunter1(), Cancel());
   EXPECT_EQ(title, L"Bild speichern unter...");
   EXPECT_EQ(types, (std::vector<std::wstring>{L"Bitmap (*.bmp)", L"JPEG (*.jpg)", L"PNG (*.png)"}));
   EXPECT_EQ(FilesIn(folder_.Path()), std::vector<std::wstring>{}) << "a cancelled dialog wrote something";
@@ -136,14 +129,14 @@ TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
 
   const std::wstring out = folder_.Path() + L"out";
   ASSERT_TRUE(CreateDirectoryW(out.c_str(), nullptr));
-  form_->SaveDialog->FilterIndex = 2;
-  SaveAs(form_->Bitmapspeichernunter1, SaveUnder(out + L"\\a.bmp"));
+  form_->SaveDialog().FilterIndex = 2;
+  SaveAs(&form_->Bitmapspeichernunter1(), SaveUnder(out + L"\\a.bmp"));
   EXPECT_EQ(Start(out + L"\\a.bmp", 3), kJpegStart);
-  EXPECT_EQ(form_->SaveDialog->FilterIndex, 2) << "the filter chosen last is kept for the next run";
+  EXPECT_EQ(form_->SaveDialog().FilterIndex, 2) << "the filter chosen last is kept for the next run";
 
-  Choose(form_->English1);
-  form_->SaveDialog->FilterIndex = 1;
-  SaveAs(form_->BitmapSpeichernunter2, [&](HWND dialog) {
+  Choose(&form_->English1());
+  form_->SaveDialog().FilterIndex = 1;
+  SaveAs(&form_->BitmapSpeichernunter2(), [&](HWND dialog) {
     title = testing_support::WindowText(dialog);
     testing_support::SaveUnderName(dialog, out + L"\\b.jpg");
   });
@@ -151,10 +144,10 @@ TEST_F(PictureTest, SaveAsWritesWhatTheFilterSaysAndCancelWritesNothing) {
   EXPECT_EQ(Start(out + L"\\b.jpg", 2), "BM");
   EXPECT_EQ(testing_support::ReadFileBytes(out + L"\\b.jpg").size(),
             54u + 640u * 480u * static_cast<unsigned>(ScreenBits()) / 8u);
-  form_->SaveDialog->FilterIndex = 3;
-  SaveAs(form_->BitmapSpeichernunter2, SaveUnder(out + L"\\Bild.bmp"));
+  form_->SaveDialog().FilterIndex = 3;
+  SaveAs(&form_->BitmapSpeichernunter2(), SaveUnder(out + L"\\Bild.bmp"));
   EXPECT_EQ(Start(out + L"\\Bild.bmp", 8), kPngSignature);
-  EXPECT_EQ(form_->SaveDialog->FilterIndex, 3);
+  EXPECT_EQ(form_->SaveDialog().FilterIndex, 3);
   // The dialog leaves the working directory alone: the settings file stays where it was.
   wchar_t current[MAX_PATH]{};
   GetCurrentDirectoryW(MAX_PATH, current);
@@ -168,7 +161,7 @@ TEST_F(PictureTest, SaveAsAsksBeforeReplacingAFile) {
   testing_support::WriteFileBytes(path, {'o', 'l', 'd'});
   CopyPicture(8, 8);
   bool asked = false;
-  SaveAs(form_->Bitmapspeichernunter1, [&](HWND dialog) {
+  SaveAs(&form_->Bitmapspeichernunter1(), [&](HWND dialog) {
     testing_support::SaveUnderName(dialog, path);
     if (HWND prompt = testing_support::WaitForDialog(GetCurrentProcessId(), 5000, {dialog})) {
       asked = true;
@@ -184,7 +177,7 @@ TEST_F(PictureTest, SaveAsAsksBeforeReplacingAFile) {
 TEST_F(PictureTest, ShowPictureShowsTheWindowWithDimensionsAndSizeInWholeKilobytes) {
   StartForm();
   CopyPicture(640, 480);
-  Choose(form_->Bitmapanzeigen1);
+  Choose(&form_->Bitmapanzeigen1());
   EXPECT_TRUE(form_->Visible());
   EXPECT_EQ(Panel(0), L"Abmessungen: 640x480");
   const long long bmpBytes = 54LL + 640LL * 480LL * ScreenBits() / 8;
@@ -192,8 +185,8 @@ TEST_F(PictureTest, ShowPictureShowsTheWindowWithDimensionsAndSizeInWholeKilobyt
   EXPECT_TRUE(form_->ReactionFlag());
 
   CopyPicture(10, 10);  // 54 + 400 bytes as a BMP
-  Choose(form_->English1);
-  Choose(form_->Bitmapanzeigen1);
+  Choose(&form_->English1());
+  Choose(&form_->Bitmapanzeigen1());
   EXPECT_EQ(Panel(0), L"Dimensions: 10x10");
   EXPECT_EQ(Panel(1), L"Size in memory: 0 KB");
 }
@@ -201,31 +194,31 @@ TEST_F(PictureTest, ShowPictureShowsTheWindowWithDimensionsAndSizeInWholeKilobyt
 TEST_F(PictureTest, ASmallPictureSwitchesStretchingOffUntilTheWindowIsResized) {
   StartForm();
   CopyPicture(50, 40);
-  Choose(form_->Bitmapanzeigen1);
-  EXPECT_FALSE(form_->Image->Stretch());
+  Choose(&form_->Bitmapanzeigen1());
+  EXPECT_FALSE(form_->Image().Stretch());
   CopyPicture(2000, 1500);
-  Choose(form_->Bitmapanzeigen1);
-  EXPECT_FALSE(form_->Image->Stretch()) << "showing never switches stretching on";
+  Choose(&form_->Bitmapanzeigen1());
+  EXPECT_FALSE(form_->Image().Stretch()) << "showing never switches stretching on";
   SetWindowPos(form_->Handle(), nullptr, 0, 0, 600, 520, SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_TRUE(form_->Image->Stretch());
+  EXPECT_TRUE(form_->Image().Stretch());
   CopyPicture(50, 40);
-  Choose(form_->Bitmapanzeigen1);
+  Choose(&form_->Bitmapanzeigen1());
   SetWindowPos(form_->Handle(), nullptr, 0, 0, 500, 480, SWP_NOMOVE | SWP_NOZORDER);
-  EXPECT_FALSE(form_->Image->Stretch());
+  EXPECT_FALSE(form_->Image().Stretch());
 }
 
 TEST_F(PictureTest, AMetafileFirstClipboardShowsTheRenderedPictureWithItsRealSize) {
   StartForm();
   CopyMetafileFirst();
   ui::TPicture probe;
-  clipboard::Clipboard().CopyToPicture(probe);
+  testing_support::Clipboard().CopyToPicture(probe);
   ASSERT_NE(probe.GraphicAs<ui::TMetafile>(), nullptr);
   const int width = probe.Width();
   const int height = probe.Height();
   ASSERT_GT(width, 10);
 
-  Choose(form_->Bitmapanzeigen1);
-  auto* bitmap = form_->Picture.GraphicAs<ui::TBitmap>();
+  Choose(&form_->Bitmapanzeigen1());
+  auto* bitmap = form_->Picture().GraphicAs<ui::TBitmap>();
   ASSERT_NE(bitmap, nullptr);
   ASSERT_FALSE(bitmap->Empty());
   EXPECT_EQ(Panel(0), L"Abmessungen: " + std::to_wstring(width) + L"x" + std::to_wstring(height));
@@ -240,9 +233,9 @@ TEST_F(PictureTest, AMetafileFirstClipboardShowsTheRenderedPictureWithItsRealSiz
 TEST_F(PictureTest, ACommandShowsItsErrorBeforeReactionsResume) {
   StartForm();
   for (const ui::TMenuItem* command :
-       {form_->Bitmapspeichernunter1, form_->Bitmapanzeigen1, form_->Formatierungentfernen1}) {
+       {&form_->Bitmapspeichernunter1(), &form_->Bitmapanzeigen1(), &form_->Formatierungentfernen1()}) {
     SCOPED_TRACE(std::string(command->Name().begin(), command->Name().end()));
-    if (command == form_->Formatierungentfernen1) {
+    if (command == &form_->Formatierungentfernen1()) {
       testing_support::SetClipboardUnicodeText(L"text");
     } else {
       CopyPicture(8, 8);
@@ -286,7 +279,7 @@ TEST_F(AutoSaveTest, WithoutAFolderEachPictureShowsTheMessageInTheCurrentLanguag
         },
         2);
     CopyPicture(20, 20);
-    Choose(form_->Polski1);
+    Choose(&form_->Polski1());
     CopyPicture(30, 30);
   }
   EXPECT_EQ(boxes,

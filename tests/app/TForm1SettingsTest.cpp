@@ -23,12 +23,12 @@ class TForm1Settings : public app_test::MainFormFixture {
 TEST_F(TForm1Settings, FirstStartWithoutFileUsesTheDefaultsAndWritesNothing) {
   app::TForm1& form = StartForm();
   EXPECT_EQ(form.LanguageCode(), L"DE");
-  EXPECT_EQ(form.Beenden1->Caption(), L"Beenden");
-  EXPECT_TRUE(form.AufTextReagieren1->Checked());
-  EXPECT_TRUE(form.AufBilderReagieren1->Checked());
-  EXPECT_FALSE(form.Bilderautomatischspeichern1->Checked());
-  EXPECT_FALSE(form.NurFormatiert1->Checked());
-  EXPECT_TRUE(form.NurFormatiert1->Enabled());
+  EXPECT_EQ(form.Beenden1().Caption(), L"Beenden");
+  EXPECT_TRUE(form.AufTextReagieren1().Checked());
+  EXPECT_TRUE(form.AufBilderReagieren1().Checked());
+  EXPECT_FALSE(form.Bilderautomatischspeichern1().Checked());
+  EXPECT_FALSE(form.NurFormatiert1().Checked());
+  EXPECT_TRUE(form.NurFormatiert1().Enabled());
   EXPECT_EQ(form.Settings().AutoSave.Folder, L"");
   EXPECT_EQ(form.Settings().AutoSave.Format, L"BMP");
   EXPECT_EQ(form.Settings().AutoSave.PicName, L"Pic");
@@ -42,11 +42,11 @@ TEST_F(TForm1Settings, StartReadsEverySettingIntoItsPlace) {
       "[AutoSave]\r\nDir=D:\\Bilder\r\nFormat=JPG\r\nPicName=Shot\r\n");
   app::TForm1& form = StartForm();
   EXPECT_EQ(form.LanguageCode(), L"EN");
-  EXPECT_FALSE(form.AufTextReagieren1->Checked());
-  EXPECT_FALSE(form.AufBilderReagieren1->Checked());
-  EXPECT_TRUE(form.Bilderautomatischspeichern1->Checked());
-  EXPECT_TRUE(form.NurFormatiert1->Checked());
-  EXPECT_FALSE(form.NurFormatiert1->Enabled()) << "grayed while the text switch is off";
+  EXPECT_FALSE(form.AufTextReagieren1().Checked());
+  EXPECT_FALSE(form.AufBilderReagieren1().Checked());
+  EXPECT_TRUE(form.Bilderautomatischspeichern1().Checked());
+  EXPECT_TRUE(form.NurFormatiert1().Checked());
+  EXPECT_FALSE(form.NurFormatiert1().Enabled()) << "grayed while the text switch is off";
   EXPECT_EQ(form.Settings().AutoSave.Folder, L"D:\\Bilder");
   EXPECT_EQ(form.Settings().AutoSave.Format, L"JPG");
   EXPECT_EQ(form.Settings().AutoSave.PicName, L"Shot");
@@ -63,7 +63,7 @@ TEST_F(TForm1Settings, ExitWritesAllEightSettingsInOrderThenEndsTheProgram) {
     s.AutoSave.PicName = L"Bild";
   });
 
-  Choose(form.Beenden1);
+  Choose(&form.Beenden1());
 
   EXPECT_TRUE(ShownErrors().empty());
   EXPECT_TRUE(form.ExitFlag());
@@ -85,7 +85,7 @@ TEST_F(TForm1Settings, ExitUpdatesAnExistingFileAndKeepsWhatElseItHolds) {
   WriteIni("; von Hand\r\n[AutoSave]\r\nPicName=Alt\r\nDir=C:\\Alt\r\n[Program]\r\nLanguage=PL\r\n[Fremd]\r\nx=1\r\n");
   app::TForm1& form = StartForm();
   ChangeSettings([](settings::Settings& s) { s.AutoSave.PicName = L"Neu"; });
-  Choose(form.Beenden1);
+  Choose(&form.Beenden1());
   EXPECT_EQ(IniLines(),
             (std::vector<std::wstring>{L"; von Hand", L"[AutoSave]", L"PicName=Neu", L"Dir=C:\\Alt", L"Format=BMP",
                                        L"[Program]", L"Language=PL", L"ReaktText=1", L"ReaktBild=1", L"AutoSave=0",
@@ -99,17 +99,17 @@ TEST_F(TForm1Settings, FailedWriteShowsTheErrorKeepsRunningAndEachExitTriesAgain
   {
     const ui::UniqueFile lock = LockIni();
     ASSERT_TRUE(lock);
-    Choose(form.Beenden1);
+    Choose(&form.Beenden1());
     EXPECT_EQ(ShownErrors(), std::vector<std::wstring>{kWriteError});
     EXPECT_TRUE(form.ExitFlag());
     EXPECT_NE(form.IniFile(), nullptr);
     EXPECT_FALSE(TakeQuitMessage());
 
-    Choose(form.Beenden1);
+    Choose(&form.Beenden1());
     EXPECT_EQ(ShownErrors(), (std::vector<std::wstring>{kWriteError, kWriteError}));
     EXPECT_FALSE(TakeQuitMessage());
   }
-  Choose(form.Beenden1);
+  Choose(&form.Beenden1());
   EXPECT_EQ(ShownErrors().size(), 2u);
   EXPECT_TRUE(TakeQuitMessage());
   EXPECT_EQ(settings::TIniFile(settings::kSettingsFileName).ReadString(L"AutoSave", L"PicName", L""), L"Neu");
@@ -122,7 +122,7 @@ TEST_F(TForm1Settings, AfterAFailedExitClosingTheWindowEndsWithoutSaving) {
   {
     const ui::UniqueFile lock = LockIni();
     ASSERT_TRUE(lock);
-    Choose(form.Beenden1);
+    Choose(&form.Beenden1());
   }
   ASSERT_EQ(ShownErrors().size(), 1u);
   SendMessageW(form.Handle(), WM_CLOSE, 0, 0);
@@ -156,7 +156,7 @@ TEST_F(TForm1Settings, FolderAndNameOutsideTheAnsiCodePageSurviveARun) {
   app::TForm1& form = StartForm();
   EXPECT_EQ(form.Settings().AutoSave.Folder, folder);
   EXPECT_EQ(form.Settings().AutoSave.PicName, name);
-  Choose(form.Beenden1);
+  Choose(&form.Beenden1());
   const settings::TIniFile after(settings::kSettingsFileName);
   EXPECT_EQ(after.ReadString(L"AutoSave", L"Dir", L""), folder);
   EXPECT_EQ(after.ReadString(L"AutoSave", L"PicName", L""), name);
@@ -169,7 +169,7 @@ TEST_F(TForm1Settings, AnotherWorkingDirectoryGetsItsOwnSettingsFile) {
   testing_support::WorkingDirectory inElsewhere(elsewhere.Path());
   app::TForm1& form = StartForm();
   EXPECT_EQ(form.LanguageCode(), L"DE");
-  Choose(form.Beenden1);
+  Choose(&form.Beenden1());
   EXPECT_TRUE(testing_support::FileExists(elsewhere.Path() + L"VelmoClipboard.ini"));
   EXPECT_EQ(testing_support::ReadFileBytes(IniPath()), here);
 }

@@ -21,16 +21,6 @@ using testing_support::FileExists;
 
 class DesktopCommandsTest : public app_test::MainFormFixture {
  protected:
-  void SetUp() override {
-    MainFormFixture::SetUp();
-    ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
-    shell::SetShellOpenFunction([this](const std::wstring& target) { opened_.push_back(target); });
-  }
-  void TearDown() override {
-    shell::SetShellOpenFunction(nullptr);
-    ui::TPopupMenu::SetPopupFunction(nullptr);
-    MainFormFixture::TearDown();
-  }
   static void CopyText() {
     testing_support::SetClipboardUnicodeText(L"copied");
     testing_support::PumpFor(50);
@@ -38,13 +28,17 @@ class DesktopCommandsTest : public app_test::MainFormFixture {
 
   std::vector<std::wstring> popups_;
   std::vector<std::wstring> opened_;
+  const ui::ScopedReplacement<ui::TPopupMenu::PopupFunction> popupReplacement_ =
+      ui::TPopupMenu::ReplacePopupFunction([this](ui::TPopupMenu& menu, int, int) { popups_.push_back(menu.Name()); });
+  const ui::ScopedReplacement<shell::ShellOpenFunction> shellOpenReplacement_ =
+      shell::ReplaceShellOpenFunction([this](const std::wstring& target) { opened_.push_back(target); });
 };
 
 TEST_F(DesktopCommandsTest, ShortcutCommandsWriteIntoTheRealStartupAndDesktopFolders) {
   app::TForm1& form = StartForm();
   const std::wstring program = shell::ProgramFilePath();
-  for (const auto& [item, folderId] : {std::pair{form.Autostartverknpfungerstellen1, CSIDL_STARTUP},
-                                       std::pair{form.Desktopverknpfungerstellen1, CSIDL_DESKTOP}}) {
+  for (const auto& [item, folderId] : {std::pair{&form.Autostartverknpfungerstellen1(), CSIDL_STARTUP},
+                                       std::pair{&form.Desktopverknpfungerstellen1(), CSIDL_DESKTOP}}) {
     const std::wstring folder = shell::SpecialFolderPath(folderId);
     ASSERT_FALSE(folder.empty()) << folderId;
     const std::wstring link = folder + L"test_app.lnk";
@@ -61,14 +55,14 @@ TEST_F(DesktopCommandsTest, ShortcutCommandsWriteIntoTheRealStartupAndDesktopFol
 TEST_F(DesktopCommandsTest, NoReactionWhileAboutIsOpenAndTheNextCopyReactsAgain) {
   app::TForm1& form = StartForm();
   shell::TForm2 about([&form] { return form.PauseReactions(); });
-  form.Form2 = &about;
+  form.SetForm2(about);
   const testing_support::WhileModal whileOpen(about, [&] {
     EXPECT_FALSE(form.ReactionFlag());
     CopyText();
     EXPECT_TRUE(popups_.empty()) << "a menu opened while About was open";
     testing_support::Click(about.Label2->Handle());
   });
-  Choose(form.Ueber1);
+  Choose(&form.Ueber1());
   EXPECT_FALSE(about.Visible());
   EXPECT_TRUE(form.ReactionFlag());
   CopyText();
@@ -77,14 +71,14 @@ TEST_F(DesktopCommandsTest, NoReactionWhileAboutIsOpenAndTheNextCopyReactsAgain)
 
 TEST_F(DesktopCommandsTest, HelpOpensTheBuiltHelpFileOnlyWhenItIsInTheWorkingDirectory) {
   app::TForm1& form = StartForm();
-  Choose(form.Hilfe1);
+  Choose(&form.Hilfe1());
   EXPECT_TRUE(opened_.empty());
   EXPECT_TRUE(testing_support::ShownErrors().empty());
 
   // The build puts the help file beside the program, one folder above the test programs.
   const std::wstring built = testing_support::ProgramFolder() + L"..\\Help.chm";
   ASSERT_TRUE(CopyFileW(built.c_str(), (folder_.Path() + L"Help.chm").c_str(), TRUE)) << "no help file was built";
-  Choose(form.Hilfe1);
+  Choose(&form.Hilfe1());
   EXPECT_EQ(opened_, std::vector<std::wstring>{folder_.Path() + L"Help.chm"});
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/RunObjects.h"
 #include "app/TForm1.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestSupport.h"
@@ -31,11 +32,11 @@ class MainWindowTest : public ::testing::Test {
   // The form reads its settings file from, and Exit writes it to, the working directory.
   testing_support::TemporaryFolder folder_;
   testing_support::WorkingDirectory workingDirectory_{folder_.Path()};
-  app::TForm1 form_;
+  app::TForm1 form_{testing_support::Run()};
 };
 
 TEST_F(MainWindowTest, TheTrayMenuHoldsEveryItemAsARealMenuString) {
-  HMENU tray = form_.PopupMenuTray->Handle();
+  HMENU tray = form_.PopupMenuTray().Handle();
   ASSERT_EQ(GetMenuItemCount(tray), 6);
   const wchar_t* captions[] = {L"Verknüpfungen", L"Optionen", L"Sprache", L"Über...", L"Hilfe", L"Beenden"};
   for (UINT i = 0; i < 6; ++i) EXPECT_EQ(MenuText(tray, i), captions[i]);
@@ -65,32 +66,32 @@ TEST_F(MainWindowTest, TheTrayMenuHoldsEveryItemAsARealMenuString) {
 }
 
 TEST_F(MainWindowTest, FormattedTextOnlyIsGrayedWhileTheTextSwitchIsOff) {
-  HMENU options = GetSubMenu(form_.PopupMenuTray->Handle(), 1);
+  HMENU options = GetSubMenu(form_.PopupMenuTray().Handle(), 1);
   const auto grayed = [&] { return (GetMenuState(options, 1, MF_BYPOSITION) & MF_GRAYED) != 0; };
   const auto choose = [&](const ui::TMenuItem* item) { SendMessageW(form_.Handle(), WM_COMMAND, item->Command(), 0); };
   EXPECT_FALSE(grayed());
-  choose(form_.NurFormatiert1);
+  choose(&form_.NurFormatiert1());
   EXPECT_TRUE(IsChecked(options, 1));
-  choose(form_.AufTextReagieren1);
+  choose(&form_.AufTextReagieren1());
   EXPECT_TRUE(grayed());
-  choose(form_.NurFormatiert1);  // posted by another program: a grayed item does nothing
-  EXPECT_TRUE(form_.NurFormatiert1->Checked());
-  choose(form_.AufTextReagieren1);
+  choose(&form_.NurFormatiert1());  // posted by another program: a grayed item does nothing
+  EXPECT_TRUE(form_.NurFormatiert1().Checked());
+  choose(&form_.AufTextReagieren1());
   EXPECT_FALSE(grayed());
-  choose(form_.NurFormatiert1);
+  choose(&form_.NurFormatiert1());
   EXPECT_FALSE(IsChecked(options, 1));
 }
 
 TEST_F(MainWindowTest, TheClipboardMenusOfferTheirCommands) {
-  HMENU text = form_.PopupMenuText->Handle();
+  HMENU text = form_.PopupMenuText().Handle();
   EXPECT_EQ(MenuText(text, 0), L"Formatierung entfernen");
   EXPECT_EQ(MenuText(text, 1), L"Formatireung behalten");  // the language table's text, not the design's
-  HMENU picture = form_.PopupMenuBitmap->Handle();
+  HMENU picture = form_.PopupMenuBitmap().Handle();
   EXPECT_EQ(MenuText(picture, 0), L"Bild speichern unter...");
   EXPECT_EQ(MenuText(picture, 1), L"Bild anzeigen");
   EXPECT_EQ(MenuText(picture, 2), L"Abbrechen");
-  EXPECT_EQ(MenuText(form_.PopupMenuAnzeige->Handle(), 0), L"Bild speichern unter...");
-  EXPECT_EQ(form_.Image->PopupMenu, form_.PopupMenuAnzeige);
+  EXPECT_EQ(MenuText(form_.PopupMenuAnzeige().Handle(), 0), L"Bild speichern unter...");
+  EXPECT_EQ(form_.Image().PopupMenu, &form_.PopupMenuAnzeige());
 }
 
 TEST_F(MainWindowTest, ClosingHidesUntilExitIsChosen) {
@@ -101,26 +102,26 @@ TEST_F(MainWindowTest, ClosingHidesUntilExitIsChosen) {
   EXPECT_FALSE(IsWindowVisible(ui::TApplication::Current()->Handle())) << "the taskbar button stays";
   EXPECT_FALSE(form_.ExitFlag());
 
-  SendMessageW(form_.Handle(), WM_COMMAND, form_.Beenden1->Command(), 0);
+  SendMessageW(form_.Handle(), WM_COMMAND, form_.Beenden1().Command(), 0);
   EXPECT_TRUE(form_.ExitFlag());
 }
 
 TEST_F(MainWindowTest, TheStatusBarHasTwoPanelsForDimensionsAndSize) {
   int edges[4] = {};
-  ASSERT_EQ(SendMessageW(form_.StatusBar->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
+  ASSERT_EQ(SendMessageW(form_.StatusBar().Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
   EXPECT_EQ(edges[0], 150);
   EXPECT_EQ(edges[1], 200) << "the size panel is 50 pixels wide, not stretched to the window's edge";
-  form_.StatusBar->SetPanelText(0, L"Abmessungen: 640x480");
-  form_.StatusBar->SetPanelText(1, L"Größe im Speicher: 900 KB");
-  EXPECT_EQ(form_.StatusBar->PanelText(0), L"Abmessungen: 640x480");
-  EXPECT_EQ(form_.StatusBar->PanelText(1), L"Größe im Speicher: 900 KB");
+  form_.StatusBar().SetPanelText(0, L"Abmessungen: 640x480");
+  form_.StatusBar().SetPanelText(1, L"Größe im Speicher: 900 KB");
+  EXPECT_EQ(form_.StatusBar().PanelText(0), L"Abmessungen: 640x480");
+  EXPECT_EQ(form_.StatusBar().PanelText(1), L"Größe im Speicher: 900 KB");
   // A text wider than its panel widens the panel rather than being cut; a short one gives the
   // set width back.
-  SendMessageW(form_.StatusBar->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  SendMessageW(form_.StatusBar().Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
   EXPECT_GE(edges[0], 150);
   EXPECT_GT(edges[1] - edges[0], 100) << "the size text is cut";
-  form_.StatusBar->SetPanelText(1, L"");
-  SendMessageW(form_.StatusBar->Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  form_.StatusBar().SetPanelText(1, L"");
+  SendMessageW(form_.StatusBar().Handle(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
   EXPECT_EQ(edges[1] - edges[0], 50);
 }
 
@@ -132,8 +133,8 @@ TEST_F(MainWindowTest, CaptionAndLayoutFollowTheDesign) {
   EXPECT_EQ(window.bottom - window.top, 496);
   RECT client{};
   GetClientRect(form_.Handle(), &client);
-  EXPECT_EQ(form_.Image->ClientWidth(), client.right);
-  EXPECT_EQ(form_.Image->ClientHeight() + form_.StatusBar->Height(), client.bottom);
+  EXPECT_EQ(form_.Image().ClientWidth(), client.right);
+  EXPECT_EQ(form_.Image().ClientHeight() + form_.StatusBar().Height(), client.bottom);
 }
 
 TEST_F(MainWindowTest, OnAScreenOfAnotherDensityTheWindowTakesTheSuggestedPlaceAndItsSizeScaled) {

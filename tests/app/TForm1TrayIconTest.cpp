@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RunObjects.h"
 #include "app/TForm1.h"
 #include "ui/Application.h"
 
@@ -22,16 +23,9 @@ struct ShellCall {
 
 class TForm1TrayIconTest : public testing::Test {
  protected:
-  void SetUp() override {
-    shell::TCoolTrayIcon::SetShellFunction([this](DWORD message, const NOTIFYICONDATAW& data) {
-      calls.push_back({message, data.szTip});
-      return true;
-    });
-    form = std::make_unique<app::TForm1>();
-  }
+  void SetUp() override { form = std::make_unique<app::TForm1>(testing_support::Run()); }
   void TearDown() override {
     form.reset();
-    shell::TCoolTrayIcon::SetShellFunction(nullptr);
     HWND application = ui::TApplication::Current()->Handle();
     if (IsIconic(application)) ShowWindow(application, SW_RESTORE);
     ShowWindow(application, SW_HIDE);
@@ -43,21 +37,26 @@ class TForm1TrayIconTest : public testing::Test {
   }
 
   std::vector<ShellCall> calls;
+  const ui::ScopedReplacement<shell::TTrayIconHandler::ShellFunction> shell_ =
+      testing_support::Run().TrayIconHandler().ReplaceShellFunction([this](DWORD message, const NOTIFYICONDATAW& data) {
+        calls.push_back({message, data.szTip});
+        return true;
+      });
   std::unique_ptr<app::TForm1> form;
 };
 
 TEST_F(TForm1TrayIconTest, TrayIconSitsBetweenTextMenuAndTrayMenuWithTheStoredSettings) {
-  EXPECT_EQ(PositionOf(form->TrayIcon), PositionOf(form->PopupMenuText) + 1);
-  EXPECT_EQ(PositionOf(form->PopupMenuTray), PositionOf(form->TrayIcon) + 1);
-  EXPECT_EQ(form->TrayIcon->Name(), L"TrayIcon");
-  EXPECT_EQ(form->TrayIcon->PopupMenu(), form->PopupMenuTray);
-  EXPECT_TRUE(form->TrayIcon->IconVisible());
-  EXPECT_TRUE(form->TrayIcon->MinimizeToTray());
-  EXPECT_TRUE(form->TrayIcon->ShowHint());
-  EXPECT_TRUE(form->TrayIcon->Enabled());
-  EXPECT_FALSE(form->TrayIcon->LeftPopup());
-  EXPECT_EQ(form->TrayIcon->IconIndex(), 0);
-  EXPECT_EQ(form->TrayIcon->Hint(), L"Velmo Clipboard V0.2");
+  EXPECT_EQ(PositionOf(&form->TrayIcon()), PositionOf(&form->PopupMenuText()) + 1);
+  EXPECT_EQ(PositionOf(&form->PopupMenuTray()), PositionOf(&form->TrayIcon()) + 1);
+  EXPECT_EQ(form->TrayIcon().Name(), L"TrayIcon");
+  EXPECT_EQ(form->TrayIcon().PopupMenu(), &form->PopupMenuTray());
+  EXPECT_TRUE(form->TrayIcon().IconVisible());
+  EXPECT_TRUE(form->TrayIcon().MinimizeToTray());
+  EXPECT_TRUE(form->TrayIcon().ShowHint());
+  EXPECT_TRUE(form->TrayIcon().Enabled());
+  EXPECT_FALSE(form->TrayIcon().LeftPopup());
+  EXPECT_EQ(form->TrayIcon().IconIndex(), 0);
+  EXPECT_EQ(form->TrayIcon().Hint(), L"Velmo Clipboard V0.2");
 }
 
 TEST_F(TForm1TrayIconTest, IconIsShownWithoutTooltipFirstAndGetsTheCaptionOnceTheWindowIsBuilt) {
@@ -74,14 +73,14 @@ TEST_F(TForm1TrayIconTest, IconIsShownWithoutTooltipFirstAndGetsTheCaptionOnceTh
 }
 
 TEST_F(TForm1TrayIconTest, RefusedCloseHidesWindowAndTaskbarButtonAndKeepsTheIcon) {
-  form->TrayIcon->ShowMainWindow();
+  form->TrayIcon().ShowMainWindow();
   ASSERT_TRUE(form->Visible());
   HWND application = ui::TApplication::Current()->Handle();
   ASSERT_TRUE(IsWindowVisible(application));
   form->Close();
   EXPECT_FALSE(form->Visible());
   EXPECT_FALSE(IsWindowVisible(application));
-  EXPECT_TRUE(form->TrayIcon->IconVisible());
+  EXPECT_TRUE(form->TrayIcon().IconVisible());
   EXPECT_FALSE(form->ExitFlag());
 }
 

@@ -22,8 +22,8 @@
 
 namespace {
 
-using clipboard::Clipboard;
 using clipboard::PictureClipboardFormat;
+using testing_support::Clipboard;
 using testing_support::ClipboardFill;
 using testing_support::ClipboardFormats;
 

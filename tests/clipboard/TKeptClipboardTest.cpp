@@ -15,7 +15,7 @@
 
 namespace {
 
-using clipboard::Clipboard;
+using testing_support::Clipboard;
 using testing_support::ClipboardFill;
 using testing_support::ClipboardFormats;
 

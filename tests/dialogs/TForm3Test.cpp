@@ -56,7 +56,7 @@ class AutoSaveDialogTest : public app_test::MainFormFixture {
     MainFormFixture::SetUp();
     app::TForm1& form = StartForm();
     dialog_ = std::make_unique<dialogs::TForm3>(form.Settings().AutoSave, form.LanguageStrings());
-    form.Form3 = dialog_.get();
+    form.SetForm3(*dialog_);
     dialog_->OnSave = [&form](const settings::AutoSaveSettings& values) { form.Form3Save(values); };
     form.OnLanguageApplied = [this] { dialog_->ApplyLanguage(form_->LanguageStrings()); };
   }
@@ -68,7 +68,7 @@ class AutoSaveDialogTest : public app_test::MainFormFixture {
   // Opens the dialog from the tray item, runs `edit` inside it, and waits for it to close.
   void OpenAndDo(const std::function<void()>& edit) {
     const WhileModal whileOpen(*dialog_, edit);
-    Choose(form_->Bilderautomatischspeichern1);
+    Choose(&form_->Bilderautomatischspeichern1());
     EXPECT_FALSE(dialog_->Visible());
   }
   [[nodiscard]] std::wstring FolderWithoutBackslash() const {
@@ -193,14 +193,14 @@ TEST_F(AutoSaveDialogTest, SaveWritesTheFourValuesAtOnceAndChecksTheTrayItem) {
   EXPECT_EQ(WindowText(d.EditFileName->Handle()), L"Pic");
   const std::wstring folder = FolderWithoutBackslash();
   OpenAndDo([&] {
-    EXPECT_FALSE(form_->Bilderautomatischspeichern1->Checked()) << "opening toggled the check mark";
+    EXPECT_FALSE(form_->Bilderautomatischspeichern1().Checked()) << "opening toggled the check mark";
     Press(d.CheckBoxSaveActive);
     d.DirectoryEdit->SetText(folder);
     Press(d.RadioBtnJPG);
     SetWindowTextW(d.EditFileName->Handle(), L"Bild ż");
     Press(d.ButtonSave);
   });
-  EXPECT_TRUE(form_->Bilderautomatischspeichern1->Checked());
+  EXPECT_TRUE(form_->Bilderautomatischspeichern1().Checked());
   EXPECT_EQ(form_->Settings().AutoSave.Folder, folder);
   EXPECT_EQ(form_->Settings().AutoSave.Format, L"JPG");
   EXPECT_EQ(form_->Settings().AutoSave.PicName, L"Bild ż");
@@ -226,7 +226,7 @@ TEST_F(AutoSaveDialogTest, CancelAndTheCloseBoxKeepTheSettingsButTheNextOpeningS
     EXPECT_EQ(WindowText(d.EditFileName->Handle()), L"Neu");
     SendMessageW(d.Handle(), WM_CLOSE, 0, 0);
   });
-  EXPECT_FALSE(form_->Bilderautomatischspeichern1->Checked());
+  EXPECT_FALSE(form_->Bilderautomatischspeichern1().Checked());
   EXPECT_EQ(form_->Settings().AutoSave.Folder, L"");
   EXPECT_EQ(form_->Settings().AutoSave.Format, L"BMP");
   EXPECT_EQ(form_->Settings().AutoSave.PicName, L"Pic");
@@ -247,12 +247,12 @@ TEST_F(AutoSaveDialogTest, AFailedWriteIsShownWithTheValuesInForceAndTheDialogSt
     EXPECT_TRUE(d.Modal());
     d.Close();
   });
-  EXPECT_TRUE(form_->Bilderautomatischspeichern1->Checked());
+  EXPECT_TRUE(form_->Bilderautomatischspeichern1().Checked());
 }
 
 TEST_F(AutoSaveDialogTest, ALanguageCommandRelabelsTheDialogAtOnce) {
   dialogs::TForm3& d = *dialog_;
-  Choose(form_->English1);
+  Choose(&form_->English1());
   EXPECT_EQ(d.Caption(), L"Autosave...");
   EXPECT_EQ(WindowText(d.CheckBoxSaveActive->Handle()), L"Autosave");
   EXPECT_EQ(WindowText(d.LabelFolder->Handle()), L"Directory:");
@@ -261,7 +261,7 @@ TEST_F(AutoSaveDialogTest, ALanguageCommandRelabelsTheDialogAtOnce) {
   EXPECT_EQ(WindowText(d.ButtonCancel->Handle()), L"Cancel");
   const RECT label = PlaceOf(d.LabelFolder->Handle());
   EXPECT_EQ(label.right - label.left, ui::TextExtent(d.LabelFolder->Handle(), FontOf(d.LabelFolder->Handle())).cx);
-  Choose(form_->Polski1);
+  Choose(&form_->Polski1());
   EXPECT_EQ(d.Caption(), L"Automatyczny zapis...");
   EXPECT_EQ(WindowText(d.LabelFolder->Handle()), L"Katalog:");
   EXPECT_EQ(WindowText(d.ButtonSave->Handle()), L"Zapisz");

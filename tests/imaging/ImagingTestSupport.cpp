@@ -231,7 +231,7 @@ ui::TMetafile& PutMetafile(ui::TPicture& picture, int mmWidth, int mmHeight) {
   ui::UniqueGdiObject red(CreateSolidBrush(RGB(255, 0, 0)));
   FillRect(recorder, &left, static_cast<HBRUSH>(red.get()));
   testing_support::ClipboardFill().Put(CF_ENHMETAFILE, ui::UniqueEnhMetaFile(CloseEnhMetaFile(recorder)));
-  clipboard::Clipboard().CopyToPicture(picture);
+  testing_support::Clipboard().CopyToPicture(picture);
   return *picture.GraphicAs<ui::TMetafile>();
 }
 

@@ -198,7 +198,7 @@ TEST_F(PngWriter, DibV5WithAlphaFromTheClipboardKeepsItsAlpha) {
       testing_support::ClipboardFill fill;
       fill.PutBlock(CF_DIBV5, &block, sizeof(block));
     }
-    clipboard::Clipboard().CopyToPicture(picture);
+    testing_support::Clipboard().CopyToPicture(picture);
     const auto* bitmap = picture.GraphicAs<ui::TBitmap>();
     ASSERT_NE(bitmap, nullptr);
     EXPECT_FALSE(bitmap->IsDeviceIndependent());

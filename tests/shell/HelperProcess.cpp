@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/RunObjects.h"
 #include "shell/CommandLine.h"
 #include "shell/EJclWin32Error.h"
 #include "shell/TJclAppInstances.h"
@@ -59,9 +60,8 @@ int RunCopy(const std::wstring& readyName, const std::wstring& quitName, const s
   ui::UniqueKernelHandle quit(OpenEventW(SYNCHRONIZE, FALSE, quitName.c_str()));
   if (!ready || !quit) return 2;
   {
-    ui::TApplication application;  // the window other copies find this one by
-    shell::InstanceRegistryOwner registry;
-    shell::TJvAppInstances guard(nullptr);
+    app::RunObjects run;  // its application window is what other copies find this one by
+    shell::TJvAppInstances guard(nullptr, run.Registry());
     guard.SetActive(behaviour != L"inactive");
     SetEvent(ready.get());
     if (behaviour == L"hung") {
@@ -71,7 +71,7 @@ int RunCopy(const std::wstring& readyName, const std::wstring& quitName, const s
       const ULONGLONG deadline = GetTickCount64() + kHelperLifetimeMs;
       while (GetTickCount64() < deadline &&
              MsgWaitForMultipleObjects(1, &quitHandle, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        application.ProcessMessages();
+        run.Application().ProcessMessages();
       }
     }
   }

@@ -35,15 +35,13 @@ POINT PlaceOf(HWND control) {
 
 class AboutTest : public testing::Test {
  protected:
-  void SetUp() override {
-    testing_support::ClearShownErrors();
-    shell::SetShellOpenFunction([this](const std::wstring& target) { opened_.push_back(target); });
-  }
-  void TearDown() override { shell::SetShellOpenFunction(nullptr); }
+  void SetUp() override { testing_support::ClearShownErrors(); }
 
   bool reactionFlag_ = true;
   shell::TForm2 form_{[this] { return clipboard::ReactionPause(reactionFlag_); }};
   std::vector<std::wstring> opened_;
+  const ui::ScopedReplacement<shell::ShellOpenFunction> shellOpenReplacement_ =
+      shell::ReplaceShellOpenFunction([this](const std::wstring& target) { opened_.push_back(target); });
 };
 
 TEST_F(AboutTest, LayoutIsForNinetySixDotsPerInchScaledToTheWindowsDensity) {

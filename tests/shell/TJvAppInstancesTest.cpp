@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "HelperProcess.h"
+#include "app/RunObjects.h"
 #include "shell/InstanceTable.h"
 #include "shell/TJclAppInstances.h"
 #include "shell/TJclOptex.h"
@@ -26,7 +27,7 @@ class Guard : public ::testing::Test {
     // The first guard of the process joins; have that happen now, then start each test
     // with this process out of the table.
     static const bool firstGuardSpent = [] {
-      shell::TJvAppInstances first(nullptr);
+      shell::TJvAppInstances first(nullptr, testing_support::Run().Registry());
       return true;
     }();
     (void)firstGuardSpent;
@@ -37,7 +38,7 @@ class Guard : public ::testing::Test {
     testing_support::ClearShownErrors();
   }
 
-  static shell::TJclAppInstances& Registry() { return shell::GetInstanceRegistry(); }
+  static shell::TJclAppInstances& Registry() { return testing_support::Run().Registry().Registry(); }
   static void Join() { Registry().JoinRegistry(65535); }
   static void LeaveCompletely() {
     while (Registry().IndexOf(GetCurrentProcessId())) Registry().LeaveRegistry();
@@ -52,7 +53,7 @@ class Guard : public ::testing::Test {
 };
 
 TEST_F(Guard, OnlyTheFirstGuardOfTheProcessJoins) {
-  shell::TJvAppInstances later(nullptr);
+  shell::TJvAppInstances later(nullptr, testing_support::Run().Registry());
   EXPECT_EQ(Registry().IndexOf(GetCurrentProcessId()), std::nullopt);
   wchar_t className[64] = {};
   GetClassNameW(later.Handle(), className, 64);
@@ -60,8 +61,8 @@ TEST_F(Guard, OnlyTheFirstGuardOfTheProcessJoins) {
 }
 
 TEST_F(Guard, AnswersTheActivityQueryWithItsActiveState) {
-  shell::TJvAppInstances guard(nullptr);
-  shell::TJvAppInstances asking(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
+  shell::TJvAppInstances asking(nullptr, testing_support::Run().Registry());
   // The answer lands on the asking guard and overwrites its Active.
   asking.SetActive(false);
   SendNotice(guard.Handle(), shell::kActivityQuery, reinterpret_cast<LPARAM>(asking.Handle()));
@@ -74,7 +75,7 @@ TEST_F(Guard, AnswersTheActivityQueryWithItsActiveState) {
 }
 
 TEST_F(Guard, CommandLineArrivesAsLinesAndOtherDataAsACopy) {
-  shell::TJvAppInstances guard(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
   std::vector<std::vector<std::wstring>> lines;
   std::vector<std::pair<ULONG_PTR, std::vector<char>>> data;
   guard.OnCmdLineReceived = [&](shell::TJvAppInstances&, const std::vector<std::wstring>& l) { lines.push_back(l); };
@@ -106,7 +107,7 @@ TEST_F(Guard, CommandLineArrivesAsLinesAndOtherDataAsACopy) {
 }
 
 TEST_F(Guard, ErrorInAnEventIsShownAndTheMessageGoesOn) {
-  shell::TJvAppInstances guard(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
   guard.OnUserNotify = [](shell::TJvAppInstances&, LPARAM) { throw ui::Exception(L"Benachrichtigung fehlgeschlagen"); };
   guard.OnDataAvailable = [](shell::TJvAppInstances&, ULONG_PTR, const void*, std::size_t) {
     throw ui::Exception(L"Daten fehlerhaft");
@@ -132,7 +133,7 @@ class TableEntry {
  private:
   template <class Edit>
   static void Change(Edit edit) {
-    const std::wstring base = shell::GetInstanceRegistry().BaseName();
+    const std::wstring base = testing_support::Run().Registry().Registry().BaseName();
     ui::UniqueKernelHandle mapping(OpenFileMappingW(FILE_MAP_WRITE, FALSE, (base + L"_Map").c_str()));
     ui::UniqueMappedView view(mapping ? MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, shell::instance_table::kSize)
                                       : nullptr);
@@ -169,17 +170,17 @@ TEST_F(Guard, OlderActiveCopyRefusesThisOneAndComesToTheFront) {
   ASSERT_TRUE(older.Ready());
   Join();
   {
-    shell::TJvAppInstances unlimited(nullptr);
+    shell::TJvAppInstances unlimited(nullptr, testing_support::Run().Registry());
     unlimited.SetMaxInstances(0);
     EXPECT_FALSE(CheckLimit(unlimited).refused);
-    shell::TJvAppInstances inactive(nullptr);
+    shell::TJvAppInstances inactive(nullptr, testing_support::Run().Registry());
     inactive.SetActive(false);
     EXPECT_FALSE(CheckLimit(inactive).refused);
-    shell::TJvAppInstances allowsTwo(nullptr);
+    shell::TJvAppInstances allowsTwo(nullptr, testing_support::Run().Registry());
     allowsTwo.SetMaxInstances(2);
     EXPECT_FALSE(CheckLimit(allowsTwo).refused);
   }
-  shell::TJvAppInstances guard(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
   const Outcome outcome = CheckLimit(guard);
   EXPECT_TRUE(outcome.refused);
   EXPECT_EQ(outcome.exitCode, 0);
@@ -196,7 +197,7 @@ TEST_F(Guard, EntriesOfCopiesThatAreGoneNeitherCountNorRefuse) {
   const TableEntry vanishedCopy(0x7FFFFFFC);
   Join();
   {
-    shell::TJvAppInstances guard(nullptr);
+    shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
     const Outcome outcome = CheckLimit(guard);
     EXPECT_FALSE(outcome.refused);
     EXPECT_EQ(outcome.rejectedEvents, 0);
@@ -206,7 +207,7 @@ TEST_F(Guard, EntriesOfCopiesThatAreGoneNeitherCountNorRefuse) {
   HelperCopy older(CopyBehaviour::Active);
   ASSERT_TRUE(older.Ready());
   Join();
-  shell::TJvAppInstances guard(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
   SetForegroundWindow(ui::TApplication::Current()->Handle());
   EXPECT_TRUE(CheckLimit(guard).refused);
   EXPECT_EQ(GetForegroundWindow(), shell::TJclAppInstances::ApplicationWindowOf(older.Id()));
@@ -217,7 +218,7 @@ TEST_F(Guard, YoungerCopyIsNotAskedAndThisOneRuns) {
   HelperCopy younger(CopyBehaviour::Active);
   ASSERT_TRUE(younger.Ready());
   ASSERT_EQ(Registry().CountInstances(), 2u);
-  shell::TJvAppInstances guard(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
   const Outcome outcome = CheckLimit(guard);
   EXPECT_FALSE(outcome.refused);
   EXPECT_EQ(outcome.rejectedEvents, 0);
@@ -228,7 +229,7 @@ TEST_F(Guard, OlderInactiveCopyLetsThisOneRunAndLeavesItInactive) {
   HelperCopy older(CopyBehaviour::Inactive);
   ASSERT_TRUE(older.Ready());
   Join();
-  shell::TJvAppInstances guard(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
   const Outcome outcome = CheckLimit(guard);
   EXPECT_FALSE(outcome.refused);
   EXPECT_FALSE(guard.Active());
@@ -238,7 +239,7 @@ TEST_F(Guard, HungOlderCopyCountsAsActiveWithoutHangingThisOne) {
   HelperCopy hung(CopyBehaviour::Hung);
   ASSERT_TRUE(hung.Ready());
   Join();
-  shell::TJvAppInstances guard(nullptr);
+  shell::TJvAppInstances guard(nullptr, testing_support::Run().Registry());
   // With this thread in the foreground, bringing another thread's window forward goes
   // through shared input, where the activation waits for that thread.
   SetForegroundWindow(ui::TApplication::Current()->Handle());

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "TrayIconFixture.h"
+#include "app/RunObjects.h"
 #include "ui/Errors.h"
 
 namespace tray_test {
@@ -127,7 +128,7 @@ TEST_F(TrayIconTest, DestroyedMenuIsForgotten) {
 }
 
 TEST_F(TrayIconTest, HandlerWindowCannotBeClosedFromOutside) {
-  HWND handler = shell::TTrayIconHandler::Window();
+  HWND handler = testing_support::Run().TrayIconHandler().Window();
   for (UINT msg : {UINT{WM_CLOSE}, UINT{WM_QUERYENDSESSION}, UINT{WM_ENDSESSION}, UINT{WM_QUIT}, UINT{WM_DESTROY},
                    UINT{WM_NCDESTROY}}) {
     EXPECT_EQ(SendMessageW(handler, msg, 0, 0), 1) << msg;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RunObjects.h"
 #include "shell/TCoolTrayIcon.h"
 #include "shell/TTrayIconHandler.h"
 #include "support/TestSupport.h"
@@ -60,8 +61,8 @@ class TrayIconTest : public testing::Test {
     menu = new ui::TPopupMenu(form.get(), L"PopupMenuTray", form->Handle(), nullptr);
     menu->Add(L"Beenden1", L"Beenden", ui::TMenuItem::kNoImage);
     menu->OnPopup = [this] { log.push_back(L"popup"); };
-    ui::TPopupMenu::SetPopupFunction([this](ui::TPopupMenu&, int x, int y) { log.push_back(L"menu at " + At(x, y)); });
-    tray = new shell::TCoolTrayIcon(form.get(), L"TrayIcon");
+    tray = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                    testing_support::Run().TrayIconHandler(), L"TrayIcon");
     tray->SetPopupMenu(menu);
     tray->OnClick = [this](shell::TCoolTrayIcon&) { log.push_back(L"click"); };
     tray->OnDblClick = [this](shell::TCoolTrayIcon&) { log.push_back(L"double click"); };
@@ -83,8 +84,6 @@ class TrayIconTest : public testing::Test {
   }
 
   void TearDown() override {
-    ui::TPopupMenu::SetPopupFunction(nullptr);
-    shell::TCoolTrayIcon::SetShellFunction(nullptr);
     form.reset();
     // Leave the shared application window as every test finds it: hidden, not minimised.
     HWND application = ui::TApplication::Current()->Handle();
@@ -95,7 +94,7 @@ class TrayIconTest : public testing::Test {
   // Posts a shell callback for the icon to the handler window, as the shell does, and waits
   // until it has been handled.
   void Deliver(LPARAM what, WPARAM id) {
-    HWND handler = shell::TTrayIconHandler::Window();
+    HWND handler = testing_support::Run().TrayIconHandler().Window();
     ASSERT_TRUE(PostMessageW(handler, shell::kTrayCallbackMessage, id, what));
     ASSERT_TRUE(testing_support::PumpUntil([handler] {
       MSG pending{};
@@ -105,6 +104,8 @@ class TrayIconTest : public testing::Test {
   void Deliver(LPARAM what) { Deliver(what, tray->Id()); }
 
   Log log;
+  const ui::ScopedReplacement<ui::TPopupMenu::PopupFunction> popups_ = ui::TPopupMenu::ReplacePopupFunction(
+      [this](ui::TPopupMenu&, int x, int y) { log.push_back(L"menu at " + At(x, y)); });
   std::wstring cursor;
   std::unique_ptr<TrayTestForm> form;
   ui::TPopupMenu* menu = nullptr;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "TrayIconFixture.h"
+#include "app/RunObjects.h"
 #include "shell/TrayRules.h"
 
 namespace tray_test {
@@ -22,16 +23,16 @@ struct ShellCall {
 // Records every shell call; the shell's answer is `answer`.
 class RecordingShell {
  public:
-  explicit RecordingShell(bool answer = true) {
-    shell::TCoolTrayIcon::SetShellFunction([this, answer](DWORD message, const NOTIFYICONDATAW& data) {
-      calls.push_back({message, data.szTip, data.hIcon, data.uVersion});
-      return answer;
-    });
-  }
-  ~RecordingShell() { shell::TCoolTrayIcon::SetShellFunction(nullptr); }
-  RecordingShell(const RecordingShell&) = delete;
-  RecordingShell& operator=(const RecordingShell&) = delete;
+  explicit RecordingShell(bool answer = true)
+      : replacement_(testing_support::Run().TrayIconHandler().ReplaceShellFunction(
+            [this, answer](DWORD message, const NOTIFYICONDATAW& data) {
+              calls.push_back({message, data.szTip, data.hIcon, data.uVersion});
+              return answer;
+            })) {}
   std::vector<ShellCall> calls;
+
+ private:
+  ui::ScopedReplacement<shell::TTrayIconHandler::ShellFunction> replacement_;
 };
 
 std::wstring TipOf(const shell::TCoolTrayIcon& tray) { return tray.NotifyData().szTip; }
@@ -48,10 +49,10 @@ TEST_F(TrayIconTest, RecordUsesTheWideWindows2000LayoutAndTheHandlerWindow) {
   const NOTIFYICONDATAW& data = tray->NotifyData();
   EXPECT_EQ(data.cbSize, sizeof(void*) == 8 ? 952u : 936u);
   EXPECT_EQ(data.cbSize, offsetof(NOTIFYICONDATAW, guidItem));
-  EXPECT_EQ(data.hWnd, shell::TTrayIconHandler::Window());
+  EXPECT_EQ(data.hWnd, testing_support::Run().TrayIconHandler().Window());
   EXPECT_EQ(data.uFlags, 7u);
   EXPECT_EQ(data.uCallbackMessage, 0x0800u);
-  EXPECT_EQ(shell::TTrayIconHandler::Find(data.uID), tray);
+  EXPECT_EQ(testing_support::Run().TrayIconHandler().Find(data.uID), tray);
 }
 
 TEST_F(TrayIconTest, TooltipIsCutAt127Characters) {
@@ -117,7 +118,8 @@ TEST(TrayIconStartUp, StoredSettingsLoadedAndHintGiveTheShellCallsInOrder) {
   Log log;
   auto form = std::make_unique<TrayTestForm>(log);
   auto* trayMenu = new ui::TPopupMenu(form.get(), L"PopupMenuTray", form->Handle(), nullptr);
-  auto* tray = new shell::TCoolTrayIcon(form.get(), L"TrayIcon");
+  auto* tray = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                        testing_support::Run().TrayIconHandler(), L"TrayIcon");
   ui::TIcon programIcon;
   programIcon.SetHandle(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
 
@@ -146,22 +148,24 @@ TEST(TrayIconStartUp, StoredSettingsLoadedAndHintGiveTheShellCallsInOrder) {
 TEST(TrayIconHandler, IconsShareOneWindowUnderDistinctIds) {
   Log log;
   auto form = std::make_unique<TrayTestForm>(log);
-  auto* first = new shell::TCoolTrayIcon(form.get(), L"TrayIcon1");
-  auto* second = new shell::TCoolTrayIcon(form.get(), L"TrayIcon2");
-  HWND handler = shell::TTrayIconHandler::Window();
+  auto* first = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                         testing_support::Run().TrayIconHandler(), L"TrayIcon1");
+  auto* second = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                          testing_support::Run().TrayIconHandler(), L"TrayIcon2");
+  HWND handler = testing_support::Run().TrayIconHandler().Window();
   EXPECT_NE(first->Id(), second->Id());
   EXPECT_EQ(first->NotifyData().hWnd, handler);
   EXPECT_EQ(second->NotifyData().hWnd, handler);
-  EXPECT_EQ(shell::TTrayIconHandler::Count(), 2u);
-  EXPECT_EQ(shell::TTrayIconHandler::Find(first->Id()), first);
-  EXPECT_EQ(shell::TTrayIconHandler::Find(second->Id()), second);
+  EXPECT_EQ(testing_support::Run().TrayIconHandler().Count(), 2u);
+  EXPECT_EQ(testing_support::Run().TrayIconHandler().Find(first->Id()), first);
+  EXPECT_EQ(testing_support::Run().TrayIconHandler().Find(second->Id()), second);
 
   const UINT firstId = first->Id();
   delete first;
-  EXPECT_EQ(shell::TTrayIconHandler::Find(firstId), nullptr);
+  EXPECT_EQ(testing_support::Run().TrayIconHandler().Find(firstId), nullptr);
   EXPECT_TRUE(IsWindow(handler));
   form.reset();
-  EXPECT_EQ(shell::TTrayIconHandler::Count(), 0u);
+  EXPECT_EQ(testing_support::Run().TrayIconHandler().Count(), 0u);
 }
 
 TEST(TrayRules, TaskbarCreatedIsRegisteredWithTheSystemsCommonControls) {

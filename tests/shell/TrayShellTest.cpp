@@ -2,6 +2,7 @@
 // real application window: the icon comes and goes, comes back after the taskbar was created
 // anew, and minimising, closing and showing move the main window and the taskbar button.
 #include "TrayIconFixture.h"
+#include "app/RunObjects.h"
 #include "support/TrayWindows.h"
 
 namespace tray_test {
@@ -126,7 +127,8 @@ TEST_F(TrayShellTest, OwnerFormIsHookedForTheIconsLifetime) {
   tray = nullptr;
   const bool original = static_cast<bool>(form->OnShow);
   EXPECT_NE(hooked, original);
-  auto* again = new shell::TCoolTrayIcon(form.get(), L"TrayIcon");
+  auto* again = new shell::TCoolTrayIcon(form.get(), testing_support::Run().Application(),
+                                         testing_support::Run().TrayIconHandler(), L"TrayIcon");
   EXPECT_EQ(static_cast<bool>(form->OnShow), hooked);
   delete again;
   EXPECT_EQ(static_cast<bool>(form->OnShow), original);

@@ -7,10 +7,8 @@
 #include <cstring>
 #include <utility>
 
-#include "clipboard/Clipboard.h"
+#include "app/RunObjects.h"
 #include "clipboard/TJvClipboardMonitor.h"
-#include "shell/TJclAppInstances.h"
-#include "shell/TTrayIconHandler.h"
 #include "ui/Application.h"
 
 namespace testing_support {
@@ -18,7 +16,11 @@ namespace {
 std::vector<std::wstring> shownErrors;
 std::function<void()> whileErrorShows;
 std::vector<std::wstring> extraArguments;
+app::RunObjects* run = nullptr;
 }  // namespace
+
+app::RunObjects& Run() { return *run; }
+clipboard::TClipboard& Clipboard() { return run->Clipboard(); }
 
 const std::vector<std::wstring>& ExtraArguments() { return extraArguments; }
 
@@ -300,13 +302,11 @@ int main(int argc, char** argv) {
     MultiByteToWideChar(CP_ACP, 0, argv[i], -1, argument.data(), length);
     testing_support::extraArguments.push_back(argument);
   }
-  // The process-wide objects the program's entry owns, in the same order.
-  clipboard::TClipboard clipboard;
-  ui::TApplication application;
-  application.SetTitle(L"Velmo Clipboard");
-  shell::TTrayIconHandler trayIconHandler;
-  shell::InstanceRegistryOwner registry;
-  application.SetErrorPresenter([](const std::wstring& text, const std::wstring&) {
+  // The objects the program's entry builds, in the same order.
+  app::RunObjects objects;
+  objects.Start();
+  testing_support::run = &objects;
+  objects.Application().SetErrorPresenter([](const std::wstring& text, const std::wstring&) {
     if (const std::function<void()> action = std::exchange(testing_support::whileErrorShows, nullptr)) action();
     testing_support::shownErrors.push_back(text);
   });

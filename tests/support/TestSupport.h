@@ -10,7 +10,20 @@
 
 #include "ui/Handle.h"
 
+namespace app {
+class RunObjects;
+}
+namespace clipboard {
+class TClipboard;
+}
+
 namespace testing_support {
+
+// The run's objects, built by the test program's main as the program's entry builds them.
+// GoogleTest hands fixtures nothing, so they find them here.
+app::RunObjects& Run();
+// Its clipboard object.
+clipboard::TClipboard& Clipboard();
 
 // Texts the default error handler would have shown since the last call to ClearShownErrors.
 const std::vector<std::wstring>& ShownErrors();
