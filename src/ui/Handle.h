@@ -37,56 +37,27 @@ class UniqueHandle {
   pointer value_ = Traits::invalid();
 };
 
-struct WindowTraits {
-  using pointer = HWND;
+// A handle kind whose "none" is null and which `Close` gives back to the system.
+template <typename Pointer, auto Close>
+struct NullTraits {
+  using pointer = Pointer;
   static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DestroyWindow(h); }
+  static void close(pointer h) noexcept { Close(h); }
 };
-struct GdiObjectTraits {
-  using pointer = HGDIOBJ;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DeleteObject(h); }
-};
-struct GlobalTraits {
-  using pointer = HGLOBAL;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { GlobalFree(h); }
-};
-struct KernelTraits {  // events, mappings, processes: null means none
-  using pointer = HANDLE;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { CloseHandle(h); }
-};
-struct FileTraits {  // CreateFile reports failure as INVALID_HANDLE_VALUE
+using WindowTraits = NullTraits<HWND, &DestroyWindow>;
+using GdiObjectTraits = NullTraits<HGDIOBJ, &DeleteObject>;
+using GlobalTraits = NullTraits<HGLOBAL, &GlobalFree>;
+using KernelTraits = NullTraits<HANDLE, &CloseHandle>;  // events, mappings, processes
+struct FileTraits {                                     // CreateFile reports failure as INVALID_HANDLE_VALUE
   using pointer = HANDLE;
   static pointer invalid() noexcept { return INVALID_HANDLE_VALUE; }
   static void close(pointer h) noexcept { CloseHandle(h); }
 };
-struct MenuTraits {
-  using pointer = HMENU;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DestroyMenu(h); }
-};
-struct IconTraits {
-  using pointer = HICON;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DestroyIcon(h); }
-};
-struct EnhMetaFileTraits {
-  using pointer = HENHMETAFILE;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DeleteEnhMetaFile(h); }
-};
-struct MemoryDcTraits {
-  using pointer = HDC;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer h) noexcept { DeleteDC(h); }
-};
-struct MappedViewTraits {
-  using pointer = void*;
-  static pointer invalid() noexcept { return nullptr; }
-  static void close(pointer p) noexcept { UnmapViewOfFile(p); }
-};
+using MenuTraits = NullTraits<HMENU, &DestroyMenu>;
+using IconTraits = NullTraits<HICON, &DestroyIcon>;
+using EnhMetaFileTraits = NullTraits<HENHMETAFILE, &DeleteEnhMetaFile>;
+using MemoryDcTraits = NullTraits<HDC, &DeleteDC>;
+using MappedViewTraits = NullTraits<void*, &UnmapViewOfFile>;
 
 using UniqueWindow = UniqueHandle<WindowTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;

@@ -62,26 +62,6 @@ UINT TMenuItem::Position() const noexcept {
   return position;
 }
 
-void TMenuItem::SetCaption(const std::wstring& caption) {
-  caption_ = caption;
-  Update();
-}
-
-void TMenuItem::SetChecked(bool checked) {
-  checked_ = checked;
-  Update();
-}
-
-void TMenuItem::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  Update();
-}
-
-void TMenuItem::SetImageIndex(int index) {
-  imageIndex_ = index;
-  Update();
-}
-
 void TMenuItem::SetVisible(bool visible) {
   if (visible == visible_) return;
   if (!visible) {

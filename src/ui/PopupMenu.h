@@ -28,14 +28,14 @@ class TMenuItem {
 
   [[nodiscard]] const std::wstring& Name() const noexcept { return name_; }
   [[nodiscard]] const std::wstring& Caption() const noexcept { return caption_; }
-  void SetCaption(const std::wstring& caption);
+  void SetCaption(const std::wstring& caption) { Assign(caption_, caption); }
   [[nodiscard]] bool Checked() const noexcept { return checked_; }
-  void SetChecked(bool checked);
+  void SetChecked(bool checked) { Assign(checked_, checked); }
   // A disabled item is grayed and cannot be chosen.
   [[nodiscard]] bool Enabled() const noexcept { return enabled_; }
-  void SetEnabled(bool enabled);
+  void SetEnabled(bool enabled) { Assign(enabled_, enabled); }
   [[nodiscard]] int ImageIndex() const noexcept { return imageIndex_; }
-  void SetImageIndex(int index);
+  void SetImageIndex(int index) { Assign(imageIndex_, index); }
   // A hidden item is taken out of the menu handle altogether, so the menu reads, and keyboard
   // steps through it, as if the item were not there; it keeps its place among its siblings.
   [[nodiscard]] bool Visible() const noexcept { return visible_; }
@@ -61,6 +61,12 @@ class TMenuItem {
   // The item's position in the menu handle: the number of visible siblings before it.
   [[nodiscard]] UINT Position() const noexcept;
   void Update() const;
+  // A property's setter: the new value, then the menu handle brought up to date.
+  template <typename T, typename V>
+  void Assign(T& field, const V& value) {
+    field = value;
+    Update();
+  }
   TMenuItem* FindCommand(UINT command);
 
   TPopupMenu& menu_;
