@@ -12,6 +12,7 @@
 
 #include "BenchMemory.h"
 #include "BenchTiming.h"
+#include "SelfProcess.h"
 #include "app/RunObjects.h"
 #include "clipboard/Clipboard.h"
 
@@ -36,23 +37,7 @@ int PutText(std::size_t bytes) {
   return CloseClipboard() && placed ? 0 : 1;
 }
 
-bool CopyInAnotherProgram(std::size_t bytes) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring commandLine = L"\"" + std::wstring(self) + L"\" --put " + std::to_wstring(bytes);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    return false;
-  }
-  WaitForSingleObject(info.hProcess, INFINITE);
-  DWORD code = 1;
-  GetExitCodeProcess(info.hProcess, &code);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  return code == 0;
-}
+bool CopyInAnotherProgram(std::size_t bytes) { return bench::RunSelf(L"--put " + std::to_wstring(bytes)); }
 
 double ClipboardBlockMegabytes() {
   if (!OpenClipboard(nullptr)) return 0;
